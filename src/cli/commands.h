@@ -1,0 +1,20 @@
+// Entry points of the command groups. Each returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+
+namespace pelgo::cli {
+
+int RunIni(const Context& context, const std::vector<std::string>& args);
+extern const char* const kIniUsage;
+
+int RunProfile(const Context& context, const std::vector<std::string>& args);
+extern const char* const kProfileUsage;
+
+int RunDbf(const Context& context, const std::vector<std::string>& args);
+extern const char* const kDbfUsage;
+
+} // namespace pelgo::cli

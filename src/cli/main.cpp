@@ -1,0 +1,92 @@
+// pelgo-cli: the engines of Pelgo from the command line. Each command group lives in its own file.
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "core/cp1251.h"
+#include "core/errors.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage: pelgo-cli [--home DIR] COMMAND ...
+
+Global options:
+  --home DIR     Pelgo's installation folder (default: $PELGO_HOME, else the program's folder)
+  --help         this text
+
+Commands:
+)";
+
+struct Group {
+    std::function<int(const pelgo::cli::Context&, const std::vector<std::string>&)> run;
+    const char* usage;
+};
+
+const std::map<std::string, Group>& Groups() {
+    static const std::map<std::string, Group> groups = {
+        {"dbf", {pelgo::cli::RunDbf, pelgo::cli::kDbfUsage}},
+        {"ini", {pelgo::cli::RunIni, pelgo::cli::kIniUsage}},
+        {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
+    };
+    return groups;
+}
+
+void PrintUsage(std::FILE* to) {
+    std::fputs(kUsage, to);
+    for (const auto& [name, group] : Groups()) {
+        std::fputs(group.usage, to);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    pelgo::cli::Context context;
+    if (const char* home = std::getenv("PELGO_HOME")) {
+        context.home = pelgo::core::Utf8ToCp1251(home);
+    }
+    std::vector<std::string> rest;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (rest.empty() && (arg == "--help" || arg == "-h")) {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (rest.empty() && arg == "--home") {
+            if (++i >= argc) {
+                std::fputs("pelgo-cli: --home needs a folder\n", stderr);
+                return 64;
+            }
+            context.home = pelgo::core::Utf8ToCp1251(argv[i]);
+            continue;
+        }
+        rest.push_back(arg);
+    }
+    if (rest.empty()) {
+        PrintUsage(stderr);
+        return 64;
+    }
+    const auto group = Groups().find(rest.front());
+    if (group == Groups().end()) {
+        std::fprintf(stderr, "pelgo-cli: unknown command \"%s\" (see pelgo-cli --help)\n", rest.front().c_str());
+        return 64;
+    }
+    rest.erase(rest.begin());
+    try {
+        return group->second.run(context, rest);
+    } catch (const pelgo::cli::UsageError& e) {
+        std::fprintf(stderr, "pelgo-cli: %s\n%s", e.what(), group->second.usage);
+        return 64;
+    } catch (const pelgo::core::CannotOpenFile& e) {
+        std::fprintf(stderr, "pelgo-cli: %s\n", pelgo::core::Cp1251ToUtf8(e.what()).c_str());
+        return 2;
+    } catch (const pelgo::core::Error& e) {
+        std::fprintf(stderr, "pelgo-cli: %s\n", pelgo::core::Cp1251ToUtf8(e.what()).c_str());
+        return 1;
+    }
+}

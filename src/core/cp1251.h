@@ -1,0 +1,25 @@
+// Code page 1251 text: every engine string is a std::string of cp1251 bytes. This file converts at the
+// boundaries (UTF-8 for terminals, Linux file names and source literals) and holds the upper-case rules.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelgo::core {
+
+// Characters cp1251 lacks become '?'; malformed UTF-8 bytes become '?' too.
+std::string Utf8ToCp1251(std::string_view utf8);
+std::string Cp1251ToUtf8(std::string_view cp1251);
+
+// Plain upper-case form: only the Latin letters a..z.
+std::string UpperLatin(std::string_view text);
+// Cyrillic fold: Latin a..z and bytes 224..255 minus 32; "ё" and every other byte unchanged.
+std::string UpperCyrillic(std::string_view text);
+
+// Case-insensitive comparison by the full cp1251 letter rules (Latin, Russian, Ukrainian, Belarusian,
+// Serbian and Macedonian letters, "ё" included), as section and key names are compared.
+char FoldCase(char c);
+int CompareText(std::string_view a, std::string_view b);
+bool SameText(std::string_view a, std::string_view b);
+
+} // namespace pelgo::core

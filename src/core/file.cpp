@@ -1,0 +1,229 @@
+// POSIX implementation of the file operations and open-file-description locks.
+#include "core/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/cp1251.h"
+#include "core/errors.h"
+
+namespace pelgo::core {
+namespace {
+
+std::string SystemReason() { return Utf8ToCp1251(std::strerror(errno)); }
+
+bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool wait) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = length;
+    fl.l_pid = 0;
+    while (fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string NativeFileName(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
+
+bool FileExists(std::string_view path) {
+    struct stat st {};
+    return ::stat(NativeFileName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(std::string_view path) {
+    struct stat st {};
+    return ::stat(NativeFileName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectories(std::string_view path) {
+    if (path.empty() || DirectoryExists(path)) {
+        return true;
+    }
+    const std::string parent = DirectoryOf(path);
+    if (!parent.empty() && parent != path && !CreateDirectories(parent)) {
+        return false;
+    }
+    return ::mkdir(NativeFileName(path).c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::string DirectoryOf(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.remove_suffix(1);
+    }
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, slash == 0 ? 1 : slash));
+}
+
+bool RemoveFile(std::string_view path) { return ::unlink(NativeFileName(path).c_str()) == 0; }
+
+bool RenameFile(std::string_view from, std::string_view to) {
+    return ::rename(NativeFileName(from).c_str(), NativeFileName(to).c_str()) == 0;
+}
+
+std::optional<FileStamp> StampOf(std::string_view path) {
+    struct stat st {};
+    if (::stat(NativeFileName(path).c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+}
+
+std::string ReadFileBytes(std::string_view path) {
+    auto file = LockedFile::Open(path, LockedFile::Access::Read, false);
+    if (!file) {
+        throw CannotOpenFile(std::string(path));
+    }
+    return file->ReadAll();
+}
+
+void WriteFileAtomically(std::string_view path, std::string_view bytes) {
+    const std::string dir = DirectoryOf(path);
+    if (!dir.empty() && !CreateDirectories(dir)) {
+        throw FileError("Cannot create directory " + dir);
+    }
+    const std::string temp = std::string(path) + ".new~";
+    {
+        auto file = LockedFile::Open(temp, LockedFile::Access::ReadWrite, true);
+        if (!file) {
+            throw CannotOpenFile(temp);
+        }
+        file->Rewrite(bytes);
+        file->Sync();
+    }
+    if (!RenameFile(temp, path)) {
+        const std::string reason = SystemReason();
+        RemoveFile(temp);
+        throw FileError("Cannot write file " + std::string(path) + ": " + reason);
+    }
+}
+
+LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+    other.m_fd = -1;
+}
+
+LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = other.m_fd;
+        m_path = std::move(other.m_path);
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+LockedFile::~LockedFile() { Close(); }
+
+std::optional<LockedFile> LockedFile::Open(std::string_view path, Access access, bool create) {
+    int flags = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    if (create) {
+        flags |= O_CREAT;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(NativeFileName(path).c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    return LockedFile(fd, std::string(path));
+}
+
+void LockedFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool LockedFile::TryLock(LockKind kind, std::int64_t start, std::int64_t length) {
+    return SetLock(m_fd, kind == LockKind::Shared ? F_RDLCK : F_WRLCK, start, length, false);
+}
+
+void LockedFile::Lock(LockKind kind, std::int64_t start, std::int64_t length) {
+    if (!SetLock(m_fd, kind == LockKind::Shared ? F_RDLCK : F_WRLCK, start, length, true)) {
+        throw FileError("Cannot lock file " + m_path + ": " + SystemReason());
+    }
+}
+
+void LockedFile::Unlock(std::int64_t start, std::int64_t length) { SetLock(m_fd, F_UNLCK, start, length, false); }
+
+std::int64_t LockedFile::Size() const {
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        throw FileError("Cannot read file " + m_path + ": " + SystemReason());
+    }
+    return st.st_size;
+}
+
+FileStamp LockedFile::Stamp() const {
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        throw FileError("Cannot read file " + m_path + ": " + SystemReason());
+    }
+    return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+}
+
+std::string LockedFile::ReadAll() const { return ReadAt(0, static_cast<std::size_t>(Size())); }
+
+std::string LockedFile::ReadAt(std::int64_t offset, std::size_t length) const {
+    std::string out(length, '\0');
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(m_fd, out.data() + done, length - done, offset + static_cast<std::int64_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError("Cannot read file " + m_path + ": " + SystemReason());
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    out.resize(done);
+    return out;
+}
+
+void LockedFile::WriteAt(std::int64_t offset, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, offset + static_cast<std::int64_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError("Cannot write file " + m_path + ": " + SystemReason());
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void LockedFile::Rewrite(std::string_view bytes) {
+    WriteAt(0, bytes);
+    Truncate(static_cast<std::int64_t>(bytes.size()));
+}
+
+void LockedFile::Truncate(std::int64_t size) {
+    if (::ftruncate(m_fd, size) != 0) {
+        throw FileError("Cannot write file " + m_path + ": " + SystemReason());
+    }
+}
+
+void LockedFile::Sync() { ::fsync(m_fd); }
+
+} // namespace pelgo::core

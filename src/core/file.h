@@ -1,0 +1,84 @@
+// File operations on cp1251 path names (converted to UTF-8 only at the system call) and the advisory locks
+// through which instances of the program share files. Locks are open-file-description locks: they conflict
+// between processes and between two opens inside one process, and travel over NFS and SMB mounts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelgo::core {
+
+std::string NativeFileName(std::string_view cp1251Path);
+
+bool FileExists(std::string_view path);
+bool DirectoryExists(std::string_view path);
+// Creates the directory and every missing parent; false when it cannot.
+bool CreateDirectories(std::string_view path);
+// Everything before the last '/' (empty when there is none).
+std::string DirectoryOf(std::string_view path);
+bool RemoveFile(std::string_view path);
+bool RenameFile(std::string_view from, std::string_view to);
+
+// Size, modification time and identity: enough to notice that another process changed a file.
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+std::optional<FileStamp> StampOf(std::string_view path);
+
+// Whole-file read; throws FileError when the file cannot be read.
+std::string ReadFileBytes(std::string_view path);
+// Replaces the file's content through a temporary file and a rename, so that a crash leaves either the old
+// or the new content. Creates missing directories. Throws FileError.
+void WriteFileAtomically(std::string_view path, std::string_view bytes);
+
+// An open file descriptor with its locks; closing it releases them.
+class LockedFile {
+public:
+    enum class Access { Read, ReadWrite };
+    enum class LockKind { Shared, Exclusive };
+
+    LockedFile() = default;
+    LockedFile(LockedFile&& other) noexcept;
+    LockedFile& operator=(LockedFile&& other) noexcept;
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    ~LockedFile();
+
+    // Empty when the file cannot be opened (or does not exist and `create` is false).
+    static std::optional<LockedFile> Open(std::string_view path, Access access, bool create);
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
+    void Close();
+
+    // Non-blocking lock of [start, start+length); length 0 means to the end of any file size.
+    bool TryLock(LockKind kind, std::int64_t start = 0, std::int64_t length = 0);
+    // Waits for the lock.
+    void Lock(LockKind kind, std::int64_t start = 0, std::int64_t length = 0);
+    void Unlock(std::int64_t start = 0, std::int64_t length = 0);
+
+    std::int64_t Size() const;
+    // Reads the whole file from its start; throws FileError.
+    std::string ReadAll() const;
+    // Reads exactly `length` bytes at `offset` (fewer at the end of the file).
+    std::string ReadAt(std::int64_t offset, std::size_t length) const;
+    // Writes at `offset`; throws FileError when not every byte is written.
+    void WriteAt(std::int64_t offset, std::string_view bytes);
+    // Replaces the whole content: writes from the start and cuts the file there.
+    void Rewrite(std::string_view bytes);
+    void Truncate(std::int64_t size);
+    void Sync();
+    FileStamp Stamp() const;
+
+private:
+    explicit LockedFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    int m_fd = -1;
+    std::string m_path;
+};
+
+} // namespace pelgo::core
