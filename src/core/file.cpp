@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "core/cp1251.h"
 #include "core/errors.h"
@@ -79,6 +80,52 @@ std::optional<FileStamp> StampOf(std::string_view path) {
         return std::nullopt;
     }
     return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+}
+
+std::optional<DateTime> ModificationTimeOf(std::string_view path) {
+    struct stat st {};
+    if (::stat(NativeFileName(path).c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    std::tm local{};
+    localtime_r(&st.st_mtim.tv_sec, &local);
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+bool CopyFileKeepingTime(std::string_view from, std::string_view to) {
+    struct stat st {};
+    const std::string source = NativeFileName(from);
+    if (::stat(source.c_str(), &st) != 0) {
+        return false;
+    }
+    try {
+        const std::string bytes = ReadFileBytes(from);
+        auto target = LockedFile::Open(to, LockedFile::Access::ReadWrite, true);
+        if (!target) {
+            return false;
+        }
+        target->Rewrite(bytes);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        return ::futimens(target->Descriptor(), times) == 0;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+std::string ExtractFileName(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string ExtractFileExt(std::string_view path) {
+    const std::string name = ExtractFileName(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view extension) {
+    const std::string ext = ExtractFileExt(path);
+    return std::string(path.substr(0, path.size() - ext.size())) + std::string(extension);
 }
 
 std::string ReadFileBytes(std::string_view path) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_time.h"
+
 namespace pelgo::core {
 
 std::string NativeFileName(std::string_view cp1251Path);
@@ -29,6 +31,15 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 std::optional<FileStamp> StampOf(std::string_view path);
+// Local modification time; empty when the file is missing.
+std::optional<DateTime> ModificationTimeOf(std::string_view path);
+// Copies the file and gives the copy the source's modification time. False when it cannot.
+bool CopyFileKeepingTime(std::string_view from, std::string_view to);
+// The path with its file name's extension (from the last '.') replaced by `extension`, or `extension`
+// appended when the name has none.
+std::string ChangeFileExt(std::string_view path, std::string_view extension);
+std::string ExtractFileName(std::string_view path);
+std::string ExtractFileExt(std::string_view path);
 
 // Whole-file read; throws FileError when the file cannot be read.
 std::string ReadFileBytes(std::string_view path);

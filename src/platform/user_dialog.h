@@ -1,0 +1,37 @@
+// How engines talk to the user without knowing about widgets: the window program answers with Qt dialogs,
+// pelgo-cli with command-line answers, tests with a scripted double. Texts are cp1251.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelgo::platform {
+
+enum class MessageKind { Information, Warning, Error, Confirmation };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryIgnore, RetryCancel, AbortRetryIgnore };
+enum class Answer { Ok, Cancel, Yes, No, Retry, Ignore, Abort };
+
+struct FileChoice {
+    enum class Purpose { Open, Save };
+    Purpose purpose = Purpose::Open;
+    std::string title;
+    std::string filter;      // "Text files (*.txt)|*.txt" pairs separated by "|"
+    std::string initialPath; // folder or file
+    std::string defaultExtension;
+};
+
+class UserDialog {
+public:
+    virtual ~UserDialog() = default;
+    // A modal question; closing the dialog answers Cancel (or No when there is no Cancel button).
+    virtual Answer Ask(MessageKind kind, std::string_view text, Buttons buttons) = 0;
+    virtual void Inform(MessageKind kind, std::string_view text) = 0;
+    // The chosen file, or empty when the user cancelled.
+    virtual std::optional<std::string> ChooseFile(const FileChoice& choice) = 0;
+    // The entered text, or empty when the user cancelled.
+    virtual std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
+                                                 std::string_view initial) = 0;
+};
+
+} // namespace pelgo::platform
