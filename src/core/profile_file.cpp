@@ -1,1 +1,313 @@
-// placeholder until the module lands
+// Profile-file parsing, lookups and the locked read-modify-replace cycle of every write.
+#include "core/profile_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "core/cp1251.h"
+#include "core/errors.h"
+#include "core/text.h"
+
+namespace pelgo::core {
+namespace {
+
+enum class LineKind { Blank, Comment, Header, Key, KeyWithoutValue };
+
+struct Line {
+    std::string text; // as in the file, without its line end
+    LineKind kind = LineKind::Blank;
+    std::string name;  // section name of a header, key of a key line
+    std::string value; // value of a key line, quotes kept
+};
+
+Line ParseLine(std::string text) {
+    Line line;
+    line.text = std::move(text);
+    const std::string_view trimmed = Trim(line.text);
+    if (trimmed.empty()) {
+        return line;
+    }
+    if (trimmed.front() == ';') {
+        line.kind = LineKind::Comment;
+        return line;
+    }
+    if (trimmed.front() == '[') {
+        const std::size_t close = trimmed.rfind(']');
+        if (close != std::string_view::npos) {
+            line.kind = LineKind::Header;
+            line.name = Trim(trimmed.substr(1, close - 1));
+            return line;
+        }
+    }
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) {
+        line.kind = LineKind::KeyWithoutValue;
+        line.name = trimmed;
+        return line;
+    }
+    line.kind = LineKind::Key;
+    line.name = TrimRight(trimmed.substr(0, equals));
+    line.value = TrimLeft(trimmed.substr(equals + 1));
+    return line;
+}
+
+std::string Unquoted(const std::string& value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+[[noreturn]] void ThrowWriteFailure(const std::string& fileName, const std::string& reason) {
+    throw FileError("Cannot write file " + fileName + " (" + reason +
+                    "): check that the folder and the file may be written");
+}
+
+} // namespace
+
+// The file as a list of lines: lookups follow the profile rules, edits touch only the affected lines.
+class ProfileFile::Document {
+public:
+    explicit Document(std::string_view bytes) {
+        std::size_t pos = 0;
+        while (pos < bytes.size()) {
+            const std::size_t end = bytes.find_first_of("\r\n", pos);
+            if (end == std::string_view::npos) {
+                m_lines.push_back(ParseLine(std::string(bytes.substr(pos))));
+                break;
+            }
+            m_lines.push_back(ParseLine(std::string(bytes.substr(pos, end - pos))));
+            pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        }
+    }
+
+    std::string Bytes() const {
+        std::string bytes;
+        for (const Line& line : m_lines) {
+            bytes += line.text;
+            bytes += "\r\n";
+        }
+        return bytes;
+    }
+
+    const Line* Find(const std::string& section, const std::string& key) const {
+        const auto found = FindSection(section);
+        if (!found) {
+            return nullptr;
+        }
+        const std::size_t index = KeyIndex(found->header + 1, found->end, key);
+        return index < found->end ? &m_lines[index] : nullptr;
+    }
+
+    // Each visible key line of the first matching section: later duplicates of a key are left out.
+    std::vector<const Line*> Keys(const std::string& section) const {
+        std::vector<const Line*> keys;
+        if (const auto found = FindSection(section)) {
+            const std::size_t begin = found->header + 1;
+            for (std::size_t i = begin; i < found->end; ++i) {
+                if (m_lines[i].kind == LineKind::Key && KeyIndex(begin, i, m_lines[i].name) == i) {
+                    keys.push_back(&m_lines[i]);
+                }
+            }
+        }
+        return keys;
+    }
+
+    // Section names in file order, each once.
+    StringList SectionNames() const {
+        StringList names;
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            if (m_lines[i].kind == LineKind::Header && FindSection(m_lines[i].name)->header == i) {
+                names.push_back(m_lines[i].name);
+            }
+        }
+        return names;
+    }
+
+    // Each edit returns whether the content changed.
+    bool Set(const std::string& section, const std::string& key, const std::string& value) {
+        const auto found = FindSection(section);
+        if (!found) {
+            m_lines.push_back(ParseLine("[" + section + "]"));
+            m_lines.push_back(ParseLine(key + "=" + value));
+            return true;
+        }
+        const std::size_t index = KeyIndex(found->header + 1, found->end, key);
+        if (index < found->end) {
+            std::string text = m_lines[index].name + "=" + value;
+            if (text == m_lines[index].text) {
+                return false;
+            }
+            m_lines[index] = ParseLine(std::move(text));
+            return true;
+        }
+        // After the section's last key, so that trailing comments and blank lines stay before the next header.
+        std::size_t insertAt = found->header + 1;
+        for (std::size_t i = insertAt; i < found->end; ++i) {
+            if (m_lines[i].kind == LineKind::Key || m_lines[i].kind == LineKind::KeyWithoutValue) {
+                insertAt = i + 1;
+            }
+        }
+        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), ParseLine(key + "=" + value));
+        return true;
+    }
+
+    bool Delete(const std::string& section, const std::string& key) {
+        const auto found = FindSection(section);
+        if (!found) {
+            return false;
+        }
+        const std::size_t index = KeyIndex(found->header + 1, found->end, key);
+        if (index == found->end) {
+            return false;
+        }
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(index));
+        return true;
+    }
+
+    // Erases every section of that name: a later duplicate must not resurface as the section's content.
+    bool Erase(const std::string& section) {
+        bool erased = false;
+        while (const auto found = FindSection(section)) {
+            m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(found->header),
+                          m_lines.begin() + static_cast<std::ptrdiff_t>(found->end));
+            erased = true;
+        }
+        return erased;
+    }
+
+private:
+    // A header line and the end of its body (the next header or the end of the file).
+    struct Section {
+        std::size_t header;
+        std::size_t end;
+    };
+
+    std::optional<Section> FindSection(const std::string& name) const {
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            if (m_lines[i].kind == LineKind::Header && SameText(m_lines[i].name, name)) {
+                std::size_t end = i + 1;
+                while (end < m_lines.size() && m_lines[end].kind != LineKind::Header) {
+                    ++end;
+                }
+                return Section{i, end};
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Index of the first key line named `key` in [begin, end), or `end`.
+    std::size_t KeyIndex(std::size_t begin, std::size_t end, const std::string& key) const {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (m_lines[i].kind == LineKind::Key && SameText(m_lines[i].name, key)) {
+                return i;
+            }
+        }
+        return end;
+    }
+
+    std::vector<Line> m_lines;
+};
+
+ProfileFile::ProfileFile(std::string fileName) : m_fileName(std::move(fileName)) {}
+
+ProfileFile::~ProfileFile() = default;
+
+const ProfileFile::Document& ProfileFile::Current() {
+    const std::optional<FileStamp> stamp = StampOf(m_fileName);
+    if (m_cache && stamp == m_cacheStamp) {
+        return *m_cache;
+    }
+    auto file = LockedFile::Open(m_fileName, LockedFile::Access::Read, false);
+    if (!file) {
+        if (FileExists(m_fileName)) {
+            throw CannotOpenFile(m_fileName);
+        }
+        m_cache = std::make_unique<Document>("");
+        m_cacheStamp.reset();
+        return *m_cache;
+    }
+    // The stamp of what is actually read: the path may have been replaced since it was looked at.
+    m_cacheStamp = file->Stamp();
+    m_cache = std::make_unique<Document>(file->ReadAll());
+    return *m_cache;
+}
+
+void ProfileFile::Modify(bool createFile, const std::function<bool(Document&)>& change) {
+    const std::string folder = DirectoryOf(m_fileName);
+    if (createFile && !folder.empty() && !CreateDirectories(folder)) {
+        ThrowWriteFailure(m_fileName, "cannot create folder " + folder);
+    }
+    for (;;) {
+        auto file = LockedFile::Open(m_fileName, LockedFile::Access::ReadWrite, createFile);
+        if (!file) {
+            const std::string reason = Utf8ToCp1251(std::strerror(errno));
+            if (!createFile && !FileExists(m_fileName)) {
+                return;
+            }
+            ThrowWriteFailure(m_fileName, reason);
+        }
+        file->Lock(LockedFile::LockKind::Exclusive);
+        // A writer that held the lock before us may have renamed a new file over the one we locked.
+        const std::optional<FileStamp> onDisk = StampOf(m_fileName);
+        if (!onDisk || onDisk->inode != file->Stamp().inode) {
+            continue;
+        }
+        Document document(file->ReadAll());
+        if (!change(document)) {
+            return;
+        }
+        m_cache.reset();
+        try {
+            WriteFileAtomically(m_fileName, document.Bytes());
+        } catch (const FileError& e) {
+            ThrowWriteFailure(m_fileName, e.what());
+        }
+        return;
+    }
+}
+
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) {
+    const Line* line = Current().Find(section, key);
+    return line ? Unquoted(line->value) : std::string(TrimRight(defaultValue));
+}
+
+void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    Modify(true, [&](Document& document) { return document.Set(section, key, value); });
+}
+
+void ProfileFile::ReadSection(const std::string& section, StringList& target) {
+    for (const Line* line : Current().Keys(section)) {
+        target.push_back(line->name);
+    }
+}
+
+void ProfileFile::ReadSections(StringList& target) { target = Current().SectionNames(); }
+
+void ProfileFile::ReadSectionValues(const std::string& section, StringList& target) {
+    for (const Line* line : Current().Keys(section)) {
+        std::string entry = line->name + "=" + Unquoted(line->value);
+        auto same = std::find_if(target.begin(), target.end(), [&](const std::string& existing) {
+            return SameText(std::string_view(existing).substr(0, existing.find('=')), line->name);
+        });
+        if (same != target.end()) {
+            *same = std::move(entry);
+        } else {
+            target.push_back(std::move(entry));
+        }
+    }
+}
+
+void ProfileFile::EraseSection(const std::string& section) {
+    Modify(false, [&](Document& document) { return document.Erase(section); });
+}
+
+void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
+    Modify(false, [&](Document& document) { return document.Delete(section, key); });
+}
+
+} // namespace pelgo::core

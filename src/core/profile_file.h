@@ -1,0 +1,56 @@
+// The profile file: Windows private-profile semantics over a cp1251 settings file (pelgo.ini, scanlet.ini,
+// sentinox.ini, parameter and branding files) that several processes read and write at the same time.
+// Every write is on disk when it returns; reads come from a copy that is reloaded only when the file changed.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/custom_ini_file.h"
+#include "core/file.h"
+
+namespace pelgo::core {
+
+class ProfileFile : public CustomIniFile {
+public:
+    // `fileName` is a cp1251 path; nothing is opened until the first read or write.
+    explicit ProfileFile(std::string fileName);
+    ~ProfileFile() override;
+
+    const std::string& FileName() const { return m_fileName; }
+
+    // Trimmed value of the first matching key in the first matching section, without one pair of
+    // surrounding quotes; `defaultValue` without its trailing blanks when the key is absent.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) override;
+    // Replaces the value in place or appends the key to its section; creates the file and its folder.
+    // Throws FileError.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    void ReadSection(const std::string& section, StringList& target) override;
+    void ReadSections(StringList& target) override;
+    // Merges "key=value" entries into `target`: an entry with the same key (any case) is replaced.
+    void ReadSectionValues(const std::string& section, StringList& target) override;
+    // Removes every section of that name with all its lines. Throws FileError.
+    void EraseSection(const std::string& section) override;
+    // Throws FileError.
+    void DeleteKey(const std::string& section, const std::string& key) override;
+    // Every write is already on disk.
+    void UpdateFile() override {}
+
+private:
+    class Document;
+
+    const Document& Current();
+    // Applies `change` to the file's current content under an exclusive lock and replaces the file when
+    // `change` reports a difference. A missing file is created only when `createFile` is set.
+    void Modify(bool createFile, const std::function<bool(Document&)>& change);
+
+    std::string m_fileName;
+    // The parsed file and the stamp it was read at (empty for a missing file); null when unknown.
+    std::unique_ptr<Document> m_cache;
+    std::optional<FileStamp> m_cacheStamp;
+};
+
+} // namespace pelgo::core
