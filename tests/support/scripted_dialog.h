@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     }
     // The next message must contain `textPart` (UTF-8).
     void ExpectMessage(const std::string& textPart) { m_messages.push_back(core::Utf8ToCp1251(textPart)); }
+    // The next file dialog gets `choice` (cp1251 path, or empty for Cancel).
+    void ExpectFileChoice(std::optional<std::string> choice) { m_files.push_back(std::move(choice)); }
 
     platform::Answer Ask(platform::MessageKind, std::string_view text, platform::Buttons) override {
         if (m_questions.empty()) {
@@ -47,8 +50,13 @@ public:
         m_messages.pop_front();
     }
     std::optional<std::string> ChooseFile(const platform::FileChoice&) override {
-        ADD_FAILURE() << "unexpected file choice";
-        return std::nullopt;
+        if (m_files.empty()) {
+            ADD_FAILURE() << "unexpected file choice";
+            return std::nullopt;
+        }
+        auto choice = m_files.front();
+        m_files.pop_front();
+        return choice;
     }
     std::optional<std::string> InputText(std::string_view, std::string_view prompt, std::string_view) override {
         ADD_FAILURE() << "unexpected input box: " << core::Cp1251ToUtf8(prompt);
@@ -57,6 +65,7 @@ public:
     ~ScriptedDialog() override {
         EXPECT_TRUE(m_questions.empty()) << m_questions.size() << " expected question(s) never asked";
         EXPECT_TRUE(m_messages.empty()) << m_messages.size() << " expected message(s) never shown";
+        EXPECT_TRUE(m_files.empty()) << m_files.size() << " expected file choice(s) never offered";
     }
 
     std::vector<std::string> shown; // every message shown, cp1251
@@ -64,6 +73,7 @@ public:
 private:
     std::deque<std::pair<std::string, platform::Answer>> m_questions;
     std::deque<std::string> m_messages;
+    std::deque<std::optional<std::string>> m_files;
 };
 
 // Progress that records protocol lines and never asks to stop.
