@@ -1,1 +1,561 @@
-// placeholder until the module lands
+// The table engine: sharing modes, posted writes, the in-memory index, pack, check and repair.
+#include "platform/dbf_table.h"
+
+#include "core/cp1251.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace pelgo::platform {
+namespace {
+
+using core::LockedFile;
+using LockKind = LockedFile::LockKind;
+
+constexpr std::int64_t kModeLockOffset = 0x7FFFFFFF00;
+constexpr std::int64_t kWriteLockOffset = kModeLockOffset + 1;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+constexpr int kOpenAttempts = 4;
+
+bool OthersMayWrite(DbfOpenMode mode) {
+    return mode != DbfOpenMode::Exclusive;
+}
+
+// Holds the write-lock byte for one look at, or one write to, a table that others may write too.
+class StateLock {
+public:
+    StateLock(LockedFile& file, DbfOpenMode mode, LockKind kind) : m_file(OthersMayWrite(mode) ? &file : nullptr) {
+        if (m_file) {
+            m_file->Lock(kind, kWriteLockOffset, 1);
+        }
+    }
+    ~StateLock() {
+        if (m_file) {
+            m_file->Unlock(kWriteLockOffset, 1);
+        }
+    }
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+
+private:
+    LockedFile* m_file;
+};
+
+std::string LockedMessage(std::string_view path, LockKind wanted) {
+    const std::string table(path);
+    return wanted == LockKind::Exclusive
+               ? "Table " + table + " is open in another program; close it there to get exclusive use"
+               : "Table " + table + " is in exclusive use by another program; try again when it has finished";
+}
+
+LockedFile OpenLocked(std::string_view path, LockedFile::Access access, LockKind kind, bool create) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        std::optional<LockedFile> file = LockedFile::Open(path, access, create);
+        if (!file) {
+            throw core::CannotOpenFile(std::string(path));
+        }
+        if (!file->TryLock(kind, kModeLockOffset, 1)) {
+            throw TableLocked(LockedMessage(path, kind));
+        }
+        // Another holder's pack may have renamed a new table over the name between our open and our lock.
+        const std::optional<core::FileStamp> named = core::StampOf(path);
+        if (named && named->inode == file->Stamp().inode) {
+            return std::move(*file);
+        }
+    }
+    throw TableError("Table " + std::string(path) + " keeps being replaced by another program; try again");
+}
+
+void SyncDirectoryOf(std::string_view path) {
+    const std::string directory = core::DirectoryOf(path);
+    if (auto handle = LockedFile::Open(directory.empty() ? "." : directory, LockedFile::Access::Read, false)) {
+        handle->Sync();
+    }
+}
+
+DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::size_t fieldCount) {
+    DbfHealth health;
+    health.version = header.Version();
+    health.fieldCount = fieldCount;
+    health.headerLength = header.HeaderLength();
+    health.recordLength = header.RecordLength();
+    health.headerCount = header.RecordCount();
+    const std::int64_t body = std::max<std::int64_t>(0, file.Size() - header.HeaderLength());
+    health.recordsInFile = static_cast<std::uint32_t>(body / header.RecordLength());
+    const std::int64_t rest = body % header.RecordLength();
+    const std::int64_t end = header.HeaderLength() + std::int64_t{health.recordsInFile} * header.RecordLength();
+    health.endMarker = rest == 1 && file.ReadAt(end, 1) == std::string(1, kDbfEndMarker);
+    health.partialBytes = health.endMarker ? 0 : static_cast<std::uint32_t>(rest);
+    return health;
+}
+
+} // namespace
+
+std::vector<std::string> DbfHealth::Problems() const {
+    if (!headerProblem.empty()) {
+        return {headerProblem};
+    }
+    std::vector<std::string> problems;
+    if (headerCount != recordsInFile) {
+        problems.push_back("the header counts " + std::to_string(headerCount) + " records, the file holds " +
+                           std::to_string(recordsInFile));
+    }
+    if (partialBytes > 0) {
+        problems.push_back("an incomplete record of " + std::to_string(partialBytes) + " bytes ends the file");
+    }
+    if (!endMarker) {
+        problems.push_back("the end marker 0x1A is missing");
+    }
+    return problems;
+}
+
+// Exclusive use for the time of one operation; a shared table returns to shared use afterwards.
+class DbfTable::ExclusiveUse {
+public:
+    explicit ExclusiveUse(DbfTable& table) : m_table(table), m_wasShared(table.m_mode == DbfOpenMode::Shared) {
+        table.RequireWritable();
+        if (m_wasShared) {
+            table.SetExclusive(true);
+        }
+    }
+    ~ExclusiveUse() {
+        if (m_wasShared && m_table.IsOpen()) {
+            m_table.SetExclusive(false);
+        }
+    }
+    ExclusiveUse(const ExclusiveUse&) = delete;
+    ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+
+private:
+    DbfTable& m_table;
+    bool m_wasShared;
+};
+
+DbfTable::DbfTable(std::string path, DbfOpenMode mode, const core::Clock& clock)
+    : m_path(std::move(path)), m_mode(mode), m_clock(&clock) {
+}
+
+void DbfTable::Create(std::string_view path, std::span<const DbfFieldSpec> fields, const core::Clock& clock) {
+    const std::string bytes = NewDbfTableBytes(fields, clock.Now());
+    LockedFile file = OpenLocked(path, LockedFile::Access::ReadWrite, LockKind::Exclusive, true);
+    file.Rewrite(bytes);
+    file.Sync();
+}
+
+DbfTable DbfTable::Open(std::string_view path, DbfOpenMode mode, const core::Clock& clock) {
+    DbfTable table(std::string(path), mode, clock);
+    table.m_file =
+        OpenLocked(path, mode == DbfOpenMode::ReadOnly ? LockedFile::Access::Read : LockedFile::Access::ReadWrite,
+                   mode == DbfOpenMode::Exclusive ? LockKind::Exclusive : LockKind::Shared, false);
+    {
+        StateLock lock(table.m_file, mode, LockKind::Shared);
+        DbfLayout layout = ReadDbfLayout(table.m_file, path);
+        table.m_header = layout.header;
+        table.m_fields = std::move(layout.fields);
+        table.m_stamp = table.m_file.Stamp();
+    }
+    return table;
+}
+
+DbfHealth DbfTable::Inspect(std::string_view path) {
+    LockedFile file = OpenLocked(path, LockedFile::Access::Read, LockKind::Shared, false);
+    StateLock lock(file, DbfOpenMode::ReadOnly, LockKind::Shared);
+    try {
+        const DbfLayout layout = ReadDbfLayout(file, path);
+        return Examine(file, layout.header, layout.fields.size());
+    } catch (const TableDamaged& e) {
+        DbfHealth health;
+        health.headerProblem = e.what();
+        return health;
+    }
+}
+
+std::vector<std::string> DbfTable::Repair(std::string_view path, const core::Clock& clock) {
+    return Open(path, DbfOpenMode::Exclusive, clock).RepairLocked();
+}
+
+std::vector<std::string> DbfTable::RepairLocked() {
+    const DbfHealth health = Examine(m_file, m_header, m_fields.size());
+    const std::int64_t end = RecordOffset(health.recordsInFile);
+    std::vector<std::string> repairs;
+    if (health.partialBytes > 0) {
+        m_file.Truncate(end);
+        repairs.push_back("removed an incomplete record of " + std::to_string(health.partialBytes) +
+                          " bytes from the end");
+    }
+    if (health.headerCount != health.recordsInFile) {
+        repairs.push_back("set the record count from " + std::to_string(health.headerCount) + " to " +
+                          std::to_string(health.recordsInFile) + ", the whole records present");
+    }
+    if (!health.endMarker) {
+        m_file.WriteAt(end, std::string(1, kDbfEndMarker));
+        repairs.push_back("added the end marker 0x1A");
+    }
+    if (!repairs.empty()) {
+        CommitWrite(health.recordsInFile);
+        m_file.Sync();
+    }
+    return repairs;
+}
+
+bool DbfTable::HasProductionIndexFlag(std::string_view path) {
+    const std::optional<LockedFile> file = LockedFile::Open(path, LockedFile::Access::Read, false);
+    if (!file) {
+        throw core::CannotOpenFile(std::string(path));
+    }
+    return DbfFixedHeader(file->ReadAt(0, kDbfFixedHeaderSize)).ProductionIndex();
+}
+
+void DbfTable::ClearProductionIndexFlag(std::string_view path) {
+    LockedFile file = OpenLocked(path, LockedFile::Access::ReadWrite, LockKind::Exclusive, false);
+    ReadDbfLayout(file, path);
+    file.WriteAt(kDbfProductionIndexOffset, std::string(1, '\0'));
+    file.Sync();
+}
+
+void DbfTable::Close() {
+    m_file.Close();
+    m_index.Clear();
+}
+
+std::size_t DbfTable::FieldIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        if (core::SameText(m_fields[i].name, name)) {
+            return i;
+        }
+    }
+    throw TableError("Table " + m_path + " has no field " + std::string(name));
+}
+
+void DbfTable::SetExclusive(bool exclusive) {
+    RequireWritable();
+    if (exclusive == (m_mode == DbfOpenMode::Exclusive)) {
+        return;
+    }
+    if (exclusive) {
+        // Converts our own read lock; a failed conversion leaves it as it was.
+        if (!m_file.TryLock(LockKind::Exclusive, kModeLockOffset, 1)) {
+            throw TableLocked(LockedMessage(m_path, LockKind::Exclusive));
+        }
+        Refresh(); // the last writes of the others; nobody writes from now on
+        m_mode = DbfOpenMode::Exclusive;
+    } else {
+        m_file.TryLock(LockKind::Shared, kModeLockOffset, 1);
+        m_mode = DbfOpenMode::Shared;
+    }
+}
+
+void DbfTable::SetIndex(std::string_view tag) {
+    m_index.Clear();
+    m_indexField.reset();
+    if (tag.empty()) {
+        return;
+    }
+    const std::size_t field = FieldIndex(tag);
+    StateLock lock(m_file, m_mode, LockKind::Shared);
+    Refresh();
+    m_indexField = field;
+    ReindexFrom(0);
+}
+
+std::vector<DbfRecord> DbfTable::Find(std::string_view key) {
+    RequireIndex();
+    const DbfField& field = m_fields[*m_indexField];
+    const std::string wanted = DbfFieldText(field, DbfFieldBytes(field, key));
+    std::vector<DbfRecord> found;
+    StateLock lock(m_file, m_mode, LockKind::Shared);
+    Refresh();
+    for (const RecordNumber number : m_index.Find(wanted)) {
+        found.push_back(Decode(number, ReadRecordLocked(number)));
+    }
+    return found;
+}
+
+void DbfTable::Walk(const std::function<void(const DbfRecord&)>& visit) {
+    RecordNumber end = 0;
+    {
+        StateLock lock(m_file, m_mode, LockKind::Shared);
+        Refresh();
+        end = UsableCount();
+    }
+    const RecordNumber step = RecordsPerBlock();
+    std::vector<DbfRecord> live;
+    for (RecordNumber first = 0; first < end; first += std::min(step, end - first)) {
+        live.clear();
+        {
+            StateLock lock(m_file, m_mode, LockKind::Shared);
+            ForEachLiveRecord(first, first + std::min(step, end - first),
+                              [&](RecordNumber number, std::string_view raw) { live.push_back(Decode(number, raw)); });
+        }
+        for (const DbfRecord& record : live) {
+            visit(record);
+        }
+    }
+}
+
+void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
+    RequireIndex();
+    std::vector<RecordNumber> order;
+    {
+        StateLock lock(m_file, m_mode, LockKind::Shared);
+        Refresh();
+        order = m_index.InKeyOrder();
+    }
+    const std::size_t step = RecordsPerBlock();
+    std::vector<DbfRecord> live;
+    for (std::size_t first = 0; first < order.size(); first += step) {
+        live.clear();
+        {
+            StateLock lock(m_file, m_mode, LockKind::Shared);
+            for (std::size_t i = first; i < std::min(order.size(), first + step); ++i) {
+                const std::string raw = ReadRecordLocked(order[i]);
+                if (raw.front() != kDbfDeletedMark) {
+                    live.push_back(Decode(order[i], raw));
+                }
+            }
+        }
+        for (const DbfRecord& record : live) {
+            visit(record);
+        }
+    }
+}
+
+RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
+    RequireWritable();
+    if (values.size() > m_fields.size()) {
+        throw TableError("Table " + m_path + " has " + std::to_string(m_fields.size()) + " fields, " +
+                         std::to_string(values.size()) + " values were given");
+    }
+    std::string record(1, kDbfLiveMark);
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        record += DbfFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view());
+    }
+    record += kDbfEndMarker;
+    StateLock lock(m_file, m_mode, LockKind::Exclusive);
+    Refresh();
+    RequireConsistent();
+    const RecordNumber number = m_header.RecordCount();
+    m_file.WriteAt(RecordOffset(number), record);
+    CommitWrite(number + 1);
+    if (m_indexField) {
+        m_index.Add(IndexKey(record), number);
+    }
+    return number;
+}
+
+void DbfTable::SetField(RecordNumber record, std::string_view field, std::string_view value) {
+    RequireWritable();
+    const std::size_t column = FieldIndex(field);
+    const DbfField& target = m_fields[column];
+    const std::string stored = DbfFieldBytes(target, value);
+    StateLock lock(m_file, m_mode, LockKind::Exclusive);
+    Refresh();
+    RequireConsistent();
+    std::string raw = ReadRecordLocked(record);
+    if (raw.front() == kDbfDeletedMark) {
+        throw TableError("Record " + std::to_string(record + 1) + " of table " + m_path +
+                         " has been deleted; it cannot be changed");
+    }
+    m_file.WriteAt(RecordOffset(record) + target.offset, stored);
+    CommitWrite(m_header.RecordCount());
+    if (m_indexField == column) {
+        m_index.Remove(IndexKey(raw), record);
+        raw.replace(static_cast<std::size_t>(target.offset), stored.size(), stored);
+        m_index.Add(IndexKey(raw), record);
+    }
+}
+
+void DbfTable::Delete(RecordNumber record) {
+    RequireWritable();
+    StateLock lock(m_file, m_mode, LockKind::Exclusive);
+    Refresh();
+    RequireConsistent();
+    const std::string raw = ReadRecordLocked(record);
+    if (raw.front() == kDbfDeletedMark) {
+        return;
+    }
+    m_file.WriteAt(RecordOffset(record), std::string(1, kDbfDeletedMark));
+    CommitWrite(m_header.RecordCount());
+    if (m_indexField) {
+        m_index.Remove(IndexKey(raw), record);
+    }
+}
+
+void DbfTable::Pack() {
+    ExclusiveUse use(*this);
+    RequireConsistent();
+    const std::string packedPath = m_path + ".pack~";
+    LockedFile packed = OpenLocked(packedPath, LockedFile::Access::ReadWrite, LockKind::Exclusive, true);
+    DbfFixedHeader header = m_header;
+    DbfIndex index;
+    try {
+        packed.Truncate(0);
+        struct stat status {};
+        if (::fstat(m_file.Descriptor(), &status) == 0) {
+            ::fchmod(packed.Descriptor(), status.st_mode & 07777);
+        }
+        std::string headerBytes = m_file.ReadAt(0, m_header.HeaderLength());
+        std::int64_t written = m_header.HeaderLength();
+        RecordNumber kept = 0;
+        std::string out;
+        ForEachLiveRecord(0, UsableCount(), [&](RecordNumber, std::string_view raw) {
+            out += raw;
+            if (m_indexField) {
+                index.Add(IndexKey(raw), kept);
+            }
+            ++kept;
+            if (out.size() >= kBlockBytes) {
+                packed.WriteAt(written, out);
+                written += static_cast<std::int64_t>(out.size());
+                out.clear();
+            }
+        });
+        out += kDbfEndMarker;
+        packed.WriteAt(written, out);
+        header.MarkWrite(kept, m_clock->Now());
+        headerBytes.replace(0, kDbfFixedHeaderSize, header.Bytes());
+        packed.WriteAt(0, headerBytes);
+        packed.Sync();
+        if (!core::RenameFile(packedPath, m_path)) {
+            throw TableError("Cannot pack table " + m_path + ": the packed copy cannot take its place");
+        }
+    } catch (...) {
+        core::RemoveFile(packedPath);
+        throw;
+    }
+    SyncDirectoryOf(m_path);
+    m_file = std::move(packed);
+    m_header = header;
+    m_stamp = m_file.Stamp();
+    m_index = std::move(index);
+}
+
+void DbfTable::RebuildIndexes() {
+    ExclusiveUse use(*this);
+    const std::vector<std::string> problems = Examine(m_file, m_header, m_fields.size()).Problems();
+    if (!problems.empty()) {
+        std::string faults;
+        for (const std::string& problem : problems) {
+            faults += (faults.empty() ? "" : "; ") + problem;
+        }
+        throw TableDamaged("Table " + m_path + " is damaged: " + faults + ". Run the table check with repair");
+    }
+    m_stamp = m_file.Stamp();
+    ReindexFrom(0);
+}
+
+// Brings header and index up to date with the file; the caller holds the state lock.
+void DbfTable::Refresh() {
+    if (!OthersMayWrite(m_mode)) {
+        return;
+    }
+    const DbfFixedHeader now(m_file.ReadAt(0, kDbfFixedHeaderSize));
+    const core::FileStamp stamp = m_file.Stamp();
+    if (stamp == m_stamp && now.Bytes() == m_header.Bytes()) {
+        return;
+    }
+    if (now.HeaderLength() != m_header.HeaderLength() || now.RecordLength() != m_header.RecordLength()) {
+        throw TableDamaged("Table " + m_path + " was restructured by another program; open it again");
+    }
+    const RecordNumber indexedBefore = UsableCount();
+    // Every write of ours moves the counter by one, so a counter that moved exactly as far as the count grew
+    // means that the others only appended.
+    const std::uint32_t appended = now.RecordCount() - m_header.RecordCount();
+    const bool onlyAppends =
+        now.RecordCount() > m_header.RecordCount() && now.ChangeCounter() - m_header.ChangeCounter() == appended;
+    m_header = now;
+    m_stamp = stamp;
+    ReindexFrom(onlyAppends ? indexedBefore : 0);
+}
+
+void DbfTable::ReindexFrom(RecordNumber first) {
+    if (first == 0) {
+        m_index.Clear();
+    }
+    if (!m_indexField) {
+        return;
+    }
+    ForEachLiveRecord(first, UsableCount(),
+                      [&](RecordNumber number, std::string_view raw) { m_index.Add(IndexKey(raw), number); });
+}
+
+// Reads the records [first, end) a block at a time and hands over the live ones.
+void DbfTable::ForEachLiveRecord(RecordNumber first, RecordNumber end,
+                                 const std::function<void(RecordNumber, std::string_view)>& visit) const {
+    const std::size_t length = m_header.RecordLength();
+    const RecordNumber step = RecordsPerBlock();
+    for (RecordNumber block = first; block < end; block += std::min(step, end - block)) {
+        const std::string bytes = m_file.ReadAt(RecordOffset(block), std::min(step, end - block) * length);
+        for (std::size_t at = 0; at + length <= bytes.size(); at += length) {
+            const std::string_view raw = std::string_view(bytes).substr(at, length);
+            if (raw.front() != kDbfDeletedMark) {
+                visit(block + static_cast<RecordNumber>(at / length), raw);
+            }
+        }
+    }
+}
+
+RecordNumber DbfTable::RecordsPerBlock() const {
+    return static_cast<RecordNumber>(std::max<std::size_t>(1, kBlockBytes / m_header.RecordLength()));
+}
+
+// Records that are both counted and wholly present; reading never goes beyond them.
+RecordNumber DbfTable::UsableCount() const {
+    const std::int64_t body = std::max<std::int64_t>(0, m_stamp.size - m_header.HeaderLength());
+    return static_cast<RecordNumber>(std::min<std::int64_t>(m_header.RecordCount(), body / m_header.RecordLength()));
+}
+
+std::int64_t DbfTable::RecordOffset(RecordNumber record) const {
+    return m_header.HeaderLength() + std::int64_t{record} * m_header.RecordLength();
+}
+
+std::string DbfTable::IndexKey(std::string_view rawRecord) const {
+    const DbfField& field = m_fields[*m_indexField];
+    return DbfFieldText(field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length));
+}
+
+DbfRecord DbfTable::Decode(RecordNumber number, std::string_view rawRecord) const {
+    DbfRecord record{number, {}};
+    record.values.reserve(m_fields.size());
+    for (const DbfField& field : m_fields) {
+        record.values.push_back(
+            DbfFieldText(field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length)));
+    }
+    return record;
+}
+
+std::string DbfTable::ReadRecordLocked(RecordNumber record) const {
+    if (record >= UsableCount()) {
+        throw TableError("Table " + m_path + " has no record " + std::to_string(record + 1));
+    }
+    return m_file.ReadAt(RecordOffset(record), m_header.RecordLength());
+}
+
+void DbfTable::RequireWritable() const {
+    if (m_mode == DbfOpenMode::ReadOnly) {
+        throw TableError("Table " + m_path + " is open read-only");
+    }
+}
+
+void DbfTable::RequireIndex() const {
+    if (!m_indexField) {
+        throw TableError("Table " + m_path + " has no active index");
+    }
+}
+
+// A write must not build on a count that disagrees with the file: the record would land in the wrong place.
+void DbfTable::RequireConsistent() const {
+    const std::int64_t end = RecordOffset(m_header.RecordCount());
+    if (m_stamp.size != end && m_stamp.size != end + 1) {
+        throw TableDamaged("Table " + m_path +
+                           " is damaged: its length disagrees with its record count. Run the table check with repair");
+    }
+}
+
+void DbfTable::CommitWrite(RecordNumber recordCount) {
+    m_header.MarkWrite(recordCount, m_clock->Now());
+    m_file.WriteAt(0, m_header.Bytes());
+    m_stamp = m_file.Stamp();
+}
+
+} // namespace pelgo::platform

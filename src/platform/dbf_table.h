@@ -1,0 +1,157 @@
+// The table engine: dBase III tables with character fields, as device.dbf and other.dbf are kept.
+//
+// Sharing. A table is open shared, exclusive or read-only, enforced with open-file-description locks between
+// processes and between two opens in one process: every holder keeps a lock on the byte at 0x7FFFFFFF00
+// (shared and read-only a read lock, exclusive a write lock, both taken without waiting). Writers of a shared
+// table serialise on a write lock of the byte at 0x7FFFFFFF01; readers take a read lock of it while they look
+// at the file, so they always see whole writes. Both bytes lie far beyond any real file and hold no data.
+//
+// Writes. Each append, edit or deletion is posted at once: under the write lock the header is re-read, the
+// record written (an append at header length + count * record length, followed by the end marker 0x1A), then
+// the header's count, last-update date and change counter. A crash between the two leaves a table that the
+// check repairs. Writes refuse a table whose count and length disagree.
+//
+// Index. One tag is active at a time; the tag names the field it indexes ("UNO", "MAC_ADR"). The index lives
+// in memory: built when the tag is set, kept current by our writes, and brought up to date before every
+// lookup or walk when another holder has written: only the new records are indexed when the others merely
+// appended, otherwise the index is rebuilt. Lookups are case-sensitive and ignore trailing blanks.
+#pragma once
+
+#include "core/date_time.h"
+#include "core/file.h"
+#include "platform/dbf_error.h"
+#include "platform/dbf_header.h"
+#include "platform/dbf_index.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelgo::platform {
+
+// The layouts of the tables Pelgo writes; every caller creates and checks them from these.
+inline constexpr std::array<DbfFieldSpec, 4> kOtherTableFields{
+    {{"UNO", 12}, {"GROUP", 32}, {"NAME", 32}, {"TEXT", 254}}};
+inline constexpr std::array<DbfFieldSpec, 4> kDeviceTableFields{
+    {{"MAC_ADR", 12}, {"GROUP", 32}, {"NAME", 64}, {"TEXT", 254}}};
+
+enum class DbfOpenMode { Shared, Exclusive, ReadOnly };
+
+struct DbfRecord {
+    RecordNumber number = 0;
+    std::vector<std::string> values; // in field order, cp1251, padding removed
+};
+
+// What the check finds in a table's file.
+struct DbfHealth {
+    std::string headerProblem; // empty when the header and field descriptors are sound
+    std::uint8_t version = 0;
+    std::size_t fieldCount = 0;
+    std::uint16_t headerLength = 0;
+    std::uint16_t recordLength = 0;
+    std::uint32_t headerCount = 0;   // records the header counts
+    std::uint32_t recordsInFile = 0; // whole records the file's length holds
+    std::uint32_t partialBytes = 0;  // bytes of an incomplete record at the end
+    bool endMarker = false;
+
+    // One readable line per fault; empty for a sound table.
+    std::vector<std::string> Problems() const;
+};
+
+class DbfTable {
+public:
+    // Writes a new empty table, replacing an existing file unless another holder has it open.
+    static void Create(std::string_view path, std::span<const DbfFieldSpec> fields, const core::Clock& clock);
+    // Throws core::CannotOpenFile when the file cannot be opened, TableLocked when another holder's mode
+    // excludes `mode`, TableDamaged when the header describes no table. The clock dates our writes.
+    static DbfTable Open(std::string_view path, DbfOpenMode mode, const core::Clock& clock);
+
+    // The check: needs no more than read access.
+    static DbfHealth Inspect(std::string_view path);
+    // Repairs what a crash can leave behind (a count that disagrees with the records present, an incomplete
+    // last record, a missing end marker) under exclusive use; returns one line per repair, empty when the
+    // table was sound. A damaged header is beyond repair: TableDamaged.
+    static std::vector<std::string> Repair(std::string_view path, const core::Clock& clock);
+
+    // Header byte 28: the table claims a production index (.mdx). We never write one; clearing the flag lets
+    // a table whose .mdx went missing open in programs that insist on it. Clearing needs exclusive use.
+    static bool HasProductionIndexFlag(std::string_view path);
+    static void ClearProductionIndexFlag(std::string_view path);
+
+    DbfTable(DbfTable&&) noexcept = default;
+    DbfTable& operator=(DbfTable&&) noexcept = default;
+    ~DbfTable() = default;
+
+    void Close();
+    bool IsOpen() const { return m_file.IsOpen(); }
+    const std::string& Path() const { return m_path; }
+    DbfOpenMode Mode() const { return m_mode; }
+    const std::vector<DbfField>& Fields() const { return m_fields; }
+    // Throws TableError when the table has no such field (names compare without regard to case).
+    std::size_t FieldIndex(std::string_view name) const;
+    // Records in the file, deleted ones included, as of our last look at it.
+    RecordNumber RecordCount() const { return m_header.RecordCount(); }
+
+    // Switches between shared and exclusive use without closing; TableLocked when others hold the table.
+    void SetExclusive(bool exclusive);
+
+    // Makes the field of that name the active index ("" for none) and builds it.
+    void SetIndex(std::string_view tag);
+    // The live records whose key equals `key` (cut to the field's width), in insertion order.
+    std::vector<DbfRecord> Find(std::string_view key);
+    // Every live record from the first, in physical order. The visitor runs without locks held, so it may
+    // write; records appended meanwhile are not visited.
+    void Walk(const std::function<void(const DbfRecord&)>& visit);
+    // Every live record in the order of the active index: keys ascending by byte, then insertion order.
+    void WalkByIndex(const std::function<void(const DbfRecord&)>& visit);
+
+    // Appends one record, values in field order; missing values stay blank, longer ones are cut to the
+    // field's width. Returns the new record's number.
+    RecordNumber Append(const std::vector<std::string>& values);
+    void SetField(RecordNumber record, std::string_view field, std::string_view value);
+    void Delete(RecordNumber record);
+
+    // Both need exclusive use: a shared table is switched for the time of the operation (TableLocked when
+    // others hold it). Pack writes a new file without the deleted records beside the table and renames it
+    // over the table, so a crash leaves the old or the new table, never a torn one. RebuildIndexes verifies
+    // the table (TableDamaged with the faults) and rebuilds the active index from the file.
+    void Pack();
+    void RebuildIndexes();
+
+private:
+    class ExclusiveUse;
+
+    DbfTable(std::string path, DbfOpenMode mode, const core::Clock& clock);
+
+    void Refresh();
+    void ReindexFrom(RecordNumber first);
+    void ForEachLiveRecord(RecordNumber first, RecordNumber end,
+                           const std::function<void(RecordNumber, std::string_view)>& visit) const;
+    RecordNumber RecordsPerBlock() const;
+    RecordNumber UsableCount() const;
+    std::int64_t RecordOffset(RecordNumber record) const;
+    std::string IndexKey(std::string_view rawRecord) const;
+    DbfRecord Decode(RecordNumber number, std::string_view rawRecord) const;
+    std::string ReadRecordLocked(RecordNumber record) const;
+    void RequireWritable() const;
+    void RequireIndex() const;
+    void RequireConsistent() const;
+    void CommitWrite(RecordNumber recordCount);
+    std::vector<std::string> RepairLocked();
+
+    std::string m_path;
+    DbfOpenMode m_mode = DbfOpenMode::Shared;
+    const core::Clock* m_clock = nullptr;
+    core::LockedFile m_file;
+    DbfFixedHeader m_header;
+    std::vector<DbfField> m_fields;
+    core::FileStamp m_stamp;
+    std::optional<std::size_t> m_indexField;
+    DbfIndex m_index;
+};
+
+} // namespace pelgo::platform
