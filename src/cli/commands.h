@@ -14,6 +14,15 @@ extern const char* const kIniUsage;
 int RunProfile(const Context& context, const std::vector<std::string>& args);
 extern const char* const kProfileUsage;
 
+int RunInit(const Context& context, const std::vector<std::string>& args);
+extern const char* const kInitUsage;
+
+int RunSettings(const Context& context, const std::vector<std::string>& args);
+extern const char* const kSettingsUsage;
+
+int RunLog(const Context& context, const std::vector<std::string>& args);
+extern const char* const kLogUsage;
+
 int RunDbf(const Context& context, const std::vector<std::string>& args);
 extern const char* const kDbfUsage;
 

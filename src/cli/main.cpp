@@ -31,7 +31,10 @@ const std::map<std::string, Group>& Groups() {
     static const std::map<std::string, Group> groups = {
         {"dbf", {pelgo::cli::RunDbf, pelgo::cli::kDbfUsage}},
         {"ini", {pelgo::cli::RunIni, pelgo::cli::kIniUsage}},
+        {"init", {pelgo::cli::RunInit, pelgo::cli::kInitUsage}},
+        {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
+        {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
     };
     return groups;
 }

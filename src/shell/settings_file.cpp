@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include "core/cp1251.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "core/text.h"
 #include "core/translator.h"
@@ -40,6 +41,12 @@ SettingsFile::SettingsFile(std::string iniPath, Settings& settings, ProtectionFl
       m_context(std::move(context)) {}
 
 bool SettingsFile::IsProtected() const { return m_protectData ? m_protectData() : m_flags.AnyFlagProtects(); }
+
+void SettingsFile::Log(const std::string& text) {
+    if (!m_context.readOnly) {
+        m_context.log.LogEvent(text);
+    }
+}
 
 void SettingsFile::ReadIni(int mode) {
     if (mode == 1) {
@@ -110,7 +117,7 @@ void SettingsFile::ReadBaseDirectory() {
     if (HasDbfFile(paths.BaseDirectory())) {
         return;
     }
-    m_context.log.LogEvent(core::Text(1042, "ВНИМАНИЕ ! Не найдена база данных ") + paths.BaseDirectory());
+    Log(core::Text(1042, "ВНИМАНИЕ ! Не найдена база данных ") + paths.BaseDirectory());
     m_context.dialog.Inform(platform::MessageKind::Warning,
                             core::Text(1043, "Не могу найти dbf-файлы с данными !\r\nУкажите путь к базам данных программы"));
     platform::FileChoice choice;
@@ -120,8 +127,10 @@ void SettingsFile::ReadBaseDirectory() {
         const std::string directory = core::DirectoryOf(*chosen) + "/";
         paths.SetBaseDirectory(directory);
         m_settings.SetText(Key::Path, paths.ToStored(paths.BaseDirectory()));
-        m_context.log.LogEvent("Patch to bases changed to " + paths.BaseDirectory());
-        WriteKey(InfoOf(Key::Path));
+        Log("Patch to bases changed to " + paths.BaseDirectory());
+        if (!m_context.readOnly) {
+            WriteKey(InfoOf(Key::Path));
+        }
     }
 }
 
@@ -139,10 +148,12 @@ void SettingsFile::ReadTableFile(Key key) {
     if (core::FileExists(defaultPath)) {
         return;
     }
-    m_context.log.LogEvent(core::Text(1042, "ВНИМАНИЕ ! Не найдена база данных ") + path);
+    Log(core::Text(1042, "ВНИМАНИЕ ! Не найдена база данных ") + path);
     m_context.dialog.Inform(platform::MessageKind::Error,
                             core::Text(1042, "ВНИМАНИЕ ! Проблема :\r\nНе найдена база данных ") + "\r\n" + path);
-    m_file.DeleteKey(info.section, info.name);
+    if (!m_context.readOnly) {
+        m_file.DeleteKey(info.section, info.name);
+    }
     m_flags.sboiFlag = true;
 }
 
@@ -256,7 +267,7 @@ void SettingsFile::ReadUserNodeTypes() {
         if (!core::FileExists(native)) {
             const std::string notFound = core::Text(1044, "Файл не найден ") + ":" + native;
             const std::string replaced = core::Text(1045, "Иконка будет заменена на стандартную");
-            m_context.log.LogEvent(notFound + "," + replaced);
+            Log(notFound + "," + replaced);
             m_context.dialog.Inform(platform::MessageKind::Warning, notFound + "\r\n" + replaced);
             if (!IsProtected()) {
                 m_flags.sboiFlag = true;
@@ -280,7 +291,7 @@ void SettingsFile::Read() {
     ReadKey(program);
     if (m_settings.Text(Key::MainProgram).find(std::string(" ") + kProgramVersion) == std::string::npos) {
         m_newVersion = true;
-        m_context.log.LogEvent(core::Text(1003, "Новая версия программы ") + kProgramVersion);
+        Log(core::Text(1003, "Новая версия программы ") + kProgramVersion);
     }
     ReadBaseDirectory();
     ReadTableFile(Key::DeviceTable);
@@ -323,7 +334,7 @@ void SettingsFile::Read() {
     ReadTableKeys("Version_info");
     m_settings.sentinox = ReadEntries("Sentinox");
     ReadTableKeys("Language");
-    m_context.log.LogEvent(core::Text(1046, "Чтение ") + m_iniPath);
+    Log(core::Text(1046, "Чтение ") + m_iniPath);
 }
 
 void SettingsFile::SaveReportsSetup() {
@@ -332,20 +343,23 @@ void SettingsFile::SaveReportsSetup() {
 }
 
 void SettingsFile::LockSboi() {
-    if (m_flags.sboiFlag != m_lastWrittenSboi) {
+    if (m_flags.sboiFlag != m_lastWrittenSboi && !m_context.readOnly) {
         m_file.WriteBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag);
         m_lastWrittenSboi = m_flags.sboiFlag;
     }
 }
 
 void SettingsFile::Write() {
+    if (m_context.readOnly) {
+        throw core::Error("Settings opened only to look cannot be written: " + m_iniPath);
+    }
     if (!m_settings.Bool(Key::ProtectStructTree)) {
         WriteKey(InfoOf(Key::ProtectStructTree));
     }
     if (IsProtected()) {
         return;
     }
-    m_context.log.LogEvent(core::Text(1055, "Запись ") + m_iniPath);
+    Log(core::Text(1055, "Запись ") + m_iniPath);
     m_settings.SetText(Key::MainProgram, m_context.executablePath + " " + kProgramVersion);
     WriteKey(InfoOf(Key::MainProgram));
     if (!m_context.brandingPresent) {

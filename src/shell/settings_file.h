@@ -22,6 +22,7 @@ struct SettingsContext {
     std::string currentUser;
     bool brandingPresent = false; // a branding file hides the maker's credit
     core::DateFormats formats;
+    bool readOnly = false; // only look: nothing is written to the settings file or the work log
 };
 
 class SettingsFile {
@@ -47,6 +48,7 @@ public:
 private:
     void Read();
     void Write();
+    void Log(const std::string& text);
     void ReadBaseDirectory();
     void ReadTableFile(Key key);
     void ReadTableKeys(std::string_view section);

@@ -1,0 +1,36 @@
+// The user-dialog and progress interfaces on a terminal: messages go to stderr, questions take the answer
+// given on the command line (--yes / --no) and are refused without one, file and text inputs are
+// declined, protocol lines go to stdout.
+#pragma once
+
+#include <optional>
+
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
+
+namespace pelgo::cli {
+
+class CliDialog : public platform::UserDialog {
+public:
+    // `answer`: true for --yes, false for --no, empty when the command was given neither.
+    explicit CliDialog(std::optional<bool> answer = std::nullopt) : m_answer(answer) {}
+
+    platform::Answer Ask(platform::MessageKind kind, std::string_view text, platform::Buttons buttons) override;
+    void Inform(platform::MessageKind kind, std::string_view text) override;
+    std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override;
+    std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
+                                         std::string_view initial) override;
+
+private:
+    std::optional<bool> m_answer;
+};
+
+class CliProgress : public platform::Progress {
+public:
+    void Protocol(std::string_view line) override;
+    void SetCounters(long long, long long) override {}
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return false; }
+};
+
+} // namespace pelgo::cli

@@ -1,0 +1,37 @@
+// The per-user instance lock.
+#include "platform/single_instance.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "core/cp1251.h"
+
+namespace pelgo::platform {
+namespace {
+
+std::string RuntimeDirectory() {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
+        return core::Utf8ToCp1251(runtime);
+    }
+    return "/tmp/pelgo-" + std::to_string(::getuid());
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const std::string& name) : m_path(RuntimeDirectory() + "/" + name + ".lock") {}
+
+bool SingleInstance::Acquire() {
+    core::CreateDirectories(core::DirectoryOf(m_path));
+    auto file = core::LockedFile::Open(m_path, core::LockedFile::Access::ReadWrite, true);
+    if (!file) {
+        return true;
+    }
+    if (!file->TryLock(core::LockedFile::LockKind::Exclusive)) {
+        return false;
+    }
+    m_file = std::move(file);
+    return true;
+}
+
+} // namespace pelgo::platform

@@ -1,0 +1,283 @@
+// The start sequence, the activation duties, SaveAll and the close request.
+#include "session/app_state.h"
+
+#include <utility>
+
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "shell/version.h"
+
+namespace pelgo::session {
+namespace {
+
+constexpr const char* kMultiUserUno = "_Multi_User_";
+
+shell::JournalType BuiltInJournal(int nameId, const char* name, const char* code, int firstCaptionId,
+                                  const std::array<const char*, 4>& captions) {
+    shell::JournalType type{core::Text(nameId, name), code, {}, {}};
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        type.captions[i] = core::Text(firstCaptionId + static_cast<int>(i), captions[i]);
+    }
+    return type;
+}
+
+// Field names of older versions and the additional-data fields that replaced them.
+const std::vector<std::pair<std::string, std::string>>& RenamedFields() {
+    static const std::vector<std::pair<std::string, std::string>> renamed = [] {
+        const std::pair<const char*, const char*> utf8[] = {
+            {"Модель", "aModel"},       {"ЗавНомер", "aZavNum"},    {"Пломба", "aPlomba"},
+            {"Инвентарный", "aInumber"}, {"ВыпЗадачи", "aZadachi"},  {"ДПрихода", "aD1"},
+            {"Стоимость", "aPrice"},     {"Поставщик", "aShop"},     {"Накладная", "aNaklad"},
+            {"ДГарантии", "aDend"},      {"Помещение", "aRoom"},     {"РабМесто", "aRabM"},
+            {"Должность", "aDolgn"},     {"Телефон", "aPhone"},      {"МатОтв", "aFIO"},
+            {"Edit1", "Edit1"},          {"Edit2", "Edit2"},         {"Edit3", "Edit3"},
+            {"Edit4", "Edit4"},          {"Файл_1", "File_1"},       {"Файл_2", "File_2"},
+        };
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& [from, to] : utf8) {
+            out.emplace_back(core::Utf8ToCp1251(from), to);
+        }
+        return out;
+    }();
+    return renamed;
+}
+
+} // namespace
+
+AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform::Progress& progress)
+    : m_options(std::move(options)), m_dialog(dialog), m_progress(progress),
+      m_log(m_options.programDirectory + "/pelgo.log", m_clock), m_translator(m_options.programDirectory),
+      m_settings(m_options.programDirectory), m_settingsFile(m_options.programDirectory + "/pelgo.ini", m_settings,
+                                                             m_flags,
+                                                             shell::SettingsContext{
+                                                                 m_log,
+                                                                 m_dialog,
+                                                                 m_clock,
+                                                                 m_options.executablePath,
+                                                                 m_options.currentUser,
+                                                                 core::FileExists(m_options.programDirectory +
+                                                                                  "/pelgo.set"),
+                                                                 {},
+                                                             }) {
+    m_log.SetIdentity(m_options.currentUser, m_options.computerName);
+    m_settingsFile.SetProtectionCheck([this] { return ProtectData(); });
+}
+
+AppState::~AppState() = default;
+
+AppState::StartResult AppState::Start(const StepReport& report) {
+    m_flags.readOnlyStart = !m_options.arguments.empty() && core::UpperLatin(m_options.arguments.front()) == "/R";
+    report("Preparation...");
+    m_journalTypes = {
+        BuiltInJournal(1030, "Ремонты", "35", 1032,
+                       {"Ремонтирующая организация", "Характер неисправности", "Стоимость ремонта",
+                        "Дата получения из ремонта"}),
+        BuiltInJournal(1031, "Модернизации", "36", 1036,
+                       {"Модернизируемый блок", "Описание работ по модернизации", "Стоимость работ",
+                        "Кем проводились работы"}),
+    };
+    LocateSettingsFile();
+    report("Read Config...");
+    m_settingsFile.ReadIni(1);
+    m_journalTypes.insert(m_journalTypes.end(), m_settings.journalTypes.begin(), m_settings.journalTypes.end());
+    m_backupSettings = {m_settings.Int(shell::Key::CreateBackup), m_settings.Int(shell::Key::BackupCount),
+                        m_settings.Bool(shell::Key::ShowBackupError)};
+    m_translator.SetDirectory(m_settings.Paths().ToNative(m_settings.Text(shell::Key::LngFileDir)));
+    m_translator.ChooseLanguage(m_settings.Int(shell::Key::Language));
+    RotateLog();
+    report("Create Menu...");
+    StartupBackups(report);
+    if (m_flags.userRights > 1) {
+        m_log.LogEvent("not have rights for usage this program");
+    }
+    report("Create Forms");
+    if (m_flags.userRights > 1) {
+        m_log.LogClose();
+        m_dialog.Inform(platform::MessageKind::Error, "Excuse, you do not have rights for usage this program.");
+        return StartResult::NoRights;
+    }
+    if (!OpenTables(report)) {
+        return StartResult::TableFailure;
+    }
+    m_flags.networkReadOnly = m_deviceTable.readOnly;
+    ProtectData();
+    m_log.LogEvent(core::Text(1041, "начал работу ") + m_statusText + ". " + core::Text(2032, "Компьютер") + " " +
+                   m_options.computerName);
+    report("Run Application");
+    return StartResult::Running;
+}
+
+void AppState::LocateSettingsFile() {
+    const std::string target = m_options.programDirectory + "/pelgo.ini";
+    const std::string old = m_options.programDirectory + "/BASE/pelgo.ini";
+    if (core::FileExists(target) || !core::FileExists(old)) {
+        return;
+    }
+    m_dialog.Inform(platform::MessageKind::Information,
+                    core::Text(1003, "Смена версии программы ") +
+                        core::Text(1040, ":\r\nФайл конфигурации переносится из\r\n") + m_options.programDirectory +
+                        "/BASE/" + core::Text(1008, "\r\n в ") + m_options.programDirectory + "/");
+    if (core::RenameFile(old, target)) {
+        return;
+    }
+    if (core::CopyFileKeepingTime(old, target) && core::RemoveFile(old)) {
+        return;
+    }
+    m_dialog.Inform(platform::MessageKind::Error,
+                    "ERROR! Please, move file pelgo.ini to " + m_options.programDirectory + "/");
+    m_flags.sboiFlag = true;
+}
+
+void AppState::RotateLog() {
+    const int megabytes = m_settings.Int(shell::Key::LogOfMovingSize);
+    m_log.SetMovingSize(megabytes);
+    const auto stamp = core::StampOf(m_log.Path());
+    if (megabytes <= 0 || !stamp || stamp->size <= static_cast<std::int64_t>(megabytes) * 1048576) {
+        return;
+    }
+    m_log.SetMovingSize(0);
+    m_log.LogClose();
+    shell::Backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress).Backup(m_log.Path());
+    core::RemoveFile(m_log.Path());
+    m_log.SetMovingSize(megabytes);
+}
+
+void AppState::StartupBackups(const StepReport& report) {
+    if (m_backupSettings.createBackup <= 0 || m_flags.userRights != 0) {
+        return;
+    }
+    shell::Backups backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress);
+    if (m_backupSettings.createBackup == 1) {
+        report("Backup DeviceTable");
+        backups.Backup(m_settings.FilePath(shell::Key::DeviceTable));
+        report("Backup DeviceTable");
+        backups.Backup(m_settings.FilePath(shell::Key::OtherTable));
+    }
+    report("Backup ConfigFiles");
+    for (const shell::Key key : {shell::Key::StructTreeView, shell::Key::ImageTreeView, shell::Key::AddDataFile}) {
+        backups.Backup(m_settings.FilePath(key));
+    }
+}
+
+bool AppState::OpenTables(const StepReport& report) {
+    shell::TableCare care(m_log, m_dialog, m_clock, m_flags);
+    m_deviceTable = {m_settings.FilePath(shell::Key::DeviceTable), "MAC_ADR", false, false, std::nullopt};
+    m_otherTable = {m_settings.FilePath(shell::Key::OtherTable), "UNO", false, false, std::nullopt};
+    report("Reindex Tables");
+    care.RepairMissingIndex(m_deviceTable);
+    care.RepairMissingIndex(m_otherTable);
+    const std::pair<const char*, shell::ManagedTable*> steps[] = {{"Open DeviceTable", &m_deviceTable},
+                                                                  {"Open OtherTable", &m_otherTable}};
+    for (const auto& [text, table] : steps) {
+        report(text);
+        if (!care.OpenTable(*table) && care.Reindex(*table) == shell::TableCare::ReindexResult::Fatal) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AppState::ProtectData() {
+    const bool tablesWritable = m_deviceTable.IsOpen() && !m_deviceTable.readOnly && m_otherTable.IsOpen() &&
+                                !m_otherTable.readOnly;
+    const bool isProtected = m_flags.AnyFlagProtects() || m_settings.Bool(shell::Key::ProtectStructTree) ||
+                             !tablesWritable;
+    m_statusText = m_flags.multiUserAccess ? core::Text(252, "Многопользовательский доступ") : std::string();
+    if (isProtected) {
+        m_statusText = core::Text(1047, "Включена защита данных");
+    }
+    if (m_flags.sboiFlag) {
+        m_statusText = core::Text(1048, "СБОЙ! ") + m_statusText;
+        m_settingsFile.LockSboi();
+    }
+    return isProtected;
+}
+
+void AppState::Activate() {
+    if (m_settingsFile.NewVersion()) {
+        m_settingsFile.ClearNewVersion();
+        MigrateVersion();
+    }
+    m_startedCorrectly = true;
+}
+
+void AppState::MigrateVersion() {
+    const std::string text = core::Text(1003, "Новая версия программы \r\nПодождите, пожалуйста...") + "\r\nv " +
+                             shell::kProgramVersion;
+    m_dialog.Inform(platform::MessageKind::Information, text);
+    m_log.LogEvent(text);
+    if (ProtectData()) {
+        m_flags.sboiFlag = true;
+        ProtectData();
+        m_dialog.Inform(platform::MessageKind::Error, core::Text(1002, "Ошибка смены версии !"));
+        return;
+    }
+    long long done = 0;
+    platform::DbfTable& device = *m_deviceTable.table;
+    const std::string oldJournal = core::Utf8ToCp1251("Журнал изменений");
+    const std::size_t deviceGroup = device.FieldIndex("GROUP");
+    device.Walk([&](const platform::DbfRecord& record) {
+        if (record.values[deviceGroup] == oldJournal) {
+            device.SetField(record.number, "GROUP", "_Config_log_");
+        }
+        m_progress.SetCounters(done += 10, 0);
+    });
+    platform::DbfTable& other = *m_otherTable.table;
+    const std::size_t otherName = other.FieldIndex("NAME");
+    other.Walk([&](const platform::DbfRecord& record) {
+        for (const auto& [from, to] : RenamedFields()) {
+            if (record.values[otherName] == from && from != to) {
+                other.SetField(record.number, "NAME", to);
+            }
+        }
+        m_progress.SetCounters(done += 5, 0);
+    });
+    m_settingsFile.ReadIni(0);
+    m_dialog.Inform(platform::MessageKind::Warning,
+                    core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
+}
+
+void AppState::SaveAll() {
+    m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
+}
+
+void AppState::CloseRequest() {
+    if (m_closing) {
+        return;
+    }
+    m_closing = true;
+    m_log.LogEvent(core::Text(1057, "закончил работу"));
+    if (m_startedCorrectly) {
+        if (!ProtectData() && !m_flags.multiUserAccess) {
+            TidyTablesAtExit();
+        }
+    } else {
+        m_log.LogEvent("WARNING: Program has started incorrectly - the data are not saved !");
+    }
+    m_deviceTable.Close();
+    m_otherTable.Close();
+    m_log.LogClose();
+}
+
+void AppState::TidyTablesAtExit() {
+    try {
+        platform::DbfTable& other = *m_otherTable.table;
+        const std::size_t text = other.FieldIndex("TEXT");
+        other.Walk([&](const platform::DbfRecord& record) {
+            if (record.values[text].empty()) {
+                other.Delete(record.number);
+            }
+        });
+        m_statusText = "Good Bye !";
+        shell::TableCare(m_log, m_dialog, m_clock, m_flags).Pack(m_otherTable);
+        for (const platform::DbfRecord& record : other.Find(kMultiUserUno)) {
+            other.Delete(record.number);
+        }
+    } catch (const core::Error&) {
+        m_flags.sboiFlag = true;
+        ProtectData();
+        m_log.LogEvent(core::Text(1058, "Ошибка упаковки ") + m_otherTable.path);
+    }
+}
+
+} // namespace pelgo::session

@@ -1,0 +1,103 @@
+// The application state: one GUI-free object that owns the settings, the work log, both tables and the
+// process-wide flags, and runs the start sequence, SaveAll and the close request. The window program and
+// pelgo-cli hold one and present it; engines receive what they need from it by reference.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/date_time.h"
+#include "core/translator.h"
+#include "core/work_log.h"
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
+#include "shell/backup.h"
+#include "shell/protection_flags.h"
+#include "shell/settings.h"
+#include "shell/settings_file.h"
+#include "shell/table_care.h"
+
+namespace pelgo::session {
+
+struct StartOptions {
+    std::string programDirectory;       // the installation folder, native cp1251
+    std::string executablePath;         // recorded in the settings with the version
+    std::vector<std::string> arguments; // command-line arguments after the program name, cp1251
+    std::string currentUser;            // upper-cased login name ("Unknown User")
+    std::string computerName;           // upper-cased host name ("UNKNOWN")
+};
+
+// Reports the text of each start step; the splash shows it.
+using StepReport = std::function<void(std::string_view stepText)>;
+
+class AppState {
+public:
+    AppState(StartOptions options, platform::UserDialog& dialog, platform::Progress& progress);
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    enum class StartResult { Running, NoRights, TableFailure };
+    // The whole start up to the event loop: settings, log rotation, backups, rights, tables, protection.
+    StartResult Start(const StepReport& report);
+    // The main window's activation; the first completes the start (version migration, StartedCorrectly).
+    void Activate();
+    // Runs once: saves and tidies when the start was complete, then closes the log.
+    void CloseRequest();
+    // Posts both tables, saves what is pending and notes the save in the status text.
+    void SaveAll();
+
+    // True when this instance must not write: the flags, a protected tree setting, a table that is closed
+    // or read-only, or a protected start.
+    bool ProtectData();
+
+    core::Clock& Clock() { return m_clock; }
+    shell::Settings& Settings() { return m_settings; }
+    shell::SettingsFile& SettingsFile() { return m_settingsFile; }
+    shell::ProtectionFlags& Flags() { return m_flags; }
+    core::WorkLog& Log() { return m_log; }
+    core::TKelTranslator& Translator() { return m_translator; }
+    shell::ManagedTable& DeviceTable() { return m_deviceTable; }
+    shell::ManagedTable& OtherTable() { return m_otherTable; }
+    const std::vector<shell::JournalType>& JournalTypes() const { return m_journalTypes; }
+
+    bool ReadOnlyStart() const { return m_flags.readOnlyStart; }
+    bool StartedCorrectly() const { return m_startedCorrectly; }
+    bool Closing() const { return m_closing; }
+    const std::string& CurrentUser() const { return m_options.currentUser; }
+    const std::string& ComputerName() const { return m_options.computerName; }
+    int UserRights() const { return m_flags.userRights; }
+    const std::string& ProgramDirectory() const { return m_options.programDirectory; }
+    const std::string& StatusText() const { return m_statusText; }
+
+private:
+    void LocateSettingsFile();
+    void RotateLog();
+    void StartupBackups(const StepReport& report);
+    bool OpenTables(const StepReport& report);
+    void MigrateVersion();
+    void TidyTablesAtExit();
+
+    StartOptions m_options;
+    platform::UserDialog& m_dialog;
+    platform::Progress& m_progress;
+    core::Clock m_clock;
+    core::WorkLog m_log;
+    core::TKelTranslator m_translator;
+    shell::Settings m_settings;
+    shell::ProtectionFlags m_flags;
+    shell::SettingsFile m_settingsFile;
+    shell::BackupSettings m_backupSettings;
+    shell::ManagedTable m_deviceTable;
+    shell::ManagedTable m_otherTable;
+    std::vector<shell::JournalType> m_journalTypes;
+    std::string m_statusText;
+    bool m_startedCorrectly = false;
+    bool m_closing = false;
+    bool m_activated = false;
+};
+
+} // namespace pelgo::session

@@ -1,0 +1,81 @@
+"""pelgo-cli init / settings / log on a real installation folder."""
+
+import os
+import subprocess
+import tempfile
+import unittest
+
+CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
+
+
+def run(home, *args):
+    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
+
+
+class InstallationTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.home = os.path.join(self.tmp.name, "Учёт")
+        result = run(self.home, "init")
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def ini(self):
+        with open(os.path.join(self.home, "pelgo.ini"), "rb") as f:
+            return f.read()
+
+    def settings(self, *args):
+        result = run(self.home, "settings", *args)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result.stdout
+
+    def test_init_makes_a_ready_installation_and_refuses_to_overwrite_it(self):
+        base = os.path.join(self.home, "BASE")
+        self.assertTrue(os.path.isfile(os.path.join(base, "device.dbf")))
+        self.assertTrue(os.path.isfile(os.path.join(base, "other.dbf")))
+        ini = self.ini().decode("cp1251")
+        for line in ("Path=.\\BASE\\", "NCNedit=^Компьютер", "BackupCount=2", "MainProgram=" + self.home + "/pelgo 2.22.05"):
+            self.assertIn(line + "\r\n", ini)
+        before = self.ini()
+        again = run(self.home, "init")
+        self.assertNotEqual(again.returncode, 0)
+        self.assertIn("already holds an installation", again.stderr)
+        self.assertEqual(self.ini(), before)
+
+    def test_settings_print_the_effective_values_in_key_table_order(self):
+        lines = self.settings().splitlines()
+        self.assertEqual(lines[:3], ["[Program]", "MainProgram=" + self.home + "/pelgo 2.22.05", "[Setup]"])
+        self.assertIn("Path=" + self.home + "/BASE/", lines)
+        self.assertIn("StructTreeView=" + self.home + "/BASE/struct", lines)
+        self.assertIn("NCNedit=Компьютер", lines)
+        self.assertLess(lines.index("[Setup]"), lines.index("[Other]"))
+        self.assertLess(lines.index("[Version_info]"), lines.index("[Language]"))
+
+    def test_write_then_read_changes_nothing_but_the_write_stamp(self):
+        before = self.settings()
+        ini_before = self.ini()
+        self.settings("--write")
+        self.assertEqual(self.settings(), before)
+        strip = lambda data: [l for l in data.decode("cp1251").split("\r\n") if " Write " not in l]
+        self.assertEqual(sorted(strip(self.ini())), sorted(strip(ini_before)))
+
+    def test_looking_at_the_settings_writes_nothing(self):
+        ini_before = self.ini()
+        log = os.path.join(self.home, "pelgo.log")
+        log_size = os.path.getsize(log)
+        self.settings()
+        self.assertEqual(self.ini(), ini_before)
+        self.assertEqual(os.path.getsize(log), log_size)
+
+    def test_log_writes_one_line_as_the_current_user(self):
+        result = run(self.home, "log", "Проверка связи")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(os.path.join(self.home, "pelgo.log"), "rb") as f:
+            lines = f.read().decode("cp1251").split("\r\n")
+        self.assertRegex(lines[-2], r"^\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d \S+ Проверка связи$")
+
+
+if __name__ == "__main__":
+    unittest.main()

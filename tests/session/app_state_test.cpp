@@ -1,0 +1,223 @@
+// The start sequence, the rights refusal, the version migration and the close request's duties.
+#include "session/app_state.h"
+
+#include <gtest/gtest.h>
+
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "platform/dbf_table.h"
+#include "support/scripted_dialog.h"
+#include "support/temp_dir.h"
+
+namespace pelgo::session {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+class AppStateTest : public ::testing::Test {
+protected:
+    AppStateTest() {
+        clock.Set({2026, 3, 10, 15, 0, 0});
+        core::CreateDirectories(dir / "BASE");
+        platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
+        platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
+    }
+
+    void WriteIni(const std::string& utf8) { WriteBytes(dir / "pelgo.ini", core::Utf8ToCp1251(utf8)); }
+    std::string LogUtf8() const { return core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log")); }
+
+    std::unique_ptr<AppState> Make(std::vector<std::string> arguments = {}) {
+        auto state = std::make_unique<AppState>(
+            StartOptions{dir.Path(), dir / "pelgo", std::move(arguments), "IVANOV", "WS-01"}, dialog, progress);
+        state->Clock().Set(clock.Now());
+        return state;
+    }
+
+    AppState::StartResult Start(AppState& state) {
+        return state.Start([this](std::string_view step) { steps.emplace_back(step); });
+    }
+
+    // Live records of other.dbf as "UNO|NAME|TEXT".
+    std::vector<std::string> OtherRecords() {
+        auto table = platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock);
+        std::vector<std::string> records;
+        table.Walk([&](const platform::DbfRecord& r) { records.push_back(r.values[0] + "|" + r.values[2] + "|" + r.values[3]); });
+        return records;
+    }
+
+    void AppendOther(const std::vector<std::string>& values) {
+        auto table = platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::Shared, clock);
+        table.Append(values);
+    }
+
+    testing::TempDir dir;
+    core::Clock clock;
+    testing::ScriptedDialog dialog;
+    testing::RecordingProgress progress;
+    std::vector<std::string> steps;
+};
+
+TEST_F(AppStateTest, StartRunsItsStepsInOrderAndBacksUpByTheSetting) {
+    struct Case {
+        int createBackup;
+        std::vector<std::string> backupSteps;
+        bool tablesBackedUp;
+    };
+    const Case cases[] = {
+        {0, {}, false},
+        {1, {"Backup DeviceTable", "Backup DeviceTable", "Backup ConfigFiles"}, true},
+        {2, {"Backup ConfigFiles"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.createBackup);
+        core::RemoveFile(dir / "BASE/device.bak");
+        steps.clear();
+        WriteIni("[Setup]\r\nCreateBackup=" + std::to_string(c.createBackup) + "\r\n");
+        auto state = Make();
+        ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+        std::vector<std::string> expected = {"Preparation...", "Read Config...", "Create Menu..."};
+        expected.insert(expected.end(), c.backupSteps.begin(), c.backupSteps.end());
+        expected.insert(expected.end(),
+                        {"Create Forms", "Reindex Tables", "Open DeviceTable", "Open OtherTable", "Run Application"});
+        EXPECT_EQ(steps, expected);
+        EXPECT_EQ(core::FileExists(dir / "BASE/device.bak"), c.tablesBackedUp);
+        EXPECT_TRUE(state->DeviceTable().IsOpen());
+        EXPECT_FALSE(state->ProtectData());
+        state->CloseRequest();
+    }
+    const std::string log = LogUtf8();
+    EXPECT_NE(log.find("IVANOV Чтение " + dir / "pelgo.ini"), std::string::npos);
+    EXPECT_NE(log.find("IVANOV начал работу . Компьютер WS-01"), std::string::npos);
+}
+
+TEST_F(AppStateTest, UsersWithoutRightsAreRefusedBeforeTheTablesOpen) {
+    WriteIni("[Users]\r\nIVANOV=2\r\n");
+    dialog.ExpectMessage("Excuse, you do not have rights for usage this program.");
+    auto state = Make();
+    EXPECT_EQ(Start(*state), AppState::StartResult::NoRights);
+    EXPECT_FALSE(state->DeviceTable().IsOpen());
+    EXPECT_EQ(steps.back(), "Create Forms");
+    const std::string log = LogUtf8();
+    EXPECT_NE(log.find("IVANOV not have rights for usage this program"), std::string::npos);
+    EXPECT_NE(log.find("--- LOG File is closed for WS-01"), std::string::npos);
+    EXPECT_EQ(core::StampOf(dir / "BASE/device.bak"), std::nullopt) << "nothing is backed up for them";
+}
+
+TEST_F(AppStateTest, ProtectedStartAndReadOnlyRights) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* ini;
+        bool isProtected;
+    };
+    const Case cases[] = {
+        {{"/r"}, "", true},
+        {{"/R"}, "", true},
+        {{"/X"}, "", false},
+        {{}, "[Users]\r\nIVANOV=1\r\n", true},
+        {{}, "[Setup]\r\nProtectStructTree=1\r\n", true},
+    };
+    for (const auto& c : cases) {
+        WriteIni(c.ini);
+        auto state = Make(c.arguments);
+        ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+        EXPECT_EQ(state->ProtectData(), c.isProtected) << c.ini;
+        EXPECT_EQ(state->StatusText(), c.isProtected ? core::Utf8ToCp1251("Включена защита данных") : "");
+        state->CloseRequest();
+    }
+}
+
+TEST_F(AppStateTest, OversizedLogIsRotatedAtStart) {
+    WriteIni("[Setup]\r\nLogOfMovingSize=1\r\n");
+    WriteBytes(dir / "pelgo.log", std::string(1048577, 'x'));
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_EQ(ReadBytes(dir / "pelgo.bak").substr(0, 1048577), std::string(1048577, 'x'));
+    EXPECT_EQ(LogUtf8().find(std::string(100, 'x')), std::string::npos);
+    EXPECT_NE(LogUtf8().find("--- LOG File is open for WS-01"), std::string::npos);
+}
+
+TEST_F(AppStateTest, SettingsFileOfAnOldLayoutIsMoved) {
+    WriteBytes(dir / "BASE/pelgo.ini", "[Setup]\r\nBackupCount=5\r\n");
+    dialog.ExpectMessage("Файл конфигурации переносится из");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_FALSE(core::FileExists(dir / "BASE/pelgo.ini"));
+    EXPECT_EQ(state->Settings().Int(shell::Key::BackupCount), 5);
+}
+
+TEST_F(AppStateTest, CloseRequestTidiesTheNodeTableOnlyWhenFreeToWrite) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool activate;
+        bool tidied;
+    };
+    const Case cases[] = {{{}, true, true}, {{"/R"}, true, false}, {{}, false, false}};
+    for (const auto& c : cases) {
+        platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
+        AppendOther({"UNO000000001", "", "aModel", "P4"});
+        AppendOther({"UNO000000001", "", "aZavNum", ""});
+        AppendOther({"_Multi_User_", "", "IVANOVWS-01_____", "IVANOV ..."});
+        auto state = Make(c.arguments);
+        ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+        if (c.activate) {
+            state->Activate();
+        }
+        state->CloseRequest();
+        state->CloseRequest(); // runs once
+        const std::vector<std::string> all = {"UNO000000001|aModel|P4", "UNO000000001|aZavNum|",
+                                              "_Multi_User_|IVANOVWS-01_____|IVANOV ..."};
+        const std::vector<std::string> tidy = {"UNO000000001|aModel|P4"};
+        EXPECT_EQ(OtherRecords(), c.tidied ? tidy : all);
+        if (c.tidied) {
+            EXPECT_EQ(platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock)
+                          .RecordCount(),
+                      2u)
+                << "the empty record is packed away; the presence record is marked deleted after the pack";
+        }
+        EXPECT_EQ(LogUtf8().find("WARNING: Program has started incorrectly") != std::string::npos, !c.activate);
+    }
+}
+
+TEST_F(AppStateTest, VersionChangeMigratesBothTablesAtTheFirstActivation) {
+    WriteIni("[Program]\r\nMainProgram=/old/pelgo 2.21.07\r\n");
+    {
+        auto device = platform::DbfTable::Open(dir / "BASE/device.dbf", platform::DbfOpenMode::Shared, clock);
+        device.Append({"00A0C9123456", core::Utf8ToCp1251("Журнал изменений"), "1", "x"});
+        device.Append({"00A0C9123456", "Info", "CPU", "P4"});
+    }
+    AppendOther({"UNO000000001", "", core::Utf8ToCp1251("ЗавНомер"), "123"});
+    AppendOther({"UNO000000001", "", core::Utf8ToCp1251("Файл_2"), "a.doc"});
+    AppendOther({"UNO000000001", "", "Other", "keep"});
+    dialog.ExpectMessage("Новая версия программы \r\nПодождите, пожалуйста...\r\nv 2.22.05");
+    dialog.ExpectMessage("пожалуйста, перезапустите программу.");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    state->Activate();
+    state->Activate(); // consumed once
+
+    auto device = platform::DbfTable::Open(dir / "BASE/device.dbf", platform::DbfOpenMode::ReadOnly, clock);
+    std::vector<std::string> groups;
+    device.Walk([&](const platform::DbfRecord& r) { groups.push_back(r.values[1]); });
+    EXPECT_EQ(groups, (std::vector<std::string>{"_Config_log_", "Info"}));
+    state.reset();
+    const std::vector<std::string> expected = {"UNO000000001|aZavNum|123", "UNO000000001|File_2|a.doc",
+                                               "UNO000000001|Other|keep"};
+    EXPECT_EQ(OtherRecords(), expected);
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")).find("MainProgram=" + dir / "pelgo 2.22.05"),
+              std::string::npos);
+}
+
+TEST_F(AppStateTest, VersionChangeUnderProtectionSetsTheFailureFlag) {
+    WriteIni("[Program]\r\nMainProgram=/old/pelgo 2.21.07\r\n");
+    dialog.ExpectMessage("Новая версия программы");
+    dialog.ExpectMessage("Ошибка смены версии !");
+    auto state = Make({"/R"});
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    state->Activate();
+    EXPECT_TRUE(state->Flags().sboiFlag);
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")).find("ProtectData_SBOI=1"), std::string::npos);
+}
+
+} // namespace
+} // namespace pelgo::session
