@@ -23,6 +23,9 @@ extern const char* const kSettingsUsage;
 int RunLog(const Context& context, const std::vector<std::string>& args);
 extern const char* const kLogUsage;
 
+int RunPresence(const Context& context, const std::vector<std::string>& args);
+extern const char* const kPresenceUsage;
+
 int RunDbf(const Context& context, const std::vector<std::string>& args);
 extern const char* const kDbfUsage;
 

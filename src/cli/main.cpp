@@ -33,6 +33,7 @@ const std::map<std::string, Group>& Groups() {
         {"ini", {pelgo::cli::RunIni, pelgo::cli::kIniUsage}},
         {"init", {pelgo::cli::RunInit, pelgo::cli::kInitUsage}},
         {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
+        {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
     };

@@ -58,7 +58,8 @@ AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform:
                                                                  core::FileExists(m_options.programDirectory +
                                                                                   "/pelgo.set"),
                                                                  {},
-                                                             }) {
+                                                             }),
+      m_multiUser(m_options.currentUser, m_options.computerName) {
     m_log.SetIdentity(m_options.currentUser, m_options.computerName);
     m_settingsFile.SetProtectionCheck([this] { return ProtectData(); });
 }
@@ -180,17 +181,115 @@ bool AppState::OpenTables(const StepReport& report) {
 bool AppState::ProtectData() {
     const bool tablesWritable = m_deviceTable.IsOpen() && !m_deviceTable.readOnly && m_otherTable.IsOpen() &&
                                 !m_otherTable.readOnly;
-    const bool isProtected = m_flags.AnyFlagProtects() || m_settings.Bool(shell::Key::ProtectStructTree) ||
-                             !tablesWritable;
+    const bool flagsProtect = m_flags.AnyFlagProtects() || m_settings.Bool(shell::Key::ProtectStructTree);
+    const bool isProtected = flagsProtect || !tablesWritable || m_flags.readOnlyStart;
     m_statusText = m_flags.multiUserAccess ? core::Text(252, "Многопользовательский доступ") : std::string();
     if (isProtected) {
         m_statusText = core::Text(1047, "Включена защита данных");
     }
     if (m_flags.sboiFlag) {
         m_statusText = core::Text(1048, "СБОЙ! ") + m_statusText;
+    }
+    // A protected start keeps the tables writable, so that lifting it needs no restart.
+    const bool bothOpen = m_deviceTable.IsOpen() && m_otherTable.IsOpen();
+    const bool oneWritable = !m_deviceTable.readOnly || !m_otherTable.readOnly;
+    if (isProtected && bothOpen && !m_flags.readOnlyStart && oneWritable) {
+        ReopenReadOnly();
+    }
+    if (m_flags.sboiFlag) {
         m_settingsFile.LockSboi();
     }
     return isProtected;
+}
+
+void AppState::ReopenReadOnly() {
+    shell::TableCare care(m_log, m_dialog, m_clock, m_flags);
+    for (shell::ManagedTable* table : {&m_deviceTable, &m_otherTable}) {
+        table->Close();
+        table->readOnly = true;
+        care.OpenTable(*table);
+    }
+    std::string causes;
+    const std::pair<bool, const char*> flags[] = {
+        {m_flags.sboiFlag, "SBOI "},
+        {m_flags.networkReadOnly, "NetWork(TableReadOnly) "},
+        {m_flags.userRights != 0, "CurrentUserRights "},
+        {m_flags.treeReadOnly || m_settings.Bool(shell::Key::ProtectStructTree), "StructTreeViewReadOnly "},
+    };
+    for (const auto& [present, word] : flags) {
+        if (present) {
+            causes += word;
+        }
+    }
+    m_log.LogEvent("Protect data flags : " + causes);
+    m_log.LogEvent(m_deviceTable.path + "," + m_otherTable.path + " - Status changed to ReadOnly !");
+}
+
+void AppState::ClearFailure() {
+    const std::string failure = core::Text(1048, "СБОЙ! ");
+    if (m_dialog.Ask(platform::MessageKind::Warning,
+                     core::Text(254, "Снять ") + core::Text(255, "предупреждение ") + "\" " + failure + "\" ???",
+                     platform::Buttons::YesNo) != platform::Answer::Yes) {
+        return;
+    }
+    m_flags.sboiFlag = false;
+    m_log.LogEvent(core::Text(13, "Отмена") + " \" " + failure + "\"");
+    m_settingsFile.LockSboi();
+    m_dialog.Inform(platform::MessageKind::Warning,
+                    core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
+}
+
+std::string AppState::LiftProtectionCaption() {
+    return core::Utf8ToCp1251("Отключить \"Защиту данных\"");
+}
+
+bool AppState::LiftProtection() {
+    m_flags.readOnlyStart = false;
+    if (ProtectData()) {
+        return false;
+    }
+    m_statusText.clear();
+    WritePresence();
+    m_log.LogEvent(LiftProtectionCaption());
+    return true;
+}
+
+std::string AppState::Now() const {
+    const core::DateFormats formats;
+    const core::DateTime now = m_clock.Now();
+    return formats.ShortDate(now) + " " + formats.LongTime(now);
+}
+
+void AppState::WritePresence() {
+    if (m_startTime.empty()) {
+        m_startTime = Now();
+    }
+    m_multiUser.MultiUserWrite(*m_otherTable.table, "", m_multiUser.PresenceText(m_startTime));
+    RefreshMultiUserStatus();
+}
+
+void AppState::RefreshMultiUserStatus() {
+    if (m_otherTable.IsOpen()) {
+        m_multiUser.GetMultiUserStatus(*m_otherTable.table, m_flags.multiUserAccess);
+    }
+}
+
+bool AppState::MultiUserIconVisible() {
+    return !ProtectData() && (m_flags.multiUserAccess || m_multiUser.Entries().size() > 1);
+}
+
+void AppState::OnWriteTimer(bool updateWindowOpen) {
+    const bool iconVisible = MultiUserIconVisible();
+    switch (m_writeTimer.Tick(iconVisible, updateWindowOpen, m_multiUser.Status())) {
+    case structure::WriteTimer::Decision::Take:
+        m_multiUser.MultiUserExclusive(*m_otherTable.table, true, m_multiUser.PresenceText(Now()));
+        break;
+    case structure::WriteTimer::Decision::Release:
+        m_multiUser.MultiUserExclusive(*m_otherTable.table, false, "");
+        m_writeTimer.ResetCounter();
+        break;
+    case structure::WriteTimer::Decision::None: break;
+    }
 }
 
 void AppState::Activate() {
@@ -199,6 +298,10 @@ void AppState::Activate() {
         MigrateVersion();
     }
     m_startedCorrectly = true;
+    if (!ProtectData()) {
+        WritePresence();
+    }
+    m_writeTimer.ResetCounter();
 }
 
 void AppState::MigrateVersion() {
@@ -239,6 +342,8 @@ void AppState::MigrateVersion() {
 
 void AppState::SaveAll() {
     m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
+    RefreshMultiUserStatus();
+    NotePost();
 }
 
 void AppState::CloseRequest() {
@@ -248,6 +353,9 @@ void AppState::CloseRequest() {
     m_closing = true;
     m_log.LogEvent(core::Text(1057, "закончил работу"));
     if (m_startedCorrectly) {
+        if (m_otherTable.IsOpen()) {
+            m_multiUser.MultiUserWrite(*m_otherTable.table, "", "");
+        }
         if (!ProtectData() && !m_flags.multiUserAccess) {
             TidyTablesAtExit();
         }

@@ -19,6 +19,8 @@
 #include "shell/settings.h"
 #include "shell/settings_file.h"
 #include "shell/table_care.h"
+#include "structure/multi_user.h"
+#include "structure/write_timer.h"
 
 namespace pelgo::session {
 
@@ -51,8 +53,23 @@ public:
     void SaveAll();
 
     // True when this instance must not write: the flags, a protected tree setting, a table that is closed
-    // or read-only, or a protected start.
+    // or read-only, or a protected start. Protection found for the first time reopens both tables read-only.
     bool ProtectData();
+    // The clear-failure command: asks, clears the flag and asks for a restart (the tables stay read-only).
+    void ClearFailure();
+    // The lift-protection command after a protected start; true when the data became writable.
+    bool LiftProtection();
+    // The caption of the lift-protection command, as it is logged.
+    static std::string LiftProtectionCaption();
+
+    // Presence and the Exclusive marker of this instance.
+    structure::MultiUser& MultiUser() { return m_multiUser; }
+    void RefreshMultiUserStatus();
+    bool MultiUserIconVisible();
+    // Marks a post on either table for the write timer.
+    void NotePost() { m_writeTimer.MarkWrite(); }
+    // One tick of the write timer; `updateWindowOpen` while a bulk-writing window is on screen.
+    void OnWriteTimer(bool updateWindowOpen);
 
     core::Clock& Clock() { return m_clock; }
     shell::Settings& Settings() { return m_settings; }
@@ -80,6 +97,9 @@ private:
     bool OpenTables(const StepReport& report);
     void MigrateVersion();
     void TidyTablesAtExit();
+    void WritePresence();
+    void ReopenReadOnly();
+    std::string Now() const;
 
     StartOptions m_options;
     platform::UserDialog& m_dialog;
@@ -94,6 +114,9 @@ private:
     shell::ManagedTable m_deviceTable;
     shell::ManagedTable m_otherTable;
     std::vector<shell::JournalType> m_journalTypes;
+    structure::MultiUser m_multiUser;
+    structure::WriteTimer m_writeTimer;
+    std::string m_startTime;
     std::string m_statusText;
     bool m_startedCorrectly = false;
     bool m_closing = false;

@@ -79,3 +79,39 @@ class InstallationTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class PresenceTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.home = self.tmp.name
+        self.assertEqual(run(self.home, "init").returncode, 0)
+        self.other = os.path.join(self.home, "BASE", "other.dbf")
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def append(self, *values):
+        result = subprocess.run([CLI, "dbf", "append", self.other, *values], capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_lists_present_instances_and_the_marker_without_writing(self):
+        self.append("_Multi_User_", "", "PETROVWS-02_____", "PETROV Компьютер WS-02 [ 10.03.2026 15:00:00 ]")
+        self.append("_Multi_User_", "Exclusive", "SIDOROVWS-03____", "SIDOROV Компьютер WS-03 [ 10.03.2026 15:01:00 ]")
+        self.append("_Multi_User_", "", "GONEWS-04_______", "")
+        before = open(self.other, "rb").read()
+        result = run(self.home, "presence")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(
+            result.stdout.splitlines(),
+            [
+                "PETROV Компьютер WS-02 [ 10.03.2026 15:00:00 ]",
+                "SIDOROV Компьютер WS-03 [ 10.03.2026 15:01:00 ] Exclusive",
+                "status: 1",
+            ],
+        )
+        self.assertEqual(open(self.other, "rb").read(), before)
+
+    def test_nobody_present(self):
+        result = run(self.home, "presence")
+        self.assertEqual(result.stdout, "status: 0\n")

@@ -157,7 +157,7 @@ TEST_F(AppStateTest, CloseRequestTidiesTheNodeTableOnlyWhenFreeToWrite) {
         platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
         AppendOther({"UNO000000001", "", "aModel", "P4"});
         AppendOther({"UNO000000001", "", "aZavNum", ""});
-        AppendOther({"_Multi_User_", "", "IVANOVWS-01_____", "IVANOV ..."});
+        AppendOther({"_Multi_User_", "", "PETROVWS-02_____", "PETROV ..."}); // another instance's presence
         auto state = Make(c.arguments);
         ASSERT_EQ(Start(*state), AppState::StartResult::Running);
         if (c.activate) {
@@ -166,14 +166,15 @@ TEST_F(AppStateTest, CloseRequestTidiesTheNodeTableOnlyWhenFreeToWrite) {
         state->CloseRequest();
         state->CloseRequest(); // runs once
         const std::vector<std::string> all = {"UNO000000001|aModel|P4", "UNO000000001|aZavNum|",
-                                              "_Multi_User_|IVANOVWS-01_____|IVANOV ..."};
+                                              "_Multi_User_|PETROVWS-02_____|PETROV ..."};
         const std::vector<std::string> tidy = {"UNO000000001|aModel|P4"};
         EXPECT_EQ(OtherRecords(), c.tidied ? tidy : all);
         if (c.tidied) {
             EXPECT_EQ(platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock)
                           .RecordCount(),
                       2u)
-                << "the empty record is packed away; the presence record is marked deleted after the pack";
+                << "empty records (our cleared presence among them) are packed away; the other presence record is "
+                   "marked deleted after the pack";
         }
         EXPECT_EQ(LogUtf8().find("WARNING: Program has started incorrectly") != std::string::npos, !c.activate);
     }
@@ -200,7 +201,7 @@ TEST_F(AppStateTest, VersionChangeMigratesBothTablesAtTheFirstActivation) {
     std::vector<std::string> groups;
     device.Walk([&](const platform::DbfRecord& r) { groups.push_back(r.values[1]); });
     EXPECT_EQ(groups, (std::vector<std::string>{"_Config_log_", "Info"}));
-    state.reset();
+    state->CloseRequest();
     const std::vector<std::string> expected = {"UNO000000001|aZavNum|123", "UNO000000001|File_2|a.doc",
                                                "UNO000000001|Other|keep"};
     EXPECT_EQ(OtherRecords(), expected);
@@ -217,6 +218,63 @@ TEST_F(AppStateTest, VersionChangeUnderProtectionSetsTheFailureFlag) {
     state->Activate();
     EXPECT_TRUE(state->Flags().sboiFlag);
     EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")).find("ProtectData_SBOI=1"), std::string::npos);
+}
+
+} // namespace
+} // namespace pelgo::session
+
+namespace pelgo::session {
+namespace {
+
+TEST_F(AppStateTest, ProtectedStartKeepsTablesWritableAndCanBeLifted) {
+    auto state = Make({"/R"});
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    state->Activate();
+    EXPECT_TRUE(state->ProtectData());
+    EXPECT_FALSE(state->OtherTable().readOnly) << "a protected start alone leaves the tables writable";
+    EXPECT_FALSE(state->MultiUser().MultiUserFind(*state->OtherTable().table)) << "no presence while protected";
+
+    EXPECT_TRUE(state->LiftProtection());
+    EXPECT_FALSE(state->ProtectData());
+    EXPECT_TRUE(state->MultiUser().MultiUserFind(*state->OtherTable().table));
+    EXPECT_NE(LogUtf8().find("IVANOV Отключить \"Защиту данных\""), std::string::npos);
+    state->CloseRequest();
+}
+
+TEST_F(AppStateTest, OtherProtectionReopensTheTablesReadOnlyAndSaysWhy) {
+    WriteIni("[Users]\r\nIVANOV=1\r\n");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_TRUE(state->DeviceTable().readOnly);
+    EXPECT_TRUE(state->OtherTable().readOnly);
+    EXPECT_EQ(state->OtherTable().table->Mode(), platform::DbfOpenMode::ReadOnly);
+    EXPECT_FALSE(state->LiftProtection());
+    const std::string log = LogUtf8();
+    EXPECT_NE(log.find("Protect data flags : CurrentUserRights \r\n"), std::string::npos);
+    EXPECT_NE(log.find(dir / "BASE/device.dbf," + dir / "BASE/other.dbf - Status changed to ReadOnly !"),
+              std::string::npos);
+    state->CloseRequest();
+}
+
+TEST_F(AppStateTest, ClearingTheFailureFlagPersistsItAndAsksForARestart) {
+    WriteIni("[Setup]\r\nProtectData_SBOI=1\r\n");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_TRUE(state->ProtectData());
+    EXPECT_EQ(core::Cp1251ToUtf8(state->StatusText()), "СБОЙ! Включена защита данных");
+
+    dialog.ExpectQuestion("Снять предупреждение \" СБОЙ! \" ???", platform::Answer::No);
+    state->ClearFailure();
+    EXPECT_TRUE(state->Flags().sboiFlag);
+
+    dialog.ExpectQuestion("Снять предупреждение", platform::Answer::Yes);
+    dialog.ExpectMessage("пожалуйста, перезапустите программу.");
+    state->ClearFailure();
+    EXPECT_FALSE(state->Flags().sboiFlag);
+    EXPECT_TRUE(state->OtherTable().readOnly) << "the tables stay read-only until the restart";
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")).find("ProtectData_SBOI=0"), std::string::npos);
+    EXPECT_NE(LogUtf8().find("Отмена \" СБОЙ! \""), std::string::npos);
+    state->CloseRequest();
 }
 
 } // namespace
