@@ -212,11 +212,21 @@ private:
     std::vector<Line> m_lines;
 };
 
+// The locked file and its working copy while a batch is open.
+struct ProfileFile::OpenBatch {
+    LockedFile file;
+    Document document;
+    bool changed = false;
+};
+
 ProfileFile::ProfileFile(std::string fileName) : m_fileName(std::move(fileName)) {}
 
 ProfileFile::~ProfileFile() = default;
 
 const ProfileFile::Document& ProfileFile::Current() {
+    if (m_batch) {
+        return m_batch->document;
+    }
     const std::optional<FileStamp> stamp = StampOf(m_fileName);
     if (m_cache && stamp == m_cacheStamp) {
         return *m_cache;
@@ -236,7 +246,7 @@ const ProfileFile::Document& ProfileFile::Current() {
     return *m_cache;
 }
 
-void ProfileFile::Modify(bool createFile, const std::function<bool(Document&)>& change) {
+std::optional<LockedFile> ProfileFile::LockCurrent(bool createFile) {
     const std::string folder = DirectoryOf(m_fileName);
     if (createFile && !folder.empty() && !CreateDirectories(folder)) {
         ThrowWriteFailure(m_fileName, "cannot create folder " + folder);
@@ -246,27 +256,60 @@ void ProfileFile::Modify(bool createFile, const std::function<bool(Document&)>& 
         if (!file) {
             const std::string reason = Utf8ToCp1251(std::strerror(errno));
             if (!createFile && !FileExists(m_fileName)) {
-                return;
+                return std::nullopt;
             }
             ThrowWriteFailure(m_fileName, reason);
         }
         file->Lock(LockedFile::LockKind::Exclusive);
         // A writer that held the lock before us may have renamed a new file over the one we locked.
         const std::optional<FileStamp> onDisk = StampOf(m_fileName);
-        if (!onDisk || onDisk->inode != file->Stamp().inode) {
-            continue;
+        if (onDisk && onDisk->inode == file->Stamp().inode) {
+            return file;
         }
-        Document document(file->ReadAll());
-        if (!change(document)) {
-            return;
-        }
-        m_cache.reset();
-        try {
-            WriteFileAtomically(m_fileName, document.Bytes());
-        } catch (const FileError& e) {
-            ThrowWriteFailure(m_fileName, e.what());
-        }
+    }
+}
+
+void ProfileFile::Replace(const Document& document) {
+    m_cache.reset();
+    try {
+        WriteFileAtomically(m_fileName, document.Bytes());
+    } catch (const FileError& e) {
+        ThrowWriteFailure(m_fileName, e.what());
+    }
+}
+
+void ProfileFile::Modify(bool createFile, const std::function<bool(Document&)>& change) {
+    if (m_batch) {
+        m_batch->changed = change(m_batch->document) || m_batch->changed;
         return;
+    }
+    auto file = LockCurrent(createFile);
+    if (!file) {
+        return;
+    }
+    Document document(file->ReadAll());
+    if (change(document)) {
+        Replace(document);
+    }
+}
+
+ProfileFile::Batch::Batch(ProfileFile& file) : m_file(file) {
+    auto locked = m_file.LockCurrent(true);
+    Document document(locked->ReadAll());
+    m_file.m_batch = std::make_unique<OpenBatch>(OpenBatch{std::move(*locked), std::move(document), false});
+}
+
+ProfileFile::Batch::~Batch() {
+    if (m_open) {
+        m_file.m_batch.reset();
+    }
+}
+
+void ProfileFile::Batch::Commit() {
+    m_open = false;
+    const std::unique_ptr<OpenBatch> batch = std::move(m_file.m_batch);
+    if (batch->changed) {
+        m_file.Replace(batch->document);
     }
 }
 

@@ -39,18 +39,43 @@ public:
     // Every write is already on disk.
     void UpdateFile() override {}
 
+    // Groups writes: while a batch is open the file stays locked, reads see the pending writes, and the
+    // writes reach the file together in one replacement when the batch is committed, so other processes
+    // never see half of them. A batch dropped without Commit discards its writes. Meanwhile every access to
+    // the file from this process must go through this object: another one would wait for the lock.
+    class Batch {
+    public:
+        explicit Batch(ProfileFile& file);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // Throws FileError.
+        void Commit();
+
+    private:
+        ProfileFile& m_file;
+        bool m_open = true;
+    };
+
 private:
     class Document;
+    struct OpenBatch;
 
     const Document& Current();
     // Applies `change` to the file's current content under an exclusive lock and replaces the file when
     // `change` reports a difference. A missing file is created only when `createFile` is set.
     void Modify(bool createFile, const std::function<bool(Document&)>& change);
+    // The file opened and locked exclusively, the lock held on the file the name designates now; empty when
+    // the file is missing and `createFile` is not set.
+    std::optional<LockedFile> LockCurrent(bool createFile);
+    // Replaces the file with the document's bytes. Throws FileError.
+    void Replace(const Document& document);
 
     std::string m_fileName;
     // The parsed file and the stamp it was read at (empty for a missing file); null when unknown.
     std::unique_ptr<Document> m_cache;
     std::optional<FileStamp> m_cacheStamp;
+    std::unique_ptr<OpenBatch> m_batch;
 };
 
 } // namespace pelgo::core

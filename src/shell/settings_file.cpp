@@ -359,6 +359,7 @@ void SettingsFile::Write() {
     if (IsProtected()) {
         return;
     }
+    core::ProfileFile::Batch batch(m_file);
     Log(core::Text(1055, "Запись ") + m_iniPath);
     m_settings.SetText(Key::MainProgram, m_context.executablePath + " " + kProgramVersion);
     WriteKey(InfoOf(Key::MainProgram));
@@ -392,6 +393,7 @@ void SettingsFile::Write() {
     WriteTableKeys("Version_info");
     WriteTableKeys("Language");
     WriteEntries("Sentinox", m_settings.sentinox);
+    batch.Commit();
 }
 
 } // namespace pelgo::shell

@@ -268,5 +268,26 @@ TEST_F(ProfileFileTest, ConcurrentWritersInTwoProcessesLoseNothing) {
     EXPECT_EQ(sections.size(), 8u);
 }
 
+TEST_F(ProfileFileTest, BatchWritesReachTheFileTogether) {
+    Put("; kept\r\n[Setup]\r\nA=1\r\n");
+    ProfileFile file(m_path);
+    ProfileFile reader(m_path);
+    {
+        ProfileFile::Batch batch(file);
+        file.WriteString("Setup", "A", "2");
+        file.WriteString("New", "B", "3");
+        EXPECT_EQ(file.ReadString("Setup", "A", ""), "2") << "the batch reads its own writes";
+        EXPECT_EQ(reader.ReadString("Setup", "A", ""), "1") << "others see nothing before the commit";
+        batch.Commit();
+    }
+    EXPECT_EQ(Content(), "; kept\r\n[Setup]\r\nA=2\r\n[New]\r\nB=3\r\n");
+    {
+        ProfileFile::Batch dropped(file);
+        file.WriteString("Setup", "A", "lost");
+    }
+    EXPECT_EQ(file.ReadString("Setup", "A", ""), "2") << "a batch without a commit writes nothing";
+    EXPECT_EQ(Content(), "; kept\r\n[Setup]\r\nA=2\r\n[New]\r\nB=3\r\n");
+}
+
 } // namespace
 } // namespace pelgo::core
