@@ -29,4 +29,13 @@ extern const char* const kPresenceUsage;
 int RunDbf(const Context& context, const std::vector<std::string>& args);
 extern const char* const kDbfUsage;
 
+int RunTree(const Context& context, const std::vector<std::string>& args);
+extern const char* const kTreeUsage;
+
+int RunCollector(const Context& context, const std::vector<std::string>& args);
+extern const char* const kCollectorUsage;
+
+int RunMotherboard(const Context& context, const std::vector<std::string>& args);
+extern const char* const kMotherboardUsage;
+
 } // namespace pelgo::cli

@@ -3,11 +3,13 @@
 
 #include <cstdio>
 
+#include "archive/mac_list.h"
 #include "cli/commands.h"
 #include "cli/installation.h"
 #include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/file.h"
+#include "core/translator.h"
 #include "platform/dbf_table.h"
 #include "shell/settings_keys.h"
 
@@ -80,15 +82,40 @@ void PrintSettings(Installation& installation) {
     }
 }
 
+// The position of the start language in the sorted list of the language files in `folder`: `name`, else
+// Russian, the language of the built-in texts; 0 when there are no language files.
+int InitialLanguage(const std::string& folder, const std::optional<std::string>& name) {
+    core::TKelTranslator translator(folder);
+    translator.SetDirectory(folder);
+    const core::StringList& names = translator.LanguageNames();
+    const std::string wanted = name.value_or(core::Utf8ToCp1251("Русский"));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (core::SameText(names[i], wanted)) {
+            return static_cast<int>(i);
+        }
+    }
+    if (!name) {
+        return 0;
+    }
+    std::string available;
+    for (const std::string& known : names) {
+        available += (available.empty() ? "" : ", ") + known;
+    }
+    throw UsageError(core::Cp1251ToUtf8("no language file is named " + *name + " (there are: " + available + ")"));
+}
+
 } // namespace
 
-const char* const kInitUsage = "  init                       create a ready installation in the --home folder\n";
+const char* const kInitUsage =
+    "  init [--language NAME]     create a ready installation in the --home folder, starting in Russian\n"
+    "                             or in the language NAME (a language file's LanguageName)\n";
 const char* const kSettingsUsage =
     "  settings [--write]         print the effective settings; --write writes them back (mode 0)\n";
 const char* const kLogUsage = "  log TEXT                   write one work-log line as the current user\n";
 
 int RunInit(const Context& context, const std::vector<std::string>& raw) {
-    Args(raw, {}).ExpectCount(0, 0);
+    const Args args(raw, {"--language"});
+    args.ExpectCount(0, 0);
     const std::string folder = InstallationFolder(context);
     if (core::FileExists(folder + "/pelgo.ini")) {
         throw core::Error(folder + " already holds an installation (pelgo.ini); choose an empty folder");
@@ -102,12 +129,25 @@ int RunInit(const Context& context, const std::vector<std::string>& raw) {
     if (!core::CreateDirectories(base)) {
         throw core::FileError("Cannot create folder " + base);
     }
+    // The reference data bring the language files; a new installation looks for them in BASE. The language
+    // is checked before the tables exist, so a wrong name leaves a folder that init accepts again.
+    CopyReferenceData(ReferenceDataFolder(), base);
+    // The adapter-vendor list is made from the IEEE registry that Debian's ieee-data installs, not shipped.
+    if (core::FileExists(archive::kOuiRegistryFile)) {
+        archive::WriteMacList(archive::kOuiRegistryFile, base + "/maclist");
+    } else {
+        std::fprintf(stderr, "pelgo-cli: %s is missing, BASE/maclist not written (apt-get install ieee-data)\n",
+                     archive::kOuiRegistryFile);
+    }
+    const std::optional<std::string> language = args.Value("--language");
+    const int languagePosition =
+        InitialLanguage(base, language ? std::optional(core::Utf8ToCp1251(*language)) : std::nullopt);
     core::Clock clock;
     platform::DbfTable::Create(base + "/device.dbf", platform::kDeviceTableFields, clock);
     platform::DbfTable::Create(base + "/other.dbf", platform::kOtherTableFields, clock);
-    CopyReferenceData(ReferenceDataFolder(), base);
     Installation installation(context, false);
     installation.File().ReadIni(1);
+    installation.Settings().SetInt(shell::Key::Language, languagePosition);
     installation.File().ReadIni(0);
     PrintLine("Pelgo installation created in " + folder);
     return 0;

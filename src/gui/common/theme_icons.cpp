@@ -1,0 +1,92 @@
+// Theme icon lookup and the drawn fallbacks.
+#include "gui/common/theme_icons.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QStandardPaths>
+#include <array>
+
+namespace pelgo::gui {
+namespace {
+
+struct NodeTypeLook {
+    const char* context;
+    const char* name;
+    QColor fallbackColour;
+    QChar letter;
+};
+
+constexpr int kOtherType = 10;
+
+// Indexed by node type - 1.
+const std::array<NodeTypeLook, 13>& NodeTypeLooks() {
+    static const std::array<NodeTypeLook, 13> looks = {{
+        {"places", "folder", QColor(0xd8, 0xa0, 0x20), u'D'},                // 1 department
+        {"places", "user-identity", QColor(0x30, 0x80, 0x30), u'E'},         // 2 employee
+        {"devices", "computer", QColor(0x20, 0x50, 0xa0), u'C'},             // 3 computer
+        {"devices", "network-wired", QColor(0x60, 0x60, 0x60), u'@'},        // 4 adapter address
+        {"devices", "video-display", QColor(0x30, 0x70, 0xc0), u'M'},        // 5 monitor
+        {"devices", "printer", QColor(0x70, 0x40, 0x90), u'P'},              // 6 printer
+        {"devices", "scanner", QColor(0x90, 0x50, 0x30), u'S'},              // 7 scanner
+        {"devices", "modem", QColor(0x40, 0x90, 0x90), u'm'},                // 8 modem
+        {"places", "network-workgroup", QColor(0x20, 0x90, 0x60), u'H'},     // 9 hub
+        {"categories", "preferences-other", QColor(0x80, 0x80, 0x80), u'?'}, // 10 other
+        {"actions", "view-pim-notes", QColor(0xc0, 0xb0, 0x30), u'N'},       // 11 note
+        {"actions", "edit-copy", QColor(0x50, 0x50, 0x90), u'X'},            // 12 copier
+        {"devices", "battery", QColor(0xb0, 0x30, 0x30), u'U'},              // 13 UPS
+    }};
+    return looks;
+}
+
+QPixmap DrawnIcon(int size, const QColor& colour, QChar letter) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(colour.darker(140));
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+    QFont font = painter.font();
+    font.setPixelSize(size * 3 / 4);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(letter));
+    return pixmap;
+}
+
+} // namespace
+
+QIcon ThemeIcon(const char* context, const char* name, const QColor& fallbackColour, QChar letter) {
+    QIcon icon;
+    for (const int size : {16, 22, 32}) {
+        const QString relative = QStringLiteral("icons/oxygen/base/%1x%1/%2/%3.png")
+                                     .arg(size)
+                                     .arg(QLatin1String(context), QLatin1String(name));
+        const QString path = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
+        if (!path.isEmpty()) {
+            icon.addFile(path, QSize(size, size));
+        }
+    }
+    if (icon.isNull()) {
+        for (const int size : {16, 32}) {
+            icon.addPixmap(DrawnIcon(size, fallbackColour, letter));
+        }
+    }
+    return icon;
+}
+
+QIcon NodeTypeIcon(int iconIndex) {
+    // Kept for the process and never destroyed: icons must not outlive the application object at exit.
+    static auto* cache = new std::array<QIcon, 13>;
+    const auto& looks = NodeTypeLooks();
+    const int type = iconIndex >= 1 && iconIndex <= static_cast<int>(looks.size()) ? iconIndex : kOtherType;
+    QIcon& icon = (*cache)[static_cast<std::size_t>(type - 1)];
+    if (icon.isNull()) {
+        const NodeTypeLook& look = looks[static_cast<std::size_t>(type - 1)];
+        icon = ThemeIcon(look.context, look.name, look.fallbackColour, look.letter);
+    }
+    return icon;
+}
+
+} // namespace pelgo::gui

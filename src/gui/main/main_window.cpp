@@ -1,0 +1,476 @@
+// The main window's parts, its command handlers and the application of the command states.
+#include "gui/main/main_window.h"
+
+#include "core/file.h"
+#include "gui/common/qt_text.h"
+#include "gui/common/theme_icons.h"
+#include "gui/common/window_translation.h"
+#include "shell/version.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace pelgo::gui {
+namespace {
+
+using session::Command;
+
+constexpr int kSelectionDebounceMs = 50;
+constexpr int kShortestWritePeriodMs = 100;
+
+QFrame* Panel(QWidget* parent, const char* name) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameShape(QFrame::StyledPanel);
+    return panel;
+}
+
+} // namespace
+
+MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, WindowTranslation& translation)
+    : m_state(state), m_dialog(dialog), m_translation(translation) {
+    setObjectName(QStringLiteral("TMain"));
+    setWindowTitle(QString::fromUtf8("Распределение оргтехники"));
+    m_brandingPresent = core::FileExists(m_state.ProgramDirectory() + "/pelgo.set");
+    m_commands = BuildCommandMenus(*this);
+    BuildListMenus();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(BuildTopPanel());
+    layout->addWidget(BuildBookmarkBar());
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("Splitter"));
+    m_tree = new QTreeView(splitter);
+    m_tree->setObjectName(QStringLiteral("TreeView"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->setIconSize(QSize(16, 16));
+    splitter->addWidget(m_tree);
+    splitter->addWidget(BuildPages());
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({320, 700});
+    layout->addWidget(splitter, 1);
+    layout->addWidget(BuildBottomPanel());
+    setCentralWidget(central);
+
+    m_selectionTimer.setSingleShot(true);
+    m_selectionTimer.setInterval(kSelectionDebounceMs);
+    connect(&m_selectionTimer, &QTimer::timeout, this, [this] {
+        emit nodeSelectionSettled(m_tree->currentIndex());
+        ApplyCommandStates();
+    });
+    connect(&m_writeTimer, &QTimer::timeout, this, [this] {
+        ApplyCommandStates();
+        emit writeTimerTicked();
+    });
+    connect(m_tree, &QTreeView::customContextMenuRequested, this, &MainWindow::ShowTreePopup);
+    connect(&m_translation, &WindowTranslation::languageChanged, this, &MainWindow::OnLanguageChanged);
+    ConnectCommands();
+    ApplyCommandStates();
+    resize(1024, 700);
+}
+
+QWidget* MainWindow::BuildTopPanel() {
+    QFrame* panel = Panel(this, "TopPanel");
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(6, 2, 6, 2);
+    m_makerLabel = new QLabel(QLatin1String(shell::kProgramCredit), panel);
+    m_makerLabel->setObjectName(QStringLiteral("MakerLabel"));
+    m_makerLabel->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_makerLabel, &QLabel::customContextMenuRequested, this,
+            [this](const QPoint& position) { ShowCopyPopup(m_makerLabel, m_makerLabel->mapToGlobal(position)); });
+    layout->addStretch();
+    layout->addWidget(m_makerLabel);
+    return panel;
+}
+
+QWidget* MainWindow::BuildBookmarkBar() {
+    QFrame* bar = Panel(this, "BookmarkBar");
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(4, 1, 4, 1);
+    auto* title = new QLabel(QString::fromUtf8("Закладки"), bar);
+    title->setObjectName(QStringLiteral("BookmarkTitle"));
+    layout->addWidget(title);
+    for (std::size_t slot = 0; slot < m_bookmarkButtons.size(); ++slot) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(QStringLiteral("Bookmark%1").arg(slot + 1));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, [this, slot] { emit bookmarkChosen(static_cast<int>(slot)); });
+        m_bookmarkButtons[slot] = button;
+        layout->addWidget(button);
+    }
+    layout->addStretch();
+    bar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint& position) {
+        Menu(Command::BookmarkBarPopup)->popup(bar->mapToGlobal(position));
+    });
+    m_bookmarkBar = bar;
+    bar->hide();
+    return bar;
+}
+
+QWidget* MainWindow::BuildPages() {
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl"));
+    const std::pair<const char*, const char*> pages[] = {
+        {"ArchivePage", " Данные архива    "},
+        {"CurrentConfigPage", " Текущая конфигурация    "},
+        {"AdditionalPage", " Дополнительно    "},
+    };
+    for (const auto& [name, caption] : pages) {
+        auto* page = new QFrame(m_pages);
+        page->setObjectName(QLatin1String(name));
+        m_pages->addTab(page, QString::fromUtf8(caption));
+    }
+    connect(m_pages, &QTabWidget::currentChanged, this, [this] { ApplyCommandStates(); });
+    return m_pages;
+}
+
+QWidget* MainWindow::BuildBottomPanel() {
+    QFrame* panel = Panel(this, "BottomPanel");
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 4, 2);
+    struct ButtonLook {
+        Command command;
+        const char* context;
+        const char* icon;
+        QColor fallback;
+        QChar letter;
+    };
+    const ButtonLook buttons[] = {
+        {Command::AddButton, "actions", "list-add", QColor(0x30, 0x90, 0x30), u'+'},
+        {Command::DeleteButton, "actions", "list-remove", QColor(0xb0, 0x30, 0x30), u'-'},
+        {Command::FindButton, "actions", "edit-find", QColor(0x30, 0x60, 0xb0), u'F'},
+        {Command::ExitButton, "actions", "application-exit", QColor(0x80, 0x20, 0x20), u'X'},
+        {Command::SaveButton, "actions", "document-save", QColor(0x20, 0x50, 0x90), u'S'},
+    };
+    for (const ButtonLook& look : buttons) {
+        QAction* action = Action(look.command);
+        action->setIcon(ThemeIcon(look.context, look.icon, look.fallback, look.letter));
+        auto* button = new QToolButton(panel);
+        button->setObjectName(action->objectName());
+        button->setDefaultAction(action);
+        button->setIconSize(QSize(22, 22));
+        button->setAutoRaise(true);
+        layout->addWidget(button);
+    }
+    m_statusLabel = new QLabel(panel);
+    m_statusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    m_statusLabel->hide();
+    layout->addSpacing(12);
+    layout->addWidget(m_statusLabel);
+    layout->addStretch();
+
+    m_presenceMenu = new QMenu(this);
+    m_presenceMenu->setObjectName(QStringLiteral("PresenceList"));
+    connect(m_presenceMenu, &QMenu::aboutToShow, this, &MainWindow::presenceListOpening);
+    m_presenceButton = new QToolButton(panel);
+    m_presenceButton->setObjectName(QStringLiteral("MultiUserIcon"));
+    m_presenceButton->setIcon(ThemeIcon("apps", "system-users", QColor(0x20, 0x70, 0x70), u'M'));
+    m_presenceButton->setAutoRaise(true);
+    m_presenceButton->setMenu(m_presenceMenu);
+    m_presenceButton->setPopupMode(QToolButton::InstantPopup);
+    m_presenceButton->hide();
+    layout->addWidget(m_presenceButton);
+
+    m_autoSaveBox = new QCheckBox(QString::fromUtf8(session::InfoOf(Command::AutoSaveBox).caption), panel);
+    m_autoSaveBox->setObjectName(QLatin1String(session::InfoOf(Command::AutoSaveBox).name));
+    QAction* autoSave = Action(Command::AutoSaveBox);
+    autoSave->setCheckable(true);
+    // The box shows the command's action: it follows its state and reports its own clicks to it.
+    connect(autoSave, &QAction::changed, m_autoSaveBox, [this, autoSave] {
+        m_autoSaveBox->setText(autoSave->text());
+        m_autoSaveBox->setEnabled(autoSave->isEnabled());
+        m_autoSaveBox->setVisible(autoSave->isVisible());
+        m_autoSaveBox->setChecked(autoSave->isChecked());
+    });
+    connect(m_autoSaveBox, &QCheckBox::toggled, autoSave, &QAction::setChecked);
+    layout->addWidget(m_autoSaveBox);
+    return panel;
+}
+
+void MainWindow::BuildListMenus() {
+    QMenu* journals = Menu(Command::JournalsMenu);
+    const auto& types = m_state.JournalTypes();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        QAction* item = journals->addAction(FromCp1251(types[i].name));
+        item->setObjectName(QStringLiteral("N_Journal%1").arg(i));
+        // The two built-in journals are named by text id; the configured ones keep their names.
+        if (i < 2) {
+            item->setProperty(kTagProperty, 1030 + static_cast<int>(i));
+        }
+        item->setEnabled(false);
+    }
+    QMenu* reports = Menu(Command::ReportsMenu);
+    if (!m_state.Settings().reports.empty()) {
+        reports->addSeparator();
+    }
+    for (const auto& [name, templateFile] : m_state.Settings().reports) {
+        reports->addAction(FromCp1251(name))->setEnabled(false);
+    }
+}
+
+void MainWindow::On(Command command, const std::function<void()>& handler) {
+    connect(Action(command), &QAction::triggered, this, handler);
+}
+
+void MainWindow::ConnectCommands() {
+    for (const Command command : {Command::Save, Command::SaveButton}) {
+        On(command, [this] { Save(); });
+    }
+    On(Command::Exit, [this] { close(); });
+    On(Command::ExitButton, [this] { ExitByButton(); });
+    On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
+    On(Command::ClearFailure, [this] { emit clearFailureRequested(); });
+    On(Command::LiftProtection, [this] { emit liftProtectionRequested(); });
+    for (const Command command : {Command::Expand, Command::TreeExpand}) {
+        On(command, [this] { ExpandSelected(true); });
+    }
+    for (const Command command : {Command::Collapse, Command::TreeCollapse}) {
+        On(command, [this] { ExpandSelected(false); });
+    }
+    for (const Command command : {Command::ExpandAll, Command::TreeExpandAll}) {
+        On(command, [this] { m_tree->expandAll(); });
+    }
+    for (const Command command : {Command::CollapseAll, Command::TreeCollapseAll}) {
+        On(command, [this] { m_tree->collapseAll(); });
+    }
+    On(Command::CopyText, [this] {
+        if (m_copySource != nullptr) {
+            QGuiApplication::clipboard()->setText(m_copySource->text());
+        }
+    });
+    // These menus are set up again as they open.
+    for (const Command command :
+         {Command::NavigationMenu, Command::ReportsMenu, Command::TreePopup, Command::CurrentConfigPopup}) {
+        connect(Menu(command), &QMenu::aboutToShow, this, [this] { ApplyCommandStates(); });
+    }
+    // The tree pop-up's own shortcuts work while the tree has the focus.
+    for (const session::CommandInfo& info : session::CommandTable()) {
+        if (info.parent == Command::TreePopup && info.shortcut != 0) {
+            QAction* action = Action(info.command);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            m_tree->addAction(action);
+        }
+    }
+}
+
+void MainWindow::SetTreeModel(QAbstractItemModel* model, SelectionDescriber describe) {
+    m_tree->setModel(model);
+    m_describe = std::move(describe);
+    if (model != nullptr) {
+        connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this] { m_selectionTimer.start(); });
+    }
+    ApplyCommandStates();
+}
+
+session::SelectionFacts MainWindow::CurrentSelectionFacts() const {
+    const QModelIndex current = m_tree->currentIndex();
+    session::SelectionFacts facts = current.isValid() && m_describe ? m_describe(current) : session::SelectionFacts{};
+    facts.hasSelection = current.isValid();
+    facts.additionalPageShown = m_pages->currentWidget()->objectName() == QLatin1String("AdditionalPage");
+    return facts;
+}
+
+void MainWindow::ApplyCommandStates() {
+    session::StateFacts facts;
+    facts.isProtected = m_state.ProtectData();
+    facts.sboiFlag = m_state.Flags().sboiFlag;
+    facts.readOnlyStart = m_state.ReadOnlyStart();
+    facts.userRights = m_state.UserRights();
+    facts.moveRequestsOn = m_state.Settings().Bool(shell::Key::TP_Create);
+    facts.languageCount = static_cast<int>(m_state.Translator().LanguageNames().size());
+    facts.brandingPresent = m_brandingPresent;
+    facts.controlsDisabled = m_controlsDisabled;
+    m_commandStates.Update(facts, CurrentSelectionFacts());
+    ApplyCommandStates(m_commandStates);
+    RefreshStatus();
+}
+
+QString MainWindow::TableCaption(const session::CommandInfo& info) const {
+    const QString translated = m_translation.Caption(objectName(), QLatin1String(info.name), info.textId);
+    return translated.isEmpty() ? QString::fromUtf8(info.caption) : translated;
+}
+
+void MainWindow::ApplyCommandStates(const session::CommandStates& states) {
+    for (const session::CommandInfo& info : session::CommandTable()) {
+        const session::CommandState& state = states.State(info.command);
+        QAction* action = Action(info.command);
+        const bool languageCommandBroken = info.command == Command::ChangeLanguage && m_languageFilesMissing;
+        action->setEnabled(state.enabled && !languageCommandBroken);
+        action->setVisible(state.visible);
+        const QString caption = state.caption.empty() ? TableCaption(info) : FromCp1251(state.caption);
+        if (action->text() != caption) {
+            action->setText(caption);
+        }
+    }
+    QAction* autoSave = Action(Command::AutoSaveBox);
+    if (!autoSave->isEnabled()) {
+        autoSave->setChecked(false);
+    }
+}
+
+void MainWindow::RefreshStatus() {
+    const QString text = FromCp1251(m_state.StatusText());
+    m_statusLabel->setText(text);
+    m_statusLabel->setVisible(!text.isEmpty());
+}
+
+void MainWindow::SetControlsDisabled(bool disabled) {
+    m_controlsDisabled = disabled;
+    m_pages->setEnabled(!disabled);
+    ApplyCommandStates();
+}
+
+void MainWindow::SetPresenceEntries(const std::vector<PresenceEntry>& entries, bool iconVisible) {
+    m_presenceMenu->clear();
+    QStringList hint;
+    for (const PresenceEntry& entry : entries) {
+        QAction* item = m_presenceMenu->addAction(FromCp1251(entry.caption));
+        const QString instanceId = FromCp1251(entry.instanceId);
+        item->setToolTip(instanceId);
+        item->setCheckable(true);
+        item->setChecked(entry.exclusive);
+        connect(item, &QAction::triggered, this, [this, instanceId] { emit presenceEntryChosen(instanceId); });
+        hint << item->text();
+    }
+    m_presenceButton->setToolTip(hint.join(u'\n'));
+    m_presenceButton->setVisible(iconVisible);
+}
+
+void MainWindow::SetBookmarks(const std::array<std::string, 5>& captions) {
+    for (std::size_t slot = 0; slot < captions.size(); ++slot) {
+        m_bookmarkButtons[slot]->setText(FromCp1251(captions[slot]));
+        m_bookmarkButtons[slot]->setVisible(!captions[slot].empty());
+    }
+    m_bookmarkBar->setVisible(!captions[0].empty());
+}
+
+void MainWindow::Activate() {
+    if (m_activated) {
+        return;
+    }
+    m_activated = true;
+    m_activating = true;
+    m_pages->setCurrentIndex(0);
+    m_state.Activate();
+    core::TKelTranslator& translator = m_state.Translator();
+    if (!translator.LanguageNames().empty()) {
+        translator.ChooseLanguage(translator.LanguagePosition());
+    }
+    ApplyCommandStates();
+    const int periodMs = m_state.Settings().Int(shell::Key::Timer_sec) * 1000;
+    if (periodMs > kShortestWritePeriodMs) {
+        m_writeTimer.start(periodMs);
+    }
+    m_activating = false;
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_activated && !m_activating) {
+        m_state.Activate();
+        ApplyCommandStates();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    // The window's translation has just run (it precedes this handler) and reset the changing captions.
+    QMainWindow::showEvent(event);
+    ApplyCommandStates();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    m_writeTimer.stop();
+    m_selectionTimer.stop();
+    m_state.CloseRequest();
+    RefreshStatus();
+    event->accept();
+}
+
+void MainWindow::Save() {
+    m_state.SaveAll();
+    ApplyCommandStates();
+}
+
+void MainWindow::ExitByButton() {
+    QAction* exit = Action(Command::ExitButton);
+    m_statusLabel->setText(exit->toolTip());
+    m_statusLabel->show();
+    exit->setEnabled(false);
+    close();
+}
+
+void MainWindow::ChangeLanguage() {
+    core::TKelTranslator& translator = m_state.Translator();
+    if (translator.LanguageNames().empty()) {
+        m_dialog.Inform(platform::MessageKind::Information, translator.Directory() + "*.lng file(s) not found !");
+        m_languageFilesMissing = true;
+        ApplyCommandStates();
+        return;
+    }
+    translator.ChooseNextLanguage();
+}
+
+void MainWindow::OnLanguageChanged() {
+    // The window's texts are translated already; the title takes the version once, at the first change.
+    if (!property(kTitleSuffixProperty).isValid()) {
+        const QString suffix = QStringLiteral("  ") + QLatin1String(shell::kProgramVersion);
+        setProperty(kTitleSuffixProperty, suffix);
+        setWindowTitle(windowTitle() + suffix);
+    }
+    m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
+    ApplyCommandStates();
+}
+
+void MainWindow::ExpandSelected(bool expand) {
+    const QModelIndex current = m_tree->currentIndex();
+    if (!current.isValid()) {
+        return;
+    }
+    if (expand) {
+        m_tree->expandRecursively(current);
+        return;
+    }
+    std::vector<QModelIndex> pending{current};
+    while (!pending.empty()) {
+        const QModelIndex node = pending.back();
+        pending.pop_back();
+        m_tree->collapse(node);
+        for (int row = 0; row < m_tree->model()->rowCount(node); ++row) {
+            pending.push_back(m_tree->model()->index(row, 0, node));
+        }
+    }
+}
+
+void MainWindow::ShowTreePopup(const QPoint& position) {
+    // A right click selects the node under the mouse first, so the pop-up acts on what was clicked.
+    const QModelIndex clicked = m_tree->indexAt(position);
+    if (clicked.isValid()) {
+        m_tree->setCurrentIndex(clicked);
+    }
+    Menu(Command::TreePopup)->popup(m_tree->viewport()->mapToGlobal(position));
+}
+
+void MainWindow::ShowCopyPopup(QLabel* source, const QPoint& globalPosition) {
+    m_copySource = source;
+    Menu(Command::CopyPopup)->popup(globalPosition);
+}
+
+} // namespace pelgo::gui

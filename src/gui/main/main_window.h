@@ -1,0 +1,126 @@
+// The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
+// left, the three right-hand pages, the bottom panel with the status label, the multi-user icon and the
+// automatic-saving box, and the bookmark bar. It presents the application state and never owns data.
+#pragma once
+
+#include "gui/main/command_menus.h"
+#include "platform/user_dialog.h"
+#include "session/app_state.h"
+#include "session/command_states.h"
+
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QTabWidget;
+class QToolButton;
+class QTreeView;
+
+namespace pelgo::gui {
+
+class WindowTranslation;
+
+// One entry of the multi-user icon's list: a present instance.
+struct PresenceEntry {
+    std::string caption;    // cp1251: the record's text and group
+    std::string instanceId; // cp1251: the record's NAME, shown as the hint
+    bool exclusive = false; // holds the Exclusive marker
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(session::AppState& state, platform::UserDialog& dialog, WindowTranslation& translation);
+
+    // The first activation: completes the start, applies the stored language and starts the write timer.
+    void Activate();
+
+    // The structure tree's item model and how to describe a node of it to the command rules.
+    using SelectionDescriber = std::function<session::SelectionFacts(const QModelIndex&)>;
+    void SetTreeModel(QAbstractItemModel* model, SelectionDescriber describe);
+
+    // Recomputes which commands are enabled and visible and how some are captioned, and applies it.
+    void ApplyCommandStates();
+    void ApplyCommandStates(const session::CommandStates& states);
+
+    // Everything off during tree loads and saves and at shutdown; on again runs the menu set-up.
+    void SetControlsDisabled(bool disabled);
+    void SetPresenceEntries(const std::vector<PresenceEntry>& entries, bool iconVisible);
+    // Captions of the five bookmark slots (cp1251, empty for an unused slot); the bar shows while slot 1
+    // is used.
+    void SetBookmarks(const std::array<std::string, 5>& captions);
+
+    QAction* Action(session::Command command) const { return m_commands.Action(command); }
+    QMenu* Menu(session::Command command) const { return m_commands.Menu(command); }
+    QTreeView* Tree() const { return m_tree; }
+    QTimer& WriteTimer() { return m_writeTimer; }
+
+signals:
+    // Seams for the engines that come later; each command's handler is this one place.
+    void clearFailureRequested();
+    void liftProtectionRequested();
+    void writeTimerTicked();
+    // The selected node stayed the same for 50 ms: its views are due.
+    void nodeSelectionSettled(const QModelIndex& node);
+    void presenceEntryChosen(const QString& instanceId);
+    void presenceListOpening();
+    void bookmarkChosen(int slot);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* BuildTopPanel();
+    QWidget* BuildBookmarkBar();
+    QWidget* BuildPages();
+    QWidget* BuildBottomPanel();
+    void BuildListMenus();
+    void ConnectCommands();
+    void On(session::Command command, const std::function<void()>& handler);
+
+    session::SelectionFacts CurrentSelectionFacts() const;
+    QString TableCaption(const session::CommandInfo& info) const;
+    void RefreshStatus();
+    void Save();
+    void ExitByButton();
+    void ChangeLanguage();
+    void OnLanguageChanged();
+    void ExpandSelected(bool expand);
+    void ShowTreePopup(const QPoint& position);
+    void ShowCopyPopup(QLabel* source, const QPoint& globalPosition);
+
+    session::AppState& m_state;
+    platform::UserDialog& m_dialog;
+    WindowTranslation& m_translation;
+    CommandMenus m_commands;
+    session::CommandStates m_commandStates;
+    SelectionDescriber m_describe;
+    bool m_brandingPresent = false;
+    bool m_controlsDisabled = false;
+    bool m_languageFilesMissing = false;
+    bool m_activated = false;
+    bool m_activating = false;
+
+    QTreeView* m_tree = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QLabel* m_makerLabel = nullptr;
+    QLabel* m_copySource = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QToolButton* m_presenceButton = nullptr;
+    QMenu* m_presenceMenu = nullptr;
+    QCheckBox* m_autoSaveBox = nullptr;
+    QWidget* m_bookmarkBar = nullptr;
+    std::array<QToolButton*, 5> m_bookmarkButtons{};
+    QTimer m_writeTimer;
+    QTimer m_selectionTimer;
+};
+
+} // namespace pelgo::gui

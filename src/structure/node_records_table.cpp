@@ -1,0 +1,43 @@
+// Node records by UNO.
+#include "structure/node_records_table.h"
+
+#include "core/text.h"
+
+namespace pelgo::structure {
+
+NodeRecordsTable::NodeRecordsTable(platform::DbfTable& table)
+    : m_table(table), m_uno(table.FieldIndex("UNO")), m_group(table.FieldIndex("GROUP")),
+      m_name(table.FieldIndex("NAME")), m_text(table.FieldIndex("TEXT")) {
+}
+
+std::vector<NodeRecord> NodeRecordsTable::Find(std::string_view uno) {
+    std::vector<NodeRecord> records;
+    for (const platform::DbfRecord& record : m_table.Find(uno)) {
+        records.push_back({record.number, record.values[m_uno], record.values[m_group], record.values[m_name],
+                           record.values[m_text]});
+    }
+    return records;
+}
+
+platform::RecordNumber NodeRecordsTable::Append(std::string_view uno, std::string_view group, std::string_view name,
+                                                std::string_view text) {
+    std::vector<std::string> values(m_table.Fields().size());
+    values[m_uno] = uno;
+    values[m_group] = group;
+    values[m_name] = name;
+    values[m_text] = text;
+    return m_table.Append(values);
+}
+
+std::size_t NodeRecordsTable::DeleteNodeRecords(std::string_view uno) {
+    if (core::Trim(uno).empty()) {
+        return 0; // records with a blank key belong to no node
+    }
+    const std::vector<platform::DbfRecord> records = m_table.Find(uno);
+    for (const platform::DbfRecord& record : records) {
+        m_table.Delete(record.number);
+    }
+    return records.size();
+}
+
+} // namespace pelgo::structure

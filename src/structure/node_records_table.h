@@ -1,0 +1,42 @@
+// The node-record table "other.dbf": every further datum of a node (additional data, journals) lives in
+// records keyed by the node's UNO, beside the records of the special keys "_Multi_User_" (the instances'
+// presence) and "_SNX_ALARM_" (the change monitor's alarms).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/dbf_table.h"
+
+namespace pelgo::structure {
+
+struct NodeRecord {
+    platform::RecordNumber number = 0;
+    std::string uno;
+    std::string group;
+    std::string name;
+    std::string text;
+};
+
+class NodeRecordsTable {
+public:
+    // The table must be open with its "UNO" index active, as the application state keeps it.
+    explicit NodeRecordsTable(platform::DbfTable& table);
+
+    // The records of one key in the order they were appended.
+    std::vector<NodeRecord> Find(std::string_view uno);
+    platform::RecordNumber Append(std::string_view uno, std::string_view group, std::string_view name,
+                                  std::string_view text);
+    // Deletes every record of the key (none for a blank key); returns how many there were.
+    std::size_t DeleteNodeRecords(std::string_view uno);
+
+private:
+    platform::DbfTable& m_table;
+    std::size_t m_uno;
+    std::size_t m_group;
+    std::size_t m_name;
+    std::size_t m_text;
+};
+
+} // namespace pelgo::structure

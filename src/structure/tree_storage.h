@@ -1,0 +1,101 @@
+// SetupTreeNode: loading the structure tree from its three files and saving it back, with the wait for
+// other instances' writers, the commit, the first run with its sample tree, and the safety copies made when
+// the tree's first node seems to have changed identity.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/date_time.h"
+#include "core/work_log.h"
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
+#include "shell/protection_flags.h"
+#include "shell/settings.h"
+#include "structure/node_types.h"
+#include "structure/tree_files.h"
+#include "structure/tree_model.h"
+
+namespace pelgo::structure {
+
+// Where the bookmark bar takes the bookmarks a load restores from [BookMarks].
+struct BookmarkHooks {
+    std::function<void(int slot, TreeNode& node)> set; // slot 1..5
+    std::function<void()> showBar;                     // more than one slot was restored
+};
+
+struct TreeStorageContext {
+    TreeModel& tree;
+    const NodeTypes& nodeTypes;
+    const shell::Settings& settings;
+    shell::ProtectionFlags& flags;
+    // ProtectData of the application state: true when the data are protected; persists the failure flag.
+    std::function<bool()> protectData;
+    // Writes the settings (ReadIni mode 0), as every save does first.
+    std::function<void()> writeSettings;
+    core::WorkLog& log;
+    platform::UserDialog& dialog;
+    platform::Progress& progress;
+    const core::Clock& clock;
+    // Waits that long while events go on; empty: sleeps in short slices, pumping the progress's events.
+    std::function<void(int milliseconds)> wait = {};
+    BookmarkHooks bookmarks = {};
+    // Optional window duties: controls off and the busy cursor while a load or save runs ...
+    std::function<void(bool busy)> setBusy = {};
+    // ... and the application minimised for a moment while a writer's lock has been waited for long.
+    std::function<void(bool minimised)> minimise = {};
+};
+
+class TreeStorage {
+public:
+    static constexpr int kSave = 0;
+    static constexpr int kLoad = 1;
+
+    explicit TreeStorage(TreeStorageContext context);
+
+    // kLoad replaces the tree by the files' content (or, without a tree text file, by a first-run tree);
+    // kSave writes and commits the three files unless the data are protected. True when the tree was
+    // loaded or the files committed; false when another load or save was running, a load was rejected
+    // (the previous tree stays and the failure flag is set) or a save wrote nothing.
+    bool SetupTreeNode(int mode);
+
+    TreeFilePaths Paths() const;
+    bool TreeBusy() const { return m_treeBusy; }
+    bool TreeModified() const { return m_treeModified; }
+    void SetTreeModified(bool modified) { m_treeModified = modified; }
+    // The tree text file's modification time after the last load or save (empty when it had none), or the
+    // time of that load or save when it left the failure flag set.
+    const std::optional<core::DateTime>& TreeFileTime() const { return m_treeFileTime; }
+    const core::DateTime& NextCheckTime() const { return m_nextCheckTime; }
+    void SetNextCheckTime(const core::DateTime& time) { m_nextCheckTime = time; }
+    // The UNO of node 0 after the last load or save.
+    const std::string& FirstNodeUno() const { return m_firstNodeUno; }
+
+private:
+    class BusyScope;
+
+    bool Load();
+    bool Save();
+    // True when no writer holds the lock (any more); false when the user chose to ignore it. `tries`
+    // carries the count of waits across calls of one load.
+    bool WaitForWriters(bool saving, int& tries);
+    void RejectLoad(const std::string& path, const std::string& reason);
+    bool ApplyImage(const std::string& bytes, const std::string& path);
+    void ApplyAddData(const std::string& bytes, const std::string& path);
+    void RestoreBookmarks();
+    void FirstRun(const std::string& treeTextPath);
+    bool MakeSafetyCopies(const TreeFilePaths& paths);
+    void ReportLineError(int textId, const char* text, std::string_view line, const std::string& path,
+                         platform::MessageKind kind);
+    void PumpEvents(int nodesDone);
+
+    TreeStorageContext m_context;
+    bool m_treeBusy = false;
+    bool m_treeModified = false;
+    std::optional<core::DateTime> m_treeFileTime;
+    core::DateTime m_nextCheckTime;
+    std::string m_firstNodeUno;
+};
+
+} // namespace pelgo::structure

@@ -1,0 +1,147 @@
+// Recognising a collector file's format and converting AIDA32 reports with the shipped rules.
+#include "archive/format_recognition.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "archive/aida_conversion.h"
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "core/kel_ini_file.h"
+#include "core/work_log.h"
+#include "shell/settings.h"
+#include "support/temp_dir.h"
+
+namespace pelgo::archive {
+namespace {
+
+class FormatRecognitionTest : public ::testing::Test {
+protected:
+    FormatRecognitionTest() : m_log(m_dir / "pelgo.log", m_clock) {
+        std::filesystem::create_directory(m_dir / "BASE");
+        m_paths = {m_dir / "BASE/cfg_conv", m_dir / "work/pelgotmp.ini"};
+        std::filesystem::copy_file(std::string(PELGO_REFERENCE_DATA) + "/cfg_conv", m_paths.rules);
+    }
+
+    std::string Recognise(const std::string& path) { return CheckIniFormat(path, m_paths, m_conversion, m_log); }
+    std::string LogText() const { return testing::ReadBytes(m_dir / "pelgo.log"); }
+    core::StringList ImageOf(const std::string& path) const {
+        core::StringList image;
+        core::TKelIniFile(path, true).GetFileLines(image);
+        return image;
+    }
+
+    testing::TempDir m_dir;
+    core::Clock m_clock;
+    core::WorkLog m_log;
+    RecognitionPaths m_paths;
+    AidaConversion m_conversion;
+};
+
+TEST_F(FormatRecognitionTest, ChoosesTheFileToRead) {
+    const std::string aida = "[AIDA32 Report]\r\nDate=1\r\n[Network]\r\nMAC Address=00-0e-a6-1c-2d-3e\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool withRules;
+        bool converted;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"the agent's own file", "[Info]\r\nParam_0=C:\\scanlet.exe\r\n[AIDA32 Report]\r\nx=1\r\n", true, false, ""},
+        {"address and memory", "[Info]\r\nMAC_Addr=1\r\n[Computer]\r\nMemory_in_Mb=1\r\n" + aida, true, false, ""},
+        {"the agent's name in capitals and no memory goes on to the AIDA32 test",
+         "[Info]\r\nParam_0=C:\\SCANLET.EXE\r\nMAC_Addr=0050BA1C2D3E\r\n" + aida, true, true, ""},
+        {"the agent's name in capitals, not a report", "[Info]\r\nParam_0=C:\\SCANLET.EXE\r\n", true, false, ""},
+        {"AIDA32 without a blank is no report", "[AIDA32Report]\r\nx=1\r\n", true, false, ""},
+        {"a report", aida, true, true, ""},
+        {"a report without rules", aida, false, false, "Unknown format in Ini-file "},
+    };
+    for (const Case& c : cases) {
+        const std::string path = m_dir / "file.ini";
+        testing::WriteBytes(path, c.bytes);
+        if (!c.withRules) {
+            std::filesystem::remove(m_paths.rules);
+        }
+        const std::string before = LogText();
+        EXPECT_EQ(Recognise(path), c.converted ? m_paths.convertedFile : path) << c.what;
+        const std::string logged = LogText().substr(before.size());
+        if (*c.logged == '\0') {
+            EXPECT_EQ(logged, "") << c.what;
+        } else {
+            EXPECT_NE(logged.find(c.logged + path), std::string::npos) << c.what << ": " << logged;
+        }
+    }
+    EXPECT_EQ(Recognise(m_dir / "missing.ini"), m_dir / "missing.ini");
+}
+
+TEST_F(FormatRecognitionTest, ShippedRulesConvertTheReport) {
+    core::TKelIniFile stale(m_paths.convertedFile, false);
+    stale.WriteString("Old", "key", "value");
+    stale.UpdateFile();
+    stale.SetFileName("");
+
+    const std::string report = std::string(PELGO_TEST_DATA) + "/aida32_report.ini";
+    ASSERT_EQ(Recognise(report), m_paths.convertedFile);
+    const core::StringList expected = {
+        "[Info]",
+        "MAC_Addr=000EA61C2D3E",
+        "Computer_Name=BUH-12",
+        core::Utf8ToCp1251("Current_User_Name=Петрова"),
+        "IP_Addr=192.168.0.112 Host: BUH-12",
+        "System=Microsoft Windows XP Professional 5.1.2600 (Service Pack 2)",
+        "Record_Date=14.03.2007 09:41:05",
+        "",
+        "[Computer]",
+        "Memory_in_Mb=1024 MB",
+        "BIOS=Award Modular BIOS v6.00PG 05/20/2004-I865PE-6A79AA0EC-00",
+        "Motherboard=Asus P4P800-E Deluxe",
+        "CPU_Freq_in_MHz=3000 MHz",
+        "Total_HDD_in_Mb=238475 MB",
+        "CPU0=Intel Pentium 4 HT, 3000 MHz",
+        "CPU1=Intel Pentium 4 HT, 3000 MHz",
+        "HDD_1=ST3160023AS (160 GB, 7200 RPM, SATA)",
+        "HDD_2=WDC WD800JB-00JJC0 (80 GB, 7200 RPM, Ultra-ATA/100)",
+        "Drive_1=C:\\ FIXED NTFS 76316 MB",
+        "Drive_2=D:\\ FIXED NTFS 162159 MB",
+        "Drive_3=E:\\ CDROM",
+        "",
+    };
+    EXPECT_EQ(ImageOf(m_paths.convertedFile), expected);
+    EXPECT_EQ(LogText(), "");
+}
+
+TEST_F(FormatRecognitionTest, ALockedConvertedFileLeavesTheReportAsItIs) {
+    const std::string report = std::string(PELGO_TEST_DATA) + "/aida32_report.ini";
+    core::TKelIniFile holder(m_paths.convertedFile, false);
+    holder.WriteString("Info", "MAC_Addr", "0050BA000001");
+    holder.UpdateFile();
+    EXPECT_EQ(Recognise(report), report);
+    EXPECT_NE(LogText().find("Error closing Ini-file ! " + report), std::string::npos);
+}
+
+TEST(RecognitionPathsTest, ConvertedFileGoesToTheWorkingDirectoryOrTheTemporaryFolder) {
+    testing::TempDir dir;
+    shell::Settings settings(dir.Path());
+    settings.Paths().SetBaseDirectory(dir / "data");
+    settings.SetFilePath(shell::Key::WorkDir, dir / "work");
+    settings.SetBool(shell::Key::UseWorkDir, true);
+    EXPECT_EQ(RecognitionPathsOf(settings).rules, dir / "data/cfg_conv");
+    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "work/pelgotmp.ini");
+
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string saved = tmp == nullptr ? "" : tmp;
+    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+    settings.SetBool(shell::Key::UseWorkDir, false);
+    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "tmp/pelgotmp.ini");
+    if (tmp == nullptr) {
+        ::unsetenv("TMPDIR");
+    } else {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    }
+}
+
+} // namespace
+} // namespace pelgo::archive

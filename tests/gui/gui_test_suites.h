@@ -1,0 +1,14 @@
+// The window test classes; gui_tests runs them one after another in one offscreen application.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+namespace pelgo::testing {
+
+std::unique_ptr<QObject> MakeMainWindowTest();
+std::unique_ptr<QObject> MakeWindowTranslationTest();
+std::unique_ptr<QObject> MakeQtUserDialogTest();
+std::unique_ptr<QObject> MakeSplashScreenTest();
+
+} // namespace pelgo::testing

@@ -1,0 +1,73 @@
+// Shared pieces of the window tests: a dialog double that records what the engines said, a quiet progress,
+// language and settings files written in cp1251, and a fresh installation folder with empty tables.
+#pragma once
+
+#include "core/cp1251.h"
+#include "core/date_time.h"
+#include "core/file.h"
+#include "platform/dbf_table.h"
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pelgo::testing {
+
+// Messages are recorded (UTF-8); a question is never expected here, so it is recorded as a failure and
+// answered Cancel.
+class RecordingDialog : public platform::UserDialog {
+public:
+    platform::Answer Ask(platform::MessageKind, std::string_view text, platform::Buttons) override {
+        unexpected << QString::fromStdString(core::Cp1251ToUtf8(text));
+        return platform::Answer::Cancel;
+    }
+    void Inform(platform::MessageKind, std::string_view text) override {
+        messages << QString::fromStdString(core::Cp1251ToUtf8(text));
+    }
+    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
+    std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+
+    QStringList messages;
+    QStringList unexpected;
+};
+
+class QuietProgress : public platform::Progress {
+public:
+    void Protocol(std::string_view) override {}
+    void SetCounters(long long, long long) override {}
+    void ProcessEvents() override {}
+    bool StopRequested() const override { return false; }
+};
+
+// Writes `utf8Lines` as a cp1251 file with CR LF line ends.
+inline void WriteCp1251Lines(const QString& path, const QStringList& utf8Lines) {
+    core::WriteFileAtomically(
+        core::Utf8ToCp1251(path.toStdString()),
+        core::Utf8ToCp1251((utf8Lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toStdString()));
+}
+
+// A temporary installation folder with BASE/ and its two empty tables.
+class Installation {
+public:
+    Installation() {
+        QDir(m_dir.path()).mkpath(QStringLiteral("BASE"));
+        const core::Clock clock;
+        platform::DbfTable::Create(Path("BASE/device.dbf"), platform::kDeviceTableFields, clock);
+        platform::DbfTable::Create(Path("BASE/other.dbf"), platform::kOtherTableFields, clock);
+    }
+    std::string Folder() const { return m_dir.path().toStdString(); }
+    std::string Path(const char* name) const { return Folder() + "/" + name; }
+    QString QPath(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace pelgo::testing

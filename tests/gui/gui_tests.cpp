@@ -1,0 +1,19 @@
+// Runs every window test class in one application (offscreen under ctest).
+#include "gui_test_suites.h"
+
+#include <QApplication>
+#include <QTest>
+#include <functional>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    using Factory = std::function<std::unique_ptr<QObject>()>;
+    const Factory suites[] = {pelgo::testing::MakeMainWindowTest, pelgo::testing::MakeWindowTranslationTest,
+                              pelgo::testing::MakeQtUserDialogTest, pelgo::testing::MakeSplashScreenTest};
+    int failed = 0;
+    for (const Factory& make : suites) {
+        const std::unique_ptr<QObject> suite = make();
+        failed += QTest::qExec(suite.get(), argc, argv);
+    }
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,268 @@
+// The main window: every command of the table as a named action with its caption, shortcut and text id in
+// its menu; the command states applied to the actions; the change of language and the title's version;
+// the write timer's period; the selection debounce; exit through the close request.
+#include "gui/common/window_translation.h"
+#include "gui/main/main_window.h"
+#include "gui_test_suites.h"
+#include "gui_test_support.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTreeView>
+
+namespace pelgo::testing {
+namespace {
+
+using session::Command;
+
+// A window over an application state that was not started: its tables are closed, so it is protected.
+struct WindowFixture {
+    Installation installation;
+    RecordingDialog dialog;
+    QuietProgress progress;
+    session::AppState state{
+        {installation.Folder(), installation.Path("pelgo"), {}, "IVANOV", "WS-01"}, dialog, progress};
+    gui::WindowTranslation translation{state.Translator()};
+    gui::MainWindow window{state, dialog, translation};
+
+    void SetLanguageDirectory(const QString& directory) {
+        state.Translator().SetDirectory(directory.toStdString() + "/");
+    }
+};
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyCommandIsANamedActionInItsMenu() {
+        WindowFixture f;
+        // The commands whose caption the state sets (these always have one) are checked with the states.
+        session::CommandStates states;
+        states.Update({}, {});
+        for (const session::CommandInfo& info : session::CommandTable()) {
+            const QString name = QLatin1String(info.name);
+            QAction* action = f.window.findChild<QAction*>(name);
+            QVERIFY2(action != nullptr, info.name);
+            QCOMPARE(action, f.window.Action(info.command));
+            if (states.State(info.command).caption.empty()) {
+                QCOMPARE(action->text(), QString::fromUtf8(info.caption));
+            }
+            QCOMPARE(action->property(gui::kTagProperty).toInt(), info.textId);
+            if (info.parent != Command::Count) {
+                QVERIFY2(f.window.Menu(info.parent)->actions().contains(action), info.name);
+            }
+            if (info.shortcut == 0) {
+                QVERIFY2(action->shortcut().isEmpty(), info.name);
+            }
+        }
+        const std::pair<const char*, const char*> shortcuts[] = {
+            {"N_Save", "Ctrl+S"},
+            {"N_Rename", "F2"},
+            {"N_Find", "F7"},
+            {"N_Add", "Ins"},
+            {"N_Delete", "Ctrl+Del"},
+            {"N_ChangeType", "Ctrl+T"},
+            {"N_Move", "Ctrl+M"},
+            {"N_ShiftUp", "Ctrl+A"},
+            {"N_ShiftDown", "Ctrl+Z"},
+            {"N_Expand", "F4"},
+            {"N_Collapse", "F5"},
+            {"N_ExpandAll", "Ctrl+F4"},
+            {"N_CollapseAll", "Ctrl+F5"},
+            {"N_Spravki", "F1"},
+            {"N_MakeBookmark", "F9"},
+            {"N_DeleteBookmark", "Ctrl+F9"},
+            {"N_ToggleBookmarks", "F10"},
+            {"P_Find", "Ctrl+F"},
+        };
+        for (const auto& [name, keys] : shortcuts) {
+            QCOMPARE(f.window.findChild<QAction*>(QLatin1String(name))->shortcut(), QKeySequence(QLatin1String(keys)));
+        }
+        QStringList menuBar;
+        for (QAction* menu : f.window.menuBar()->actions()) {
+            menuBar << menu->objectName();
+        }
+        QCOMPARE(menuBar, (QStringList{"N_File", "N_Navigation", "N_Bookmarks", "N_Reports", "N_Help"}));
+        // One item per journal type under the journals menu, known once the start has run; the two built-in
+        // ones are named by text id.
+        QCOMPARE(f.state.Start([](std::string_view) {}), session::AppState::StartResult::Running);
+        const gui::MainWindow started(f.state, f.dialog, f.translation);
+        const QList<QAction*> journals = started.Menu(Command::JournalsMenu)->actions();
+        QCOMPARE(journals.size(), static_cast<qsizetype>(f.state.JournalTypes().size()));
+        QCOMPARE(journals.value(0)->property(gui::kTagProperty).toInt(), 1030);
+        QCOMPARE(journals.value(1)->property(gui::kTagProperty).toInt(), 1031);
+        f.state.CloseRequest();
+    }
+
+    void commandStatesDecideEnabledVisibleAndCaption() {
+        WindowFixture f;
+        struct Case {
+            bool isProtected;
+            bool sboi;
+            int selectedIcon;
+            bool saveEnabled;
+            bool clearFailureVisible;
+            bool scanletVisible;
+            const char* journalsCaption;
+        };
+        const Case cases[] = {
+            {false, false, 3, true, false, true, "Журналы..."},
+            {true, true, 1, false, true, false, "Сводные журналы..."},
+        };
+        for (const Case& c : cases) {
+            session::StateFacts state;
+            state.isProtected = c.isProtected;
+            state.sboiFlag = c.sboi;
+            state.languageCount = 2;
+            session::SelectionFacts selection;
+            selection.hasSelection = true;
+            selection.icon = c.selectedIcon;
+            selection.text = "PC-1";
+            session::CommandStates states;
+            states.Update(state, selection);
+            f.window.ApplyCommandStates(states);
+
+            QCOMPARE(f.window.Action(Command::Save)->isEnabled(), c.saveEnabled);
+            QCOMPARE(f.window.Action(Command::SaveButton)->isEnabled(), c.saveEnabled);
+            QCOMPARE(f.window.Action(Command::ClearFailure)->isVisible(), c.clearFailureVisible);
+            QCOMPARE(f.window.Action(Command::ScanletSettings)->isVisible(), c.scanletVisible);
+            QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8(c.journalsCaption));
+            QCOMPARE(f.window.Action(Command::TreeMakeBookmark)->text(),
+                     QString::fromUtf8("Сделать закладку \"PC-1\""));
+            // The automatic-saving box shows its command's state.
+            const auto* autoSave = f.window.findChild<QCheckBox*>(QStringLiteral("AutoSaveBox"));
+            QCOMPARE(autoSave->isEnabled(), states.State(Command::AutoSaveBox).enabled);
+            QCOMPARE(autoSave->isVisibleTo(&f.window), states.State(Command::AutoSaveBox).visible);
+            // Commands whose function is not built yet stay disabled whatever the state.
+            QVERIFY(!f.window.Action(Command::Passport)->isEnabled());
+            QVERIFY(!f.window.Action(Command::AddNode)->isEnabled());
+        }
+        // A state caption that goes away gives the table caption back.
+        session::CommandStates states;
+        states.Update({}, {});
+        f.window.ApplyCommandStates(states);
+        QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Журналы..."));
+    }
+
+    void aCheckedAutoSaveBoxIsClearedWhenItIsDisabled() {
+        WindowFixture f;
+        auto* box = f.window.findChild<QCheckBox*>(QStringLiteral("AutoSaveBox"));
+        box->setChecked(true);
+        QVERIFY(f.window.Action(Command::AutoSaveBox)->isChecked());
+        session::StateFacts protectedState;
+        protectedState.isProtected = true;
+        session::CommandStates states;
+        states.Update(protectedState, {});
+        f.window.ApplyCommandStates(states);
+        QVERIFY(!box->isChecked());
+        QVERIFY(!box->isEnabled());
+    }
+
+    void changingTheLanguageTranslatesAndShowsTheVersionOnce() {
+        WindowFixture f;
+        const QTemporaryDir languages;
+        WriteCp1251Lines(languages.filePath(QStringLiteral("a.lng")),
+                         {"[Strings]", "LanguageName=Alpha", "200=Rename by id", "1000=Journals", "[TMain]",
+                          "Self=Alpha title", "N_Save=Save by name"});
+        WriteCp1251Lines(languages.filePath(QStringLiteral("b.lng")),
+                         {"[Strings]", "LanguageName=Beta", "[TMain]", "Self=Beta title"});
+        f.window.show();
+        QCOMPARE(f.window.windowTitle(), QString::fromUtf8("Распределение оргтехники"));
+        // Choosing the directory chooses its first language: the title takes the version.
+        f.SetLanguageDirectory(languages.path());
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("Alpha title  2.22.05"));
+        QCOMPARE(f.window.Action(Command::Rename)->text(), QStringLiteral("Rename by id"));
+        QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QStringLiteral("Journals"));
+
+        QAction* change = f.window.Action(Command::ChangeLanguage);
+        change->trigger();
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("Beta title  2.22.05"));
+        QCOMPARE(f.window.Action(Command::Rename)->text(), QString::fromUtf8("Переименовать"));
+        QCOMPARE(f.window.Action(Command::Save)->text(), QString::fromUtf8("Сохранить ..."));
+        QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Журналы..."));
+        QCOMPARE(f.state.Settings().Int(shell::Key::Language), 1);
+
+        change->trigger();
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("Alpha title  2.22.05"));
+        QCOMPARE(f.window.Action(Command::Save)->text(), QStringLiteral("Save by name"));
+        QCOMPARE(f.state.Settings().Int(shell::Key::Language), 0);
+        QCOMPARE(f.dialog.messages, QStringList());
+    }
+
+    void changeLanguageWithoutLanguageFilesSaysSoAndDisablesItself() {
+        WindowFixture f;
+        const QTemporaryDir empty;
+        f.SetLanguageDirectory(empty.path());
+        QAction* change = f.window.Action(Command::ChangeLanguage);
+        // The menu set-up hides the command without languages, so its handler is reached directly.
+        emit change->triggered();
+        QCOMPARE(f.dialog.messages, QStringList{empty.path() + QStringLiteral("/*.lng file(s) not found !")});
+        session::StateFacts state;
+        state.languageCount = 2;
+        session::CommandStates states;
+        states.Update(state, {});
+        f.window.ApplyCommandStates(states);
+        QVERIFY(change->isVisible());
+        QVERIFY(!change->isEnabled());
+    }
+
+    void theWriteTimerRunsOnlyForPeriodsOverATenthOfASecond() {
+        const std::pair<const char*, int> cases[] = {{"20", 20000}, {"0", 0}};
+        for (const auto& [seconds, periodMs] : cases) {
+            WindowFixture f;
+            f.state.Settings().SetText(shell::Key::Timer_sec, seconds);
+            f.window.Activate();
+            QCOMPARE(f.window.WriteTimer().isActive(), periodMs > 0);
+            if (periodMs > 0) {
+                QCOMPARE(f.window.WriteTimer().interval(), periodMs);
+            }
+        }
+    }
+
+    void rapidSelectionChangesSettleOnce() {
+        WindowFixture f;
+        QStandardItemModel model;
+        for (const char* text : {"a", "b", "c", "d"}) {
+            model.appendRow(new QStandardItem(QLatin1String(text)));
+        }
+        f.window.SetTreeModel(&model, [](const QModelIndex& index) {
+            session::SelectionFacts facts;
+            facts.icon = index.row() == 3 ? 1 : 3;
+            return facts;
+        });
+        QSignalSpy settled(&f.window, &gui::MainWindow::nodeSelectionSettled);
+        for (int row = 0; row < 4; ++row) {
+            f.window.Tree()->setCurrentIndex(model.index(row, 0));
+        }
+        QVERIFY(settled.wait(1000));
+        QTest::qWait(120);
+        QCOMPARE(settled.size(), 1);
+        QCOMPARE(settled.front().front().value<QModelIndex>().row(), 3);
+        // The settled node is a department, and the commands know it.
+        QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Сводные журналы..."));
+    }
+
+    void exitRunsTheCloseRequest() {
+        WindowFixture f;
+        f.window.show();
+        f.window.Action(Command::ExitButton)->trigger();
+        QVERIFY(!f.window.isVisible());
+        QVERIFY(f.state.Closing());
+        QVERIFY(!f.window.Action(Command::ExitButton)->isEnabled());
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QObject> MakeMainWindowTest() {
+    return std::make_unique<MainWindowTest>();
+}
+
+} // namespace pelgo::testing
+
+#include "main_window_test.moc"

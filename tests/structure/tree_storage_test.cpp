@@ -1,0 +1,607 @@
+// SetupTreeNode: the three files read and written byte for byte, line errors, the first run, the identity
+// check, the wait for other writers, rejected loads, and a loader racing a saver in another process.
+#include "structure/tree_storage.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "structure/uno.h"
+#include "support/scripted_dialog.h"
+#include "support/temp_dir.h"
+
+namespace pelgo::structure {
+namespace {
+
+using platform::Answer;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr char kTreeText[] = "A\r\n\tB\r\n\t\tC\r\nD\r\n";
+constexpr char kImage[] =
+    "1 ; KKU_isOAAAAA ;A\r\n2 ; KKU_isOAAAAB ;B\r\n3 ; KKU_isOAAAAC ;C\r\n11 ; KKU_isOAAAAD ;D\r\n";
+constexpr char kAddData[] = "1;Comment;first\r\n3;Comment;one\r\n3;Comment;two\r\n";
+
+class TreeStorageTest : public ::testing::Test {
+protected:
+    TreeStorageTest() : settings(dir.Path()), log(dir / "pelgo.log", clock), nodeTypes(settings.userNodeTypes) {
+        clock.Set({2026, 3, 10, 15, 0, 0});
+        core::CreateDirectories(dir / "BASE");
+        log.SetIdentity("IVANOV", "WS-01");
+    }
+
+    TreeStorage& Storage() {
+        if (!storage) {
+            storage = std::make_unique<TreeStorage>(TreeStorageContext{
+                tree,
+                nodeTypes,
+                settings,
+                flags,
+                [this] {
+                    ++protectCalls;
+                    return flags.AnyFlagProtects();
+                },
+                [this] { ++settingsWrites; },
+                log,
+                dialog,
+                progress,
+                clock,
+                [this](int milliseconds) {
+                    waits.push_back(milliseconds);
+                    if (onWait) {
+                        onWait();
+                    }
+                },
+                {[this](int slot, TreeNode& node) {
+                     bookmarks.push_back({slot, tree.AbsoluteIndex(node)});
+                 },
+                 [this] { ++barShown; }},
+                {},
+                [this](bool minimised) { minimiseCalls.push_back(minimised); },
+            });
+        }
+        return *storage;
+    }
+    bool Load() { return Storage().SetupTreeNode(TreeStorage::kLoad); }
+    bool Save() { return Storage().SetupTreeNode(TreeStorage::kSave); }
+
+    std::string Base(const std::string& name) const { return dir / ("BASE/" + name); }
+    void WriteFiles(const std::string& treeText, const std::string& image, const std::string& addData) {
+        WriteBytes(Base("struct"), treeText);
+        WriteBytes(Base("image"), image);
+        WriteBytes(Base("add_Data"), addData);
+    }
+    std::string Files() const {
+        return ReadBytes(Base("struct")) + ReadBytes(Base("image")) + ReadBytes(Base("add_Data"));
+    }
+    std::string LogUtf8() const { return core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log")); }
+    bool Logged(const std::string& utf8) const { return LogUtf8().find(utf8) != std::string::npos; }
+
+    // One line per node: level, icon, UNO, text and comments.
+    std::string Dump() {
+        std::string out;
+        for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
+            out += std::to_string(node->Level()) + " " + std::to_string(node->Icon()) + " " + NodeUno(node, clock) +
+                   " " + node->Text();
+            if (node->Record()->comments) {
+                for (const std::string& line : *node->Record()->comments) {
+                    out += " /" + line;
+                }
+            }
+            out += "\n";
+        }
+        return out;
+    }
+
+    testing::TempDir dir;
+    core::Clock clock;
+    shell::Settings settings;
+    core::WorkLog log;
+    NodeTypes nodeTypes;
+    shell::ProtectionFlags flags;
+    TreeModel tree;
+    testing::ScriptedDialog dialog;
+    testing::RecordingProgress progress;
+    int protectCalls = 0;
+    int settingsWrites = 0;
+    std::vector<int> waits;
+    std::function<void()> onWait;
+    std::vector<bool> minimiseCalls;
+    std::vector<std::pair<int, int>> bookmarks;
+    int barShown = 0;
+    std::unique_ptr<TreeStorage> storage;
+};
+
+TEST_F(TreeStorageTest, RoundTripIsByteExact) {
+    struct Case {
+        std::string treeTextRead;
+        std::string treeTextWritten;
+    };
+    const Case cases[] = {
+        {kTreeText, kTreeText},
+        {"A\r\n B\n  C\rD", kTreeText}, // blanks and other line ends are read; TABs and CR LF are written
+    };
+    for (const Case& c : cases) {
+        WriteFiles(c.treeTextRead, kImage, kAddData);
+        Storage().SetTreeModified(true);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(Dump(), "0 1 KKU_isOAAAAA A\n"
+                          "1 2 KKU_isOAAAAB B /first\n"
+                          "2 3 KKU_isOAAAAC C\n"
+                          "0 11 KKU_isOAAAAD D /one /two\n");
+        EXPECT_FALSE(flags.sboiFlag);
+        EXPECT_FALSE(Storage().TreeModified());
+        EXPECT_EQ(Storage().FirstNodeUno(), "KKU_isOAAAAA");
+        EXPECT_EQ(Storage().TreeFileTime(), core::ModificationTimeOf(Base("struct")));
+        const std::size_t readSize = c.treeTextRead.size();
+
+        ASSERT_TRUE(Save());
+        EXPECT_EQ(ReadBytes(Base("struct")), c.treeTextWritten);
+        EXPECT_EQ(ReadBytes(Base("image")), kImage);
+        EXPECT_EQ(ReadBytes(Base("add_Data")), kAddData);
+        EXPECT_EQ(settingsWrites, 1);
+        settingsWrites = 0;
+        for (const char* ext : {".tmp", ".xxx"}) {
+            for (const char* name : {"struct", "image", "add_Data"}) {
+                EXPECT_FALSE(core::FileExists(Base(name) + ext)) << name << ext;
+            }
+        }
+        EXPECT_TRUE(Logged("IVANOV Запись " + Base("add_Data")));
+        EXPECT_TRUE(Logged(Base("struct") + " " + std::to_string(readSize) + " b."));
+        EXPECT_TRUE(Logged("IVANOV Данные сохранены "));
+    }
+    for (const char* name : {"struct", "image", "add_Data"}) {
+        EXPECT_TRUE(Logged("IVANOV Чтение " + Base(name)));
+    }
+}
+
+TEST_F(TreeStorageTest, ImageLinesGiveIconsAndUnos) {
+    WriteFiles("A\r\n\tB\r\n\tC\r\n\tD\r\n\tE\r\n\tF\r\n",
+               "; written by hand\r\n"
+               "7 ;\r\n"
+               "x ; KKU_isOAAAAB ;B\r\n"
+               "3 ; KKU_isOAAA ;C\r\n"
+               "99 ; KKU_isOAAAAD ;D\r\n",
+               "");
+    dialog.ExpectMessage("Ошибка Image_Index в строке :\r\nx ; KKU_isOAAAAB ;B");
+    dialog.ExpectMessage("СБОЙ! Ошибка UNO в строке :\r\n3 ; KKU_isOAAA ;C");
+    ASSERT_TRUE(Load());
+    const std::string fresh0 = CreateUNO(7, tree.NodeAt(0)->Handle(), clock.Now());
+    const std::string fresh2 = CreateUNO(3, tree.NodeAt(2)->Handle(), clock.Now());
+    const std::string fresh4 = CreateUNO(0, tree.NodeAt(4)->Handle(), clock.Now());
+    const std::string fresh5 = CreateUNO(0, tree.NodeAt(5)->Handle(), clock.Now());
+    EXPECT_EQ(Dump(), "0 7 " + fresh0 + " A\n1 0 KKU_isOAAAAB B\n1 3 " + fresh2 + " C\n1 10 KKU_isOAAAAD D\n1 0 " +
+                          fresh4 + " E\n1 0 " + fresh5 + " F\n");
+    EXPECT_NE(dialog.shown.at(0).find(Base("image") + "\r\n"), std::string::npos) << "the message names the file";
+    EXPECT_TRUE(flags.sboiFlag) << "a UNO error protects the data";
+    EXPECT_TRUE(Logged("IVANOV Ошибка Image_Index в строке :x ; KKU_isOAAAAB ;B"));
+    EXPECT_TRUE(Logged("IVANOV СБОЙ! Ошибка UNO в строке :3 ; KKU_isOAAA ;C"));
+    EXPECT_TRUE(Logged("IVANOV Сбой  при чтении\\обработке " + Base("image")));
+}
+
+TEST_F(TreeStorageTest, HandMadeImageFileMakesEmployeesWithFreshUnos) {
+    WriteFiles("A\r\nB\r\nC\r\n", "2 ;\r\n2 ;\r\n2 ;\r\n", "");
+    ASSERT_TRUE(Load());
+    EXPECT_FALSE(flags.sboiFlag);
+    std::set<std::string> unos;
+    for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
+        EXPECT_EQ(node->Icon(), kIconEmployee);
+        unos.insert(node->Record()->uno);
+    }
+    EXPECT_EQ(unos.size(), 3u);
+    EXPECT_FALSE(Logged("Сбой"));
+}
+
+TEST_F(TreeStorageTest, MissingImageFileOrEmptyTreeProtectsTheData) {
+    struct Case {
+        const char* treeText;
+        bool image;
+        bool failedBefore;
+        bool failureLogged;
+    };
+    const Case cases[] = {
+        {"A\r\n", true, false, false},
+        {"A\r\n", false, false, true},
+        {"", true, false, true},      // nothing to read the image for
+        {"A\r\n", true, true, false}, // a standing failure is not cleared by a sound load
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.treeText) + (c.image ? " image" : "") + (c.failedBefore ? " failed" : ""));
+        log.LogClose();
+        core::RemoveFile(dir / "pelgo.log");
+        core::RemoveFile(Base("image"));
+        WriteBytes(Base("struct"), c.treeText);
+        if (c.image) {
+            WriteBytes(Base("image"), "1 ; KKU_isOAAAAA ;A\r\n");
+        }
+        flags.sboiFlag = c.failedBefore;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(flags.sboiFlag, c.failureLogged || c.failedBefore);
+        EXPECT_EQ(Logged("Сбой  при чтении\\обработке " + Base("image")), c.failureLogged);
+        if (flags.sboiFlag) {
+            EXPECT_EQ(Storage().TreeFileTime(), clock.Now());
+        }
+        EXPECT_EQ(Storage().FirstNodeUno().empty(), tree.Empty());
+        const std::string before = Files();
+        EXPECT_EQ(Save(), !flags.sboiFlag);
+        EXPECT_EQ(Files(), before);
+    }
+}
+
+TEST_F(TreeStorageTest, AddDataLinesGoToTheirNodes) {
+    WriteFiles("A\r\nB\r\n", "1 ; KKU_isOAAAAA ;A\r\n1 ; KKU_isOAAAAB ;B\r\n",
+               "1;Comment;b1\r\n"
+               "no delimiter\r\n"
+               "x1;Comment;bad\r\n"
+               "0;Other;skipped\r\n"
+               "2;Comment;beyond the tree\r\n"
+               "1;Comment;b2\r\n");
+    dialog.ExpectMessage(" Incorrect string :\r\nx1;Comment;bad");
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(Dump(), "0 1 KKU_isOAAAAA A\n0 1 KKU_isOAAAAB B /b1 /b2\n");
+    EXPECT_NE(dialog.shown.at(0).find(Base("add_Data") + "\r\n"), std::string::npos);
+    EXPECT_FALSE(flags.sboiFlag);
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(ReadBytes(Base("add_Data")), "1;Comment;b1\r\n1;Comment;b2\r\n");
+}
+
+TEST_F(TreeStorageTest, FirstRunBuildsTheTreeAndTheFirstSaveWritesIt) {
+    struct Case {
+        Answer answer;
+        std::string treeText;
+        std::string icons;
+    };
+    const Case cases[] = {
+        {Answer::Yes,
+         "Неоприходованная техника\r\nНазвание Вашего предприятия\r\n\tДирекция\r\n\t\tИванов Иван Иванович\r\n"
+         "\tБухгалтерия\r\n\t\tПетров Петр Петрович\r\n\t\tСидоров Сидор Сидорович\r\n"
+         "\tДля удаления используйте клавиши [Ctrl+DEL]\r\n"
+         "\tПрочие операции - правая клавиша мыши или меню \"Навигация\"\r\n",
+         "1 1 1 2 1 2 2 11 11 "},
+        {Answer::No, "Неоприходованная техника\r\n", "1 "},
+    };
+    for (const Case& c : cases) {
+        for (const char* name : {"struct", "image", "add_Data", "help_rus.bak"}) {
+            core::RemoveFile(Base(name));
+        }
+        log.LogClose();
+        core::RemoveFile(dir / "pelgo.log");
+        dialog.ExpectMessage("Здравствуйте !\r\nСпасибо за Ваш интерес к программе учета оргтехники\r\nВ каталоге " +
+                             dir.Path() + "/BASE\r\nсозданы необходимые для работы файлы.");
+        dialog.ExpectQuestion("Создать пример дерева структуры Вашего предприятия ?", c.answer);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(Storage().FirstNodeUno(), tree.First()->Record()->uno);
+        EXPECT_FALSE(flags.sboiFlag);
+        EXPECT_FALSE(Storage().TreeFileTime());
+        EXPECT_EQ(core::Cp1251ToUtf8(ReadBytes(Base("help_rus.bak"))),
+                  "Несколько слов про резервное копирование данных :\r\n\r\n"
+                  "Файлы резервной копии *.bak создаются или раз в день или при изменении данных\r\n"
+                  "Файлы *.ba1-*.ba9 создаются раз в день как резервная копия соотв. *.bak-файла\r\n\r\n"
+                  "ВНИМАНИЕ ! При восстановлении данных из резервных копий НЕ ЗАБУДЬТЕ _УДАЛИТЬ_\r\n"
+                  "все файлы индексов *.MDX - они автоматически создадутся при запуске программы\r\n");
+        EXPECT_FALSE(core::FileExists(Base("struct"))) << "the files wait for the first save";
+
+        ASSERT_TRUE(Save());
+        EXPECT_EQ(core::Cp1251ToUtf8(ReadBytes(Base("struct"))), c.treeText);
+        std::string icons;
+        const std::string image = ReadBytes(Base("image"));
+        for (const std::string_view line : SplitLines(image)) {
+            icons += std::string(line.substr(0, line.find(' '))) + " ";
+        }
+        EXPECT_EQ(icons, c.icons);
+        EXPECT_EQ(ReadBytes(Base("add_Data")), "");
+        for (const char* name : {"struct", "image", "add_Data"}) {
+            EXPECT_TRUE(Logged(Base(name) + " -1 b.")) << name;
+        }
+        EXPECT_EQ(Storage().TreeFileTime(), core::ModificationTimeOf(Base("struct")));
+    }
+}
+
+TEST_F(TreeStorageTest, ChangedFirstNodeMakesSafetyCopiesAndProtectsTheData) {
+    struct Case {
+        bool copyFails;
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.copyFails);
+        for (const char* name : {"struct.sboi", "image.sboi", "add_Data.sboi"}) {
+            std::filesystem::remove_all(Base(name));
+        }
+        WriteFiles(kTreeText, kImage, kAddData);
+        flags.sboiFlag = false;
+        settings.SetBool(shell::Key::ShowBackupError, false); // the safety copies show their errors regardless
+        if (c.copyFails) {
+            core::CreateDirectories(Base("add_Data.sboi/occupied"));
+        }
+        ASSERT_TRUE(Load());
+        tree.Move(*tree.NodeAt(3), nullptr, 0); // D goes above A
+        dialog.ExpectMessage("ВНИМАНИЕ! Изменился индекс для \"D\"\r\nчто может привести к потере дополнительных "
+                             "данных.\r\nПри возникновении проблем восстановите\r\n" +
+                             Base("image") + "\r\nиз резервной копии\r\n" + Base("image") + ".sboi");
+        if (c.copyFails) {
+            dialog.ExpectMessage("Ошибка создания резервной копии");
+        }
+        const std::string before = Files();
+        EXPECT_EQ(Save(), !c.copyFails);
+        EXPECT_TRUE(Logged("ВНИМАНИЕ! Изменился индекс для \"D\" в Other.dbf изм.с KKU_isOAAAAA на KKU_isOAAAAD"));
+        EXPECT_EQ(ReadBytes(Base("image.sboi")), kImage);
+        if (c.copyFails) {
+            EXPECT_EQ(Files(), before);
+            EXPECT_FALSE(core::FileExists(Base("struct.sboi"))) << "the copies stop at the first failure";
+            EXPECT_EQ(Storage().FirstNodeUno(), "KKU_isOAAAAA");
+            EXPECT_FALSE(flags.sboiFlag);
+            continue;
+        }
+        EXPECT_EQ(ReadBytes(Base("add_Data.sboi")), kAddData);
+        EXPECT_EQ(ReadBytes(Base("struct.sboi")), kTreeText);
+        EXPECT_EQ(ReadBytes(Base("struct")), "D\r\nA\r\n\tB\r\n\t\tC\r\n");
+        EXPECT_EQ(Storage().FirstNodeUno(), "KKU_isOAAAAD");
+        EXPECT_TRUE(flags.sboiFlag);
+        const std::string saved = Files();
+        tree.SetText(*tree.First(), "changed");
+        EXPECT_FALSE(Save()) << "protected after the change";
+        EXPECT_EQ(Files(), saved);
+    }
+}
+
+TEST_F(TreeStorageTest, StaleLockIsWaitedForThenRetriedOrIgnored) {
+    WriteFiles(kTreeText, kImage, kAddData);
+    WriteBytes(Base("image.tmp"), "left behind");
+    dialog.ExpectQuestion("Структура предприятия - Ошибка загрузки данных :\r\nОшибка удаления файла BASE\\*.tmp",
+                          Answer::Retry);
+    dialog.ExpectQuestion("Ошибка загрузки данных", Answer::Ignore);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), 1000), 100) << "90 waits, then 10 more after Retry";
+    EXPECT_EQ(std::count(waits.begin(), waits.end(), 500), 2);
+    EXPECT_EQ(minimiseCalls, (std::vector<bool>{true, false, true, false}));
+    EXPECT_TRUE(flags.treeReadOnly);
+    EXPECT_EQ(tree.Count(), 4) << "loaded despite the lock";
+
+    waits.clear();
+    dialog.ExpectQuestion("СБОЙ! Структура предприятия - Ошибка записи данных :", Answer::Ignore);
+    flags.treeReadOnly = false;
+    const int protectCallsBefore = protectCalls;
+    EXPECT_FALSE(Save());
+    EXPECT_TRUE(flags.sboiFlag);
+    EXPECT_EQ(protectCalls, protectCallsBefore + 2) << "asked before the wait and again after the failure";
+    EXPECT_EQ(ReadBytes(Base("image")), kImage);
+    EXPECT_EQ(settingsWrites, 0);
+}
+
+TEST_F(TreeStorageTest, LockThatVanishesEndsTheWaitAndNothingElseStartsMeanwhile) {
+    WriteFiles(kTreeText, kImage, kAddData);
+    WriteBytes(Base("struct.tmp"), "a writer at work");
+    onWait = [this] {
+        EXPECT_FALSE(Storage().SetupTreeNode(TreeStorage::kSave)) << "busy";
+        if (waits.size() == 3) {
+            core::RemoveFile(Base("struct.tmp"));
+        }
+    };
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(waits, (std::vector<int>{1000, 1000, 1000}));
+    EXPECT_FALSE(flags.treeReadOnly);
+    EXPECT_EQ(tree.Count(), 4);
+}
+
+TEST_F(TreeStorageTest, InvalidLevelRejectsTheWholeLoad) {
+    struct Case {
+        bool previousTree;
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.previousTree);
+        flags.sboiFlag = false;
+        tree.Reset([] {});
+        WriteFiles(kTreeText, kImage, kAddData);
+        if (c.previousTree) {
+            ASSERT_TRUE(Load());
+        }
+        const std::string previous = Dump();
+        const std::string badTree = "A\r\n\tB\r\n\t\t\tC\r\nD\r\n";
+        WriteBytes(Base("struct"), badTree);
+        dialog.ExpectMessage(Base("struct") + ", line 3: Invalid level (3) for item \"C\"");
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(Dump(), previous);
+        EXPECT_TRUE(flags.sboiFlag);
+        EXPECT_TRUE(Logged("Invalid level (3) for item \"C\""));
+        EXPECT_FALSE(Save()) << "nothing is written over the file";
+        EXPECT_EQ(ReadBytes(Base("struct")), badTree);
+        EXPECT_EQ(ReadBytes(Base("image")), kImage);
+    }
+}
+
+TEST_F(TreeStorageTest, FailedWriteLeavesNoLockBehind) {
+    WriteFiles(kTreeText, kImage, kAddData);
+    ASSERT_TRUE(Load());
+    core::CreateDirectories(Base("add_Data.tmp/occupied")); // not a file: no lock, but it cannot be written
+    dialog.ExpectMessage("Ошибка записи данных :\r\nCannot open file " + Base("add_Data.tmp"));
+    EXPECT_FALSE(Save());
+    EXPECT_FALSE(core::FileExists(Base("struct.tmp")));
+    EXPECT_FALSE(core::FileExists(Base("image.tmp")));
+    EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
+    EXPECT_FALSE(flags.sboiFlag) << "the files on disk are untouched";
+}
+
+TEST_F(TreeStorageTest, BookmarksAreRestoredToTheirNodes) {
+    struct Case {
+        std::vector<std::pair<shell::Key, int>> stored;
+        std::vector<std::pair<int, int>> restored; // slot, absolute index
+        int barShown;
+    };
+    const Case cases[] = {
+        {{{shell::Key::BM2, 2}, {shell::Key::BM4, 0}, {shell::Key::BM5, 99}}, {{2, 2}, {4, 0}}, 1},
+        {{{shell::Key::BM1, 3}}, {{1, 3}}, 0},
+        {{}, {}, 0},
+    };
+    WriteFiles(kTreeText, kImage, kAddData);
+    for (const Case& c : cases) {
+        for (const shell::Key key :
+             {shell::Key::BM1, shell::Key::BM2, shell::Key::BM3, shell::Key::BM4, shell::Key::BM5}) {
+            settings.SetInt(key, -1);
+        }
+        for (const auto& [key, index] : c.stored) {
+            settings.SetInt(key, index);
+        }
+        bookmarks.clear();
+        barShown = 0;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(bookmarks, c.restored);
+        EXPECT_EQ(barShown, c.barShown);
+    }
+}
+
+TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingButEndsTheRun) {
+    WriteFiles(kTreeText, kImage, kAddData);
+    ASSERT_TRUE(Load());
+    flags.readOnlyStart = true;
+    Storage().SetTreeModified(true);
+    tree.SetText(*tree.First(), "renamed");
+    EXPECT_FALSE(Save());
+    EXPECT_FALSE(Storage().TreeModified());
+    EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
+    EXPECT_TRUE(waits.empty()) << "a protected instance does not wait for writers";
+}
+
+// Two versions of one tree that share node 0. Every other node's UNO and comment follow from its text, so
+// a tree assembled from the files of both versions shows at once.
+constexpr int kVersionSizes[] = {300, 500};
+
+std::string UnoOf(const std::string& text) {
+    std::string uno(12, 'A');
+    uno[0] = text[0];
+    const std::string digits = text.substr(1);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        uno[12 - digits.size() + i] = static_cast<char>('a' + (digits[i] - '0'));
+    }
+    return uno;
+}
+
+void BuildVersion(TreeModel& tree, int version, const std::string& bucketUno) {
+    tree.Reset([&] {
+        tree.AddChild(nullptr, -1, "bucket", kIconDepartment)
+            .SetRecord(std::make_unique<TKelRec>(TKelRec{bucketUno, {}}));
+        TreeNode* department = nullptr;
+        for (int i = 1; i < kVersionSizes[version]; ++i) {
+            const std::string text = static_cast<char>('A' + version) + std::to_string(i);
+            TreeNode& node = i % 10 == 1 ? *(department = &tree.AddChild(nullptr, -1, text, kIconDepartment))
+                                         : tree.AddChild(department, -1, text, kIconEmployee);
+            node.SetRecord(std::make_unique<TKelRec>(TKelRec{UnoOf(text), std::vector<std::string>{text}}));
+        }
+    });
+}
+
+// The version the tree holds whole; -1 for a mixture.
+int VersionOf(const TreeModel& tree, const std::string& bucketUno) {
+    const TreeNode* bucket = tree.First();
+    if (bucket == nullptr || bucket->Record()->uno != bucketUno || tree.Count() < 2) {
+        return -1;
+    }
+    const int version = tree.NodeAt(1)->Text()[0] - 'A';
+    if (version < 0 || version > 1 || tree.Count() != kVersionSizes[version]) {
+        return -1;
+    }
+    for (const TreeNode* node = tree.Next(*bucket); node != nullptr; node = tree.Next(*node)) {
+        const TKelRec* record = node->Record();
+        if (node->Text()[0] != 'A' + version || record->uno != UnoOf(node->Text()) || !record->comments ||
+            *record->comments != std::vector<std::string>{node->Text()}) {
+            return -1;
+        }
+    }
+    return version;
+}
+
+// A dialog for the saving process, which must not use the test framework: it only counts.
+class CountingDialog : public platform::UserDialog {
+public:
+    platform::Answer Ask(platform::MessageKind, std::string_view, platform::Buttons) override {
+        ++count;
+        return platform::Answer::Ignore;
+    }
+    void Inform(platform::MessageKind, std::string_view) override { ++count; }
+    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
+    std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    int count = 0;
+};
+
+void SleepMs(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// The saving process: alternates the two versions for a while. Its exit code tells what went wrong.
+int RunSaver(const std::string& home, const std::string& bucketUno) {
+    core::Clock clock;
+    shell::Settings settings(home);
+    core::WorkLog log(home + "/saver.log", clock);
+    NodeTypes nodeTypes(settings.userNodeTypes);
+    shell::ProtectionFlags flags;
+    TreeModel tree;
+    CountingDialog dialog;
+    testing::RecordingProgress progress;
+    TreeStorage storage({tree, nodeTypes, settings, flags, [&] { return flags.AnyFlagProtects(); }, [] {}, log, dialog,
+                         progress, clock, SleepMs});
+    if (!storage.SetupTreeNode(TreeStorage::kLoad) || VersionOf(tree, bucketUno) != 0) {
+        return 2;
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    for (int version = 1; std::chrono::steady_clock::now() < end; version = 1 - version) {
+        BuildVersion(tree, version, bucketUno);
+        if (!storage.SetupTreeNode(TreeStorage::kSave)) {
+            return 3;
+        }
+        SleepMs(1);
+    }
+    return dialog.count == 0 ? 0 : 4;
+}
+
+TEST_F(TreeStorageTest, LoaderInAnotherProcessNeverSeesAMixedSet) {
+    dialog.ExpectMessage("Здравствуйте !");
+    dialog.ExpectQuestion("Создать пример", Answer::No);
+    ASSERT_TRUE(Load());
+    const std::string bucketUno = Storage().FirstNodeUno();
+    BuildVersion(tree, 0, bucketUno);
+    ASSERT_TRUE(Save());
+
+    onWait = [] { SleepMs(5); };
+    const pid_t saver = ::fork();
+    ASSERT_GE(saver, 0);
+    if (saver == 0) {
+        ::_exit(RunSaver(dir.Path(), bucketUno));
+    }
+    int seen[2] = {0, 0};
+    int mixed = 0;
+    int status = 0;
+    bool loadsSound = true;
+    while (loadsSound && ::waitpid(saver, &status, WNOHANG) == 0) {
+        loadsSound = Load() && !flags.sboiFlag;
+        const int version = VersionOf(tree, bucketUno);
+        if (version < 0) {
+            ++mixed;
+        } else {
+            ++seen[version];
+        }
+    }
+    if (!loadsSound) {
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, &status, 0);
+        FAIL() << "a load failed while the other process saved";
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(mixed, 0);
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+    RecordProperty("loads", seen[0] + seen[1]);
+}
+
+} // namespace
+} // namespace pelgo::structure
