@@ -1,29 +1,16 @@
 // Installation folder, reference data and settings for the commands.
 #include "cli/installation.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "core/cp1251.h"
 #include "core/file.h"
+#include "platform/installation_folder.h"
 #include "platform/system_identity.h"
 
 namespace pelgo::cli {
 
-std::string InstallationFolder(const Context& context) {
-    std::string folder = context.home;
-    if (folder.empty()) {
-        char self[4096] = {};
-        const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-        folder = length > 0 ? core::DirectoryOf(core::Utf8ToCp1251(std::string(self, static_cast<std::size_t>(length))))
-                            : std::string(".");
-    }
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return folder;
-}
+std::string InstallationFolder(const Context& context) { return platform::InstallationFolder(context.home); }
 
 std::string ReferenceDataFolder() {
     if (const char* data = std::getenv("PELGO_DATA"); data != nullptr && *data != '\0') {

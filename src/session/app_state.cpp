@@ -1,6 +1,7 @@
 // The start sequence, the activation duties, SaveAll and the close request.
 #include "session/app_state.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/cp1251.h"
@@ -19,6 +20,18 @@ shell::JournalType BuiltInJournal(int nameId, const char* name, const char* code
         type.captions[i] = core::Text(firstCaptionId + static_cast<int>(i), captions[i]);
     }
     return type;
+}
+
+// The two journals every installation has; their texts follow the interface language.
+std::vector<shell::JournalType> BuiltInJournals() {
+    return {
+        BuiltInJournal(1030, "Ремонты", "35", 1032,
+                       {"Ремонтирующая организация", "Характер неисправности", "Стоимость ремонта",
+                        "Дата получения из ремонта"}),
+        BuiltInJournal(1031, "Модернизации", "36", 1036,
+                       {"Модернизируемый блок", "Описание работ по модернизации", "Стоимость работ",
+                        "Кем проводились работы"}),
+    };
 }
 
 // Field names of older versions and the additional-data fields that replaced them.
@@ -69,14 +82,7 @@ AppState::~AppState() = default;
 AppState::StartResult AppState::Start(const StepReport& report) {
     m_flags.readOnlyStart = !m_options.arguments.empty() && core::UpperLatin(m_options.arguments.front()) == "/R";
     report("Preparation...");
-    m_journalTypes = {
-        BuiltInJournal(1030, "Ремонты", "35", 1032,
-                       {"Ремонтирующая организация", "Характер неисправности", "Стоимость ремонта",
-                        "Дата получения из ремонта"}),
-        BuiltInJournal(1031, "Модернизации", "36", 1036,
-                       {"Модернизируемый блок", "Описание работ по модернизации", "Стоимость работ",
-                        "Кем проводились работы"}),
-    };
+    m_journalTypes = BuiltInJournals();
     LocateSettingsFile();
     report("Read Config...");
     m_settingsFile.ReadIni(1);
@@ -85,6 +91,7 @@ AppState::StartResult AppState::Start(const StepReport& report) {
                         m_settings.Bool(shell::Key::ShowBackupError)};
     m_translator.SetDirectory(m_settings.Paths().ToNative(m_settings.Text(shell::Key::LngFileDir)));
     m_translator.ChooseLanguage(m_settings.Int(shell::Key::Language));
+    RetranslateTexts();
     RotateLog();
     report("Create Menu...");
     StartupBackups(report);
@@ -106,6 +113,11 @@ AppState::StartResult AppState::Start(const StepReport& report) {
                    m_options.computerName);
     report("Run Application");
     return StartResult::Running;
+}
+
+void AppState::RetranslateTexts() {
+    const std::vector<shell::JournalType> builtIn = BuiltInJournals();
+    std::copy(builtIn.begin(), builtIn.end(), m_journalTypes.begin());
 }
 
 void AppState::LocateSettingsFile() {

@@ -49,6 +49,9 @@ public:
     void Activate();
     // Runs once: saves and tidies when the start was complete, then closes the log.
     void CloseRequest();
+    // After a change of language: the texts held outside the windows (the built-in journals' names and
+    // field captions) in the new language, from their built-in Russian texts.
+    void RetranslateTexts();
     // Posts both tables, saves what is pending and notes the save in the status text.
     void SaveAll();
 

@@ -277,5 +277,23 @@ TEST_F(AppStateTest, ClearingTheFailureFlagPersistsItAndAsksForARestart) {
     state->CloseRequest();
 }
 
+TEST_F(AppStateTest, BuiltInJournalsFollowTheLanguage) {
+    WriteBytes(dir / "BASE/en.lng", "[Strings]\r\nLanguageName=English\r\n1030=Repairs\r\n1033=Fault\r\n");
+    WriteBytes(dir / "BASE/ru.lng", core::Utf8ToCp1251("[Strings]\r\nLanguageName=Русский\r\n"));
+    WriteIni("[RepairTree]\r\nЗаправки=37\r\n");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    ASSERT_EQ(state->JournalTypes().size(), 3u);
+    EXPECT_EQ(state->JournalTypes()[0].name, "Repairs");
+    EXPECT_EQ(state->JournalTypes()[0].captions[1], "Fault");
+    EXPECT_EQ(state->JournalTypes()[1].name, core::Utf8ToCp1251("Модернизации"));
+
+    state->Translator().ChooseNextLanguage();
+    state->RetranslateTexts();
+    EXPECT_EQ(state->JournalTypes()[0].name, core::Utf8ToCp1251("Ремонты")) << "switching back restores Russian";
+    EXPECT_EQ(state->JournalTypes()[2].name, core::Utf8ToCp1251("Заправки")) << "configured journals keep names";
+    state->CloseRequest();
+}
+
 } // namespace
 } // namespace pelgo::session

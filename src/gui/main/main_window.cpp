@@ -436,6 +436,7 @@ void MainWindow::OnLanguageChanged() {
         setWindowTitle(windowTitle() + suffix);
     }
     m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
+    m_state.RetranslateTexts();
     ApplyCommandStates();
 }
 

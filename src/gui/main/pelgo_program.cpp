@@ -6,6 +6,7 @@
 #include "gui/common/window_translation.h"
 #include "gui/main/main_window.h"
 #include "gui/main/splash_screen.h"
+#include "platform/installation_folder.h"
 #include "platform/single_instance.h"
 #include "platform/system_identity.h"
 #include "session/app_state.h"
@@ -28,14 +29,6 @@ struct ProgramArguments {
     std::string home;                   // --home DIR, else $PELGO_HOME; cp1251, empty when neither
     std::vector<std::string> arguments; // the rest ("/R"), cp1251
 };
-
-std::string InstallationFolder(const std::string& home) {
-    std::string folder = home.empty() ? ToCp1251(QCoreApplication::applicationDirPath()) : home;
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return folder;
-}
 
 void CentreOnScreen(QWidget& widget) {
     if (const QScreen* screen = widget.screen()) {
@@ -77,7 +70,7 @@ int RunPelgo(int argc, char** argv) {
         dialog.Inform(platform::MessageKind::Error, "Program already works !");
         return EXIT_FAILURE;
     }
-    const std::string folder = InstallationFolder(arguments->home);
+    const std::string folder = platform::InstallationFolder(arguments->home);
     QtProgress progress;
     session::AppState state(session::StartOptions{folder, ToCp1251(QCoreApplication::applicationFilePath()),
                                                   arguments->arguments, platform::CurrentUserName(),

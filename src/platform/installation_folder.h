@@ -1,0 +1,12 @@
+// Where an installation lives: the folder named by --home (or PELGO_HOME), else the folder of the running
+// program, as the window program and pelgo-cli both resolve it.
+#pragma once
+
+#include <string>
+
+namespace pelgo::platform {
+
+// `home` (cp1251) when not empty, else the running program's folder; without a trailing '/'.
+std::string InstallationFolder(const std::string& home);
+
+} // namespace pelgo::platform
