@@ -32,14 +32,18 @@ TreeFileContent ReadContent(bool exists, core::LockedFile* file) {
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
+    for (std::size_t end = 0; end < text.size(); ++end) {
+        if (text[end] != '\r' && text[end] != '\n') {
+            continue;
         }
         lines.push_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+        if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+            ++end;
+        }
+        start = end + 1;
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
     }
     return lines;
 }

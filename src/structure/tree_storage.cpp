@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/cp1251.h"
@@ -99,8 +100,8 @@ public:
     ~BusyScope() {
         const TreeStorageContext& context = m_storage.m_context;
         const core::DateTime now = context.clock.Now();
-        m_storage.m_treeFileTime =
-            context.flags.sboiFlag ? std::optional(now) : core::ModificationTimeOf(m_storage.Paths().treeText);
+        m_storage.m_treeFileStamp = core::StampOf(m_storage.Paths().treeText);
+        m_storage.m_endedWithFailure = context.flags.sboiFlag;
         m_storage.m_nextCheckTime = now;
         m_storage.m_treeModified = false;
         if (context.setBusy) {
@@ -144,6 +145,10 @@ void TreeStorage::PumpEvents(int nodesDone) {
     if (nodesDone % kNodesPerEventPump == 0) {
         m_context.progress.ProcessEvents();
     }
+}
+
+bool TreeStorage::TreeFileChanged() const {
+    return m_endedWithFailure || core::StampOf(Paths().treeText) != m_treeFileStamp;
 }
 
 bool TreeStorage::WaitForWriters(bool saving, int& tries) {
@@ -209,7 +214,8 @@ bool TreeStorage::Load() {
             RejectLoad(paths.treeText, error.what());
             return false;
         }
-        bool imageRead = false;
+        // Only reading the image/UNO file lifts the failure flag, so a tree without it stays protected.
+        m_context.flags.sboiFlag = true;
         tree.Reset([&] {
             std::vector<TreeNode*> parents;
             for (const TreeTextLine& line : lines) {
@@ -217,24 +223,22 @@ bool TreeStorage::Load() {
             }
             if (files->image.exists && !tree.Empty()) {
                 m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.image);
-                imageRead = files->image.bytes && ApplyImage(*files->image.bytes, paths.image);
+                if (files->image.bytes) {
+                    m_context.flags.sboiFlag = !ApplyImage(*files->image.bytes, paths.image);
+                }
             }
         });
         RestoreBookmarks();
-        bool addDataRead = true;
         if (files->addData.exists) {
             m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.addData);
-            addDataRead = files->addData.bytes.has_value();
-            if (addDataRead) {
+            if (files->addData.bytes) {
                 ApplyAddData(*files->addData.bytes, paths.addData);
+            } else {
+                m_context.flags.sboiFlag = true;
             }
         }
-        // A failure already standing (a persisted one among them) is never cleared by a load.
-        for (const auto& [read, path] : {std::pair{imageRead, &paths.image}, std::pair{addDataRead, &paths.addData}}) {
-            if (!read) {
-                m_context.flags.sboiFlag = true;
-                m_context.log.LogEvent(core::Text(1051, "Сбой  при чтении\\обработке ") + *path);
-            }
+        if (m_context.flags.sboiFlag) {
+            m_context.log.LogEvent(core::Text(1051, "Сбой  при чтении\\обработке ") + paths.image);
         }
     }
     m_firstNodeUno = tree.Empty() ? std::string() : NodeUno(tree.First(), m_context.clock);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/date_time.h"
+#include "core/file.h"
 #include "core/work_log.h"
 #include "platform/progress.h"
 #include "platform/user_dialog.h"
@@ -64,9 +65,10 @@ public:
     bool TreeBusy() const { return m_treeBusy; }
     bool TreeModified() const { return m_treeModified; }
     void SetTreeModified(bool modified) { m_treeModified = modified; }
-    // The tree text file's modification time after the last load or save (empty when it had none), or the
-    // time of that load or save when it left the failure flag set.
-    const std::optional<core::DateTime>& TreeFileTime() const { return m_treeFileTime; }
+    // Whether the tree text file is no longer the one of the last load or save: another instance saved it
+    // (each save commits a new file, so size, modification time and identity are compared). Always true after
+    // a load or save that left the failure flag set.
+    bool TreeFileChanged() const;
     const core::DateTime& NextCheckTime() const { return m_nextCheckTime; }
     void SetNextCheckTime(const core::DateTime& time) { m_nextCheckTime = time; }
     // The UNO of node 0 after the last load or save.
@@ -93,7 +95,8 @@ private:
     TreeStorageContext m_context;
     bool m_treeBusy = false;
     bool m_treeModified = false;
-    std::optional<core::DateTime> m_treeFileTime;
+    std::optional<core::FileStamp> m_treeFileStamp; // empty for a missing file
+    bool m_endedWithFailure = false;
     core::DateTime m_nextCheckTime;
     std::string m_firstNodeUno;
 };
