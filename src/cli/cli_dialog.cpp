@@ -39,11 +39,17 @@ platform::Answer CliDialog::Ask(platform::MessageKind kind, std::string_view tex
     case Buttons::OkCancel: return *m_answer ? Answer::Ok : Answer::Cancel;
     case Buttons::YesNo:
     case Buttons::YesNoCancel: return *m_answer ? Answer::Yes : Answer::No;
-    case Buttons::RetryIgnore: return *m_answer ? Answer::Retry : Answer::Ignore;
-    case Buttons::RetryCancel: return *m_answer ? Answer::Retry : Answer::Cancel;
-    case Buttons::AbortRetryIgnore: return *m_answer ? Answer::Retry : Answer::Abort;
+    case Buttons::RetryIgnore: return RetryOnce() ? Answer::Retry : Answer::Ignore;
+    case Buttons::RetryCancel: return RetryOnce() ? Answer::Retry : Answer::Cancel;
+    case Buttons::AbortRetryIgnore: return RetryOnce() ? Answer::Retry : Answer::Abort;
     }
     return Answer::Cancel;
+}
+
+bool CliDialog::RetryOnce() {
+    const bool retry = *m_answer && !m_retried;
+    m_retried = m_retried || retry;
+    return retry;
 }
 
 void CliDialog::Inform(platform::MessageKind kind, std::string_view text) { PrintMessage(kind, text); }

@@ -1,6 +1,7 @@
 // The user-dialog and progress interfaces on a terminal: messages go to stderr, questions take the answer
 // given on the command line (--yes / --no) and are refused without one, file and text inputs are
-// declined, protocol lines go to stdout.
+// declined, protocol lines go to stdout. --yes retries a failed step once; asked again, it gives up, so a
+// lock that never goes away cannot keep a command waiting for ever.
 #pragma once
 
 #include <optional>
@@ -22,7 +23,10 @@ public:
                                          std::string_view initial) override;
 
 private:
+    bool RetryOnce();
+
     std::optional<bool> m_answer;
+    bool m_retried = false;
 };
 
 class CliProgress : public platform::Progress {

@@ -11,8 +11,6 @@
 namespace pelgo::session {
 namespace {
 
-constexpr const char* kMultiUserUno = "_Multi_User_";
-
 shell::JournalType BuiltInJournal(int nameId, const char* name, const char* code, int firstCaptionId,
                                   const std::array<const char*, 4>& captions) {
     shell::JournalType type{core::Text(nameId, name), code, {}, {}};
@@ -97,6 +95,8 @@ AppState::StartResult AppState::Start(const StepReport& report) {
     StartupBackups(report);
     if (m_flags.userRights > 1) {
         m_log.LogEvent("not have rights for usage this program");
+    } else {
+        LoadTree();
     }
     report("Create Forms");
     if (m_flags.userRights > 1) {
@@ -117,7 +117,35 @@ AppState::StartResult AppState::Start(const StepReport& report) {
 
 void AppState::RetranslateTexts() {
     const std::vector<shell::JournalType> builtIn = BuiltInJournals();
-    std::copy(builtIn.begin(), builtIn.end(), m_journalTypes.begin());
+    if (m_journalTypes.size() >= builtIn.size()) { // the start has made the list
+        std::copy(builtIn.begin(), builtIn.end(), m_journalTypes.begin());
+    }
+}
+
+void AppState::SetTreeHooks(std::function<void(bool)> setBusy, std::function<void(bool)> minimise,
+                            structure::BookmarkHooks bookmarks) {
+    m_setBusy = std::move(setBusy);
+    m_minimise = std::move(minimise);
+    m_bookmarks = std::move(bookmarks);
+}
+
+void AppState::LoadTree() {
+    m_nodeTypes.emplace(m_settings.userNodeTypes);
+    structure::TreeStorageContext context{m_tree,
+                                          *m_nodeTypes,
+                                          m_settings,
+                                          m_flags,
+                                          [this] { return ProtectData(); },
+                                          [this] { m_settingsFile.ReadIni(0); },
+                                          m_log,
+                                          m_dialog,
+                                          m_progress,
+                                          m_clock};
+    context.setBusy = m_setBusy;
+    context.minimise = m_minimise;
+    context.bookmarks = m_bookmarks;
+    m_treeStorage.emplace(std::move(context));
+    m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
 }
 
 void AppState::LocateSettingsFile() {
@@ -286,22 +314,60 @@ void AppState::RefreshMultiUserStatus() {
     }
 }
 
+void AppState::SetExclusive(bool take) {
+    if (!m_otherTable.IsOpen()) {
+        return;
+    }
+    m_multiUser.MultiUserExclusive(*m_otherTable.table, take, m_multiUser.PresenceText(Now()));
+    if (!take) {
+        m_writeTimer.ResetCounter();
+    }
+}
+
 bool AppState::MultiUserIconVisible() {
     return !ProtectData() && (m_flags.multiUserAccess || m_multiUser.Entries().size() > 1);
 }
 
-void AppState::OnWriteTimer(bool updateWindowOpen) {
+AppState::TreeCheck AppState::CheckCurrentConfig() {
+    if (m_checkingTree || !m_treeStorage || ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
+        return TreeCheck::Unchanged;
+    }
+    m_checkingTree = true;
+    RefreshMultiUserStatus();
+    TreeCheck result = TreeCheck::Unchanged;
+    if (m_treeStorage->TreeFileChanged()) {
+        const platform::Answer answer = m_dialog.Ask(
+            platform::MessageKind::Warning,
+            core::Text(251, "Данные о структуре предприятия обновились !\r\nЖелаете загрузить новые данные ?"),
+            platform::Buttons::YesNo);
+        if (answer == platform::Answer::Yes) {
+            m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
+            m_flags.multiUserAccess = true;
+            result = TreeCheck::Reloaded;
+        } else {
+            m_flags.networkReadOnly = true;
+            result = TreeCheck::Declined;
+        }
+        ProtectData();
+        m_log.LogEvent(core::Text(1086, "Изменено ") + ":" + m_statusText + ". " + core::Text(2032, "Компьютер") +
+                       " " + m_options.computerName);
+    } else {
+        core::Clock later = m_clock;
+        later.Advance(15);
+        m_treeStorage->SetNextCheckTime(later.Now());
+    }
+    m_checkingTree = false;
+    return result;
+}
+
+AppState::TreeCheck AppState::OnWriteTimer(bool updateWindowOpen) {
     const bool iconVisible = MultiUserIconVisible();
     switch (m_writeTimer.Tick(iconVisible, updateWindowOpen, m_multiUser.Status())) {
-    case structure::WriteTimer::Decision::Take:
-        m_multiUser.MultiUserExclusive(*m_otherTable.table, true, m_multiUser.PresenceText(Now()));
-        break;
-    case structure::WriteTimer::Decision::Release:
-        m_multiUser.MultiUserExclusive(*m_otherTable.table, false, "");
-        m_writeTimer.ResetCounter();
-        break;
+    case structure::WriteTimer::Decision::Take: SetExclusive(true); break;
+    case structure::WriteTimer::Decision::Release: SetExclusive(false); break;
     case structure::WriteTimer::Decision::None: break;
     }
+    return CheckCurrentConfig();
 }
 
 void AppState::Activate() {
@@ -353,6 +419,9 @@ void AppState::MigrateVersion() {
 }
 
 void AppState::SaveAll() {
+    if (m_treeStorage) {
+        m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
+    }
     m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
     RefreshMultiUserStatus();
     NotePost();
@@ -363,8 +432,14 @@ void AppState::CloseRequest() {
         return;
     }
     m_closing = true;
+    CheckCurrentConfig();
     m_log.LogEvent(core::Text(1057, "закончил работу"));
     if (m_startedCorrectly) {
+        if (m_treeStorage && (!m_flags.multiUserAccess || m_treeStorage->TreeModified())) {
+            m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
+        } else if (m_treeStorage) {
+            m_log.LogEvent(core::Text(252, "Многопользовательский доступ") + " - no changes,no save");
+        }
         if (m_otherTable.IsOpen()) {
             m_multiUser.MultiUserWrite(*m_otherTable.table, "", "");
         }
@@ -390,7 +465,7 @@ void AppState::TidyTablesAtExit() {
         });
         m_statusText = "Good Bye !";
         shell::TableCare(m_log, m_dialog, m_clock, m_flags).Pack(m_otherTable);
-        for (const platform::DbfRecord& record : other.Find(kMultiUserUno)) {
+        for (const platform::DbfRecord& record : other.Find(structure::kMultiUserUno)) {
             other.Delete(record.number);
         }
     } catch (const core::Error&) {

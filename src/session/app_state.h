@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,9 @@
 #include "shell/settings_file.h"
 #include "shell/table_care.h"
 #include "structure/multi_user.h"
+#include "structure/node_types.h"
+#include "structure/tree_model.h"
+#include "structure/tree_storage.h"
 #include "structure/write_timer.h"
 
 namespace pelgo::session {
@@ -68,11 +72,30 @@ public:
     // Presence and the Exclusive marker of this instance.
     structure::MultiUser& MultiUser() { return m_multiUser; }
     void RefreshMultiUserStatus();
+    // Takes or releases the Exclusive marker by hand.
+    void SetExclusive(bool take);
     bool MultiUserIconVisible();
     // Marks a post on either table for the write timer.
     void NotePost() { m_writeTimer.MarkWrite(); }
-    // One tick of the write timer; `updateWindowOpen` while a bulk-writing window is on screen.
-    void OnWriteTimer(bool updateWindowOpen);
+
+    enum class TreeCheck { Unchanged, Reloaded, Declined };
+    // The tree-change check: when another instance has saved the tree, asks whether to load it (Reloaded:
+    // the window reselects the node at SelectedIndex(), or node 0) or becomes protected (Declined).
+    TreeCheck CheckCurrentConfig();
+    // One tick of the write timer (`updateWindowOpen` while a bulk-writing window is on screen), ending with
+    // the tree-change check.
+    TreeCheck OnWriteTimer(bool updateWindowOpen);
+    // The absolute index of the selected node, kept by the window for reloads.
+    int SelectedIndex() const { return m_selectedIndex; }
+    void SetSelectedIndex(int index) { m_selectedIndex = index; }
+
+    structure::TreeModel& Tree() { return m_tree; }
+    // Null before the start has loaded the tree.
+    structure::TreeStorage* TreeStorage() { return m_treeStorage ? &*m_treeStorage : nullptr; }
+    const structure::NodeTypes* NodeTypes() const { return m_nodeTypes ? &*m_nodeTypes : nullptr; }
+    // The window's duties while the tree is loaded or saved; set before Start.
+    void SetTreeHooks(std::function<void(bool busy)> setBusy, std::function<void(bool minimised)> minimise,
+                      structure::BookmarkHooks bookmarks);
 
     core::Clock& Clock() { return m_clock; }
     shell::Settings& Settings() { return m_settings; }
@@ -102,6 +125,7 @@ private:
     void TidyTablesAtExit();
     void WritePresence();
     void ReopenReadOnly();
+    void LoadTree();
     std::string Now() const;
 
     StartOptions m_options;
@@ -117,6 +141,14 @@ private:
     shell::ManagedTable m_deviceTable;
     shell::ManagedTable m_otherTable;
     std::vector<shell::JournalType> m_journalTypes;
+    structure::TreeModel m_tree;
+    std::optional<structure::NodeTypes> m_nodeTypes;
+    std::optional<structure::TreeStorage> m_treeStorage;
+    std::function<void(bool)> m_setBusy;
+    std::function<void(bool)> m_minimise;
+    structure::BookmarkHooks m_bookmarks;
+    int m_selectedIndex = 0;
+    bool m_checkingTree = false;
     structure::MultiUser m_multiUser;
     structure::WriteTimer m_writeTimer;
     std::string m_startTime;

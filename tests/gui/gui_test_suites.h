@@ -10,5 +10,6 @@ std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();
 std::unique_ptr<QObject> MakeSplashScreenTest();
+std::unique_ptr<QObject> MakeStructureTreeModelTest();
 
 } // namespace pelgo::testing

@@ -61,6 +61,9 @@ public:
         const core::Clock clock;
         platform::DbfTable::Create(Path("BASE/device.dbf"), platform::kDeviceTableFields, clock);
         platform::DbfTable::Create(Path("BASE/other.dbf"), platform::kOtherTableFields, clock);
+        // A tree of one node, so that starting on it is not a first run.
+        WriteCp1251Lines(QPath("BASE/struct"), {"Неоприходованная техника"});
+        WriteCp1251Lines(QPath("BASE/image"), {"1 ; AAAAAAAAAAAA ;"});
     }
     std::string Folder() const { return m_dir.path().toStdString(); }
     std::string Path(const char* name) const { return Folder() + "/" + name; }

@@ -9,7 +9,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     using Factory = std::function<std::unique_ptr<QObject>()>;
     const Factory suites[] = {pelgo::testing::MakeMainWindowTest, pelgo::testing::MakeWindowTranslationTest,
-                              pelgo::testing::MakeQtUserDialogTest, pelgo::testing::MakeSplashScreenTest};
+                              pelgo::testing::MakeQtUserDialogTest, pelgo::testing::MakeSplashScreenTest,
+                              pelgo::testing::MakeStructureTreeModelTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

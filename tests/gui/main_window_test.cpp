@@ -3,6 +3,7 @@
 // the write timer's period; the selection debounce; exit through the close request.
 #include "gui/common/window_translation.h"
 #include "gui/main/main_window.h"
+#include "gui/structure/structure_tree_model.h"
 #include "gui_test_suites.h"
 #include "gui_test_support.h"
 
@@ -11,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
 
@@ -226,15 +226,11 @@ private slots:
 
     void rapidSelectionChangesSettleOnce() {
         WindowFixture f;
-        QStandardItemModel model;
-        for (const char* text : {"a", "b", "c", "d"}) {
-            model.appendRow(new QStandardItem(QLatin1String(text)));
+        for (const char* text : {"a", "b", "c"}) {
+            f.state.Tree().AddChild(nullptr, -1, text, 3);
         }
-        f.window.SetTreeModel(&model, [](const QModelIndex& index) {
-            session::SelectionFacts facts;
-            facts.icon = index.row() == 3 ? 1 : 3;
-            return facts;
-        });
+        f.state.Tree().AddChild(nullptr, -1, "d", 1);
+        const QAbstractItemModel& model = f.window.TreeModel();
         QSignalSpy settled(&f.window, &gui::MainWindow::nodeSelectionSettled);
         for (int row = 0; row < 4; ++row) {
             f.window.Tree()->setCurrentIndex(model.index(row, 0));
@@ -243,6 +239,7 @@ private slots:
         QTest::qWait(120);
         QCOMPARE(settled.size(), 1);
         QCOMPARE(settled.front().front().value<QModelIndex>().row(), 3);
+        QCOMPARE(f.state.SelectedIndex(), 3);
         // The settled node is a department, and the commands know it.
         QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Сводные журналы..."));
     }

@@ -22,6 +22,8 @@ protected:
         core::CreateDirectories(dir / "BASE");
         platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
         platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
+        WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\nОтдел\r\n"));
+        WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n1 ; BBBBBBBBBBBB ;y\r\n");
     }
 
     void WriteIni(const std::string& utf8) { WriteBytes(dir / "pelgo.ini", core::Utf8ToCp1251(utf8)); }
@@ -257,7 +259,7 @@ TEST_F(AppStateTest, OtherProtectionReopensTheTablesReadOnlyAndSaysWhy) {
 }
 
 TEST_F(AppStateTest, ClearingTheFailureFlagPersistsItAndAsksForARestart) {
-    WriteIni("[Setup]\r\nProtectData_SBOI=1\r\n");
+    core::RemoveFile(dir / "BASE/image"); // the tree loads without its UNOs: a failure
     auto state = Make();
     ASSERT_EQ(Start(*state), AppState::StartResult::Running);
     EXPECT_TRUE(state->ProtectData());
@@ -293,6 +295,34 @@ TEST_F(AppStateTest, BuiltInJournalsFollowTheLanguage) {
     EXPECT_EQ(state->JournalTypes()[0].name, core::Utf8ToCp1251("Ремонты")) << "switching back restores Russian";
     EXPECT_EQ(state->JournalTypes()[2].name, core::Utf8ToCp1251("Заправки")) << "configured journals keep names";
     state->CloseRequest();
+}
+
+TEST_F(AppStateTest, FirstRunBuildsTheSampleTreeAndTheCloseSavesIt) {
+    core::RemoveFile(dir / "BASE/struct");
+    core::RemoveFile(dir / "BASE/image");
+    dialog.ExpectMessage("Здравствуйте !");
+    dialog.ExpectQuestion("Создать пример дерева структуры Вашего предприятия ?", platform::Answer::Yes);
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_EQ(core::Cp1251ToUtf8(state->Tree().First()->Text()), "Неоприходованная техника");
+    EXPECT_GT(state->Tree().Count(), 2);
+    state->Activate();
+    state->CloseRequest();
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "BASE/struct")).find("\tБухгалтерия\r\n"), std::string::npos);
+    EXPECT_TRUE(core::FileExists(dir / "BASE/image"));
+}
+
+TEST_F(AppStateTest, SharedDataUnchangedAtCloseAreNotSaved) {
+    const std::string tree = ReadBytes(dir / "BASE/struct");
+    auto held = platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::Shared, clock);
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_TRUE(state->Flags().multiUserAccess);
+    state->Activate();
+    state->CloseRequest();
+    EXPECT_NE(LogUtf8().find("Многопользовательский доступ - no changes,no save"), std::string::npos);
+    EXPECT_EQ(core::StampOf(dir / "BASE/struct.xxx"), std::nullopt);
+    EXPECT_EQ(ReadBytes(dir / "BASE/struct"), tree);
 }
 
 } // namespace

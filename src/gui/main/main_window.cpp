@@ -5,7 +5,9 @@
 #include "gui/common/qt_text.h"
 #include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
+#include "gui/structure/structure_tree_model.h"
 #include "shell/version.h"
+#include "structure/node_queries.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,6 +58,8 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     auto* splitter = new QSplitter(Qt::Horizontal, central);
     splitter->setObjectName(QStringLiteral("Splitter"));
     m_tree = new QTreeView(splitter);
+    m_treeModel = new StructureTreeModel(m_state.Tree(), this);
+    m_tree->setModel(m_treeModel);
     m_tree->setObjectName(QStringLiteral("TreeView"));
     m_tree->setHeaderHidden(true);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -70,14 +74,17 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
 
     m_selectionTimer.setSingleShot(true);
     m_selectionTimer.setInterval(kSelectionDebounceMs);
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (const structure::TreeNode* node = m_treeModel->NodeOf(current)) {
+            m_state.SetSelectedIndex(m_state.Tree().AbsoluteIndex(*node));
+        }
+        m_selectionTimer.start();
+    });
     connect(&m_selectionTimer, &QTimer::timeout, this, [this] {
         emit nodeSelectionSettled(m_tree->currentIndex());
         ApplyCommandStates();
     });
-    connect(&m_writeTimer, &QTimer::timeout, this, [this] {
-        ApplyCommandStates();
-        emit writeTimerTicked();
-    });
+    connect(&m_writeTimer, &QTimer::timeout, this, &MainWindow::OnWriteTimer);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &MainWindow::ShowTreePopup);
     connect(&m_translation, &WindowTranslation::languageChanged, this, &MainWindow::OnLanguageChanged);
     ConnectCommands();
@@ -178,7 +185,7 @@ QWidget* MainWindow::BuildBottomPanel() {
 
     m_presenceMenu = new QMenu(this);
     m_presenceMenu->setObjectName(QStringLiteral("PresenceList"));
-    connect(m_presenceMenu, &QMenu::aboutToShow, this, &MainWindow::presenceListOpening);
+    connect(m_presenceMenu, &QMenu::aboutToShow, this, &MainWindow::RefreshPresence);
     m_presenceButton = new QToolButton(panel);
     m_presenceButton->setObjectName(QStringLiteral("MultiUserIcon"));
     m_presenceButton->setIcon(ThemeIcon("apps", "system-users", QColor(0x20, 0x70, 0x70), u'M'));
@@ -236,8 +243,15 @@ void MainWindow::ConnectCommands() {
     On(Command::Exit, [this] { close(); });
     On(Command::ExitButton, [this] { ExitByButton(); });
     On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
-    On(Command::ClearFailure, [this] { emit clearFailureRequested(); });
-    On(Command::LiftProtection, [this] { emit liftProtectionRequested(); });
+    On(Command::ClearFailure, [this] {
+        m_state.ClearFailure();
+        ApplyCommandStates();
+    });
+    On(Command::LiftProtection, [this] {
+        m_state.LiftProtection();
+        ApplyCommandStates();
+        RefreshPresence();
+    });
     for (const Command command : {Command::Expand, Command::TreeExpand}) {
         On(command, [this] { ExpandSelected(true); });
     }
@@ -270,20 +284,16 @@ void MainWindow::ConnectCommands() {
     }
 }
 
-void MainWindow::SetTreeModel(QAbstractItemModel* model, SelectionDescriber describe) {
-    m_tree->setModel(model);
-    m_describe = std::move(describe);
-    if (model != nullptr) {
-        connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                [this] { m_selectionTimer.start(); });
-    }
-    ApplyCommandStates();
-}
-
 session::SelectionFacts MainWindow::CurrentSelectionFacts() const {
-    const QModelIndex current = m_tree->currentIndex();
-    session::SelectionFacts facts = current.isValid() && m_describe ? m_describe(current) : session::SelectionFacts{};
-    facts.hasSelection = current.isValid();
+    session::SelectionFacts facts;
+    if (const structure::TreeNode* node = m_treeModel->NodeOf(m_tree->currentIndex())) {
+        const structure::TreeModel& tree = m_state.Tree();
+        facts.hasSelection = true;
+        facts.icon = node->Icon();
+        facts.hasNextNode = tree.Next(*node) != nullptr;
+        facts.isNetComputer = structure::IsNetComputer(tree, node);
+        facts.text = node->Text();
+    }
     facts.additionalPageShown = m_pages->currentWidget()->objectName() == QLatin1String("AdditionalPage");
     return facts;
 }
@@ -338,20 +348,59 @@ void MainWindow::SetControlsDisabled(bool disabled) {
     ApplyCommandStates();
 }
 
-void MainWindow::SetPresenceEntries(const std::vector<PresenceEntry>& entries, bool iconVisible) {
+void MainWindow::RefreshPresence() {
+    m_state.RefreshMultiUserStatus();
     m_presenceMenu->clear();
     QStringList hint;
-    for (const PresenceEntry& entry : entries) {
+    for (const structure::PresenceEntry& entry : m_state.MultiUser().Entries()) {
         QAction* item = m_presenceMenu->addAction(FromCp1251(entry.caption));
-        const QString instanceId = FromCp1251(entry.instanceId);
-        item->setToolTip(instanceId);
+        item->setToolTip(FromCp1251(entry.instanceId));
         item->setCheckable(true);
         item->setChecked(entry.exclusive);
-        connect(item, &QAction::triggered, this, [this, instanceId] { emit presenceEntryChosen(instanceId); });
+        connect(item, &QAction::triggered, this,
+                [this, instanceId = entry.instanceId] { ChoosePresenceEntry(instanceId); });
         hint << item->text();
     }
+    if (hint.isEmpty()) {
+        hint << FromCp1251(m_state.MultiUser().Hint());
+    }
     m_presenceButton->setToolTip(hint.join(u'\n'));
-    m_presenceButton->setVisible(iconVisible);
+    m_presenceButton->setVisible(m_state.MultiUserIconVisible());
+}
+
+// Only this instance's own entry takes or releases the marker, after asking.
+void MainWindow::ChoosePresenceEntry(const std::string& instanceId) {
+    structure::MultiUser& multiUser = m_state.MultiUser();
+    if (instanceId != multiUser.InstanceId() || multiUser.Status() == 1) {
+        return;
+    }
+    const bool take = multiUser.Status() == 0;
+    const std::string question = (take ? core::Text(253, "Установить ") : core::Text(254, "Снять ")) +
+                                 "Exclusive-" + core::Text(255, "предупреждение ") + " ?";
+    if (m_dialog.Ask(platform::MessageKind::Confirmation, question, platform::Buttons::YesNo) ==
+        platform::Answer::Yes) {
+        m_state.SetExclusive(take);
+    }
+    RefreshPresence();
+}
+
+void MainWindow::OnWriteTimer() {
+    if (m_state.OnWriteTimer(false) == session::AppState::TreeCheck::Reloaded) {
+        SelectAbsoluteIndex(m_state.SelectedIndex());
+    }
+    RefreshPresence();
+    ApplyCommandStates();
+}
+
+void MainWindow::SelectAbsoluteIndex(int index) {
+    const structure::TreeModel& tree = m_state.Tree();
+    const structure::TreeNode* node = tree.NodeAt(index);
+    if (node == nullptr) {
+        node = tree.First();
+    }
+    const QModelIndex selected = m_treeModel->IndexOf(node);
+    m_tree->setCurrentIndex(selected);
+    m_tree->expand(selected);
 }
 
 void MainWindow::SetBookmarks(const std::array<std::string, 5>& captions) {

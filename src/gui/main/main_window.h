@@ -26,12 +26,7 @@ namespace pelgo::gui {
 
 class WindowTranslation;
 
-// One entry of the multi-user icon's list: a present instance.
-struct PresenceEntry {
-    std::string caption;    // cp1251: the record's text and group
-    std::string instanceId; // cp1251: the record's NAME, shown as the hint
-    bool exclusive = false; // holds the Exclusive marker
-};
+class StructureTreeModel;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -41,9 +36,7 @@ public:
     // The first activation: completes the start, applies the stored language and starts the write timer.
     void Activate();
 
-    // The structure tree's item model and how to describe a node of it to the command rules.
-    using SelectionDescriber = std::function<session::SelectionFacts(const QModelIndex&)>;
-    void SetTreeModel(QAbstractItemModel* model, SelectionDescriber describe);
+    StructureTreeModel& TreeModel() const { return *m_treeModel; }
 
     // Recomputes which commands are enabled and visible and how some are captioned, and applies it.
     void ApplyCommandStates();
@@ -51,7 +44,8 @@ public:
 
     // Everything off during tree loads and saves and at shutdown; on again runs the menu set-up.
     void SetControlsDisabled(bool disabled);
-    void SetPresenceEntries(const std::vector<PresenceEntry>& entries, bool iconVisible);
+    // The multi-user icon and its list from the presence records.
+    void RefreshPresence();
     // Captions of the five bookmark slots (cp1251, empty for an unused slot); the bar shows while slot 1
     // is used.
     void SetBookmarks(const std::array<std::string, 5>& captions);
@@ -62,14 +56,8 @@ public:
     QTimer& WriteTimer() { return m_writeTimer; }
 
 signals:
-    // Seams for the engines that come later; each command's handler is this one place.
-    void clearFailureRequested();
-    void liftProtectionRequested();
-    void writeTimerTicked();
     // The selected node stayed the same for 50 ms: its views are due.
     void nodeSelectionSettled(const QModelIndex& node);
-    void presenceEntryChosen(const QString& instanceId);
-    void presenceListOpening();
     void bookmarkChosen(int slot);
 
 protected:
@@ -94,6 +82,9 @@ private:
     void ChangeLanguage();
     void OnLanguageChanged();
     void ExpandSelected(bool expand);
+    void OnWriteTimer();
+    void SelectAbsoluteIndex(int index);
+    void ChoosePresenceEntry(const std::string& instanceId);
     void ShowTreePopup(const QPoint& position);
     void ShowCopyPopup(QLabel* source, const QPoint& globalPosition);
 
@@ -102,7 +93,7 @@ private:
     WindowTranslation& m_translation;
     CommandMenus m_commands;
     session::CommandStates m_commandStates;
-    SelectionDescriber m_describe;
+    StructureTreeModel* m_treeModel = nullptr;
     bool m_brandingPresent = false;
     bool m_controlsDisabled = false;
     bool m_languageFilesMissing = false;

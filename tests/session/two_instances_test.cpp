@@ -1,0 +1,116 @@
+// Two instances on one base folder, in two processes: presence, the Exclusive marker and its warning, and
+// the tree saved by one and detected by the other.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "platform/dbf_table.h"
+#include "session/app_state.h"
+#include "support/scripted_dialog.h"
+#include "support/temp_dir.h"
+
+namespace pelgo::session {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+// The second instance's dialog: it answers every question with Yes and notes nothing.
+class AgreeingDialog : public platform::UserDialog {
+public:
+    platform::Answer Ask(platform::MessageKind, std::string_view, platform::Buttons) override {
+        return platform::Answer::Yes;
+    }
+    void Inform(platform::MessageKind, std::string_view) override {}
+    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
+    std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+};
+
+void Send(int fd, char signal) { ASSERT_EQ(::write(fd, &signal, 1), 1); }
+
+char Receive(int fd) {
+    char signal = 0;
+    return ::read(fd, &signal, 1) == 1 ? signal : '\0';
+}
+
+// The other instance: starts, takes the marker, and on a signal adds a node and saves the tree.
+int RunOtherInstance(const std::string& home, int toParent, int fromParent) {
+    AgreeingDialog dialog;
+    testing::RecordingProgress progress;
+    AppState other(StartOptions{home, home + "/pelgo", {}, "PETROV", "WS-02"}, dialog, progress);
+    if (other.Start([](std::string_view) {}) != AppState::StartResult::Running) {
+        return 1;
+    }
+    other.Activate();
+    other.MultiUser().MultiUserExclusive(*other.OtherTable().table, true, "PETROV");
+    char ready = 'r';
+    if (::write(toParent, &ready, 1) != 1 || Receive(fromParent) != 's') {
+        return 2;
+    }
+    other.Tree().AddChild(nullptr, -1, core::Utf8ToCp1251("Склад"), 1);
+    other.SaveAll();
+    other.CloseRequest();
+    char done = 'd';
+    return ::write(toParent, &done, 1) == 1 ? 0 : 3;
+}
+
+TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
+    testing::TempDir dir;
+    core::Clock clock;
+    core::CreateDirectories(dir / "BASE");
+    platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
+    platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
+    WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\n"));
+    WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n");
+
+    int toParent[2];
+    int toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    // The other instance is made in a process of its own before this one exists: one translator per process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::_exit(RunOtherInstance(dir.Path(), toParent[1], toChild[0]));
+    }
+    ASSERT_EQ(Receive(toParent[0]), 'r');
+
+    testing::ScriptedDialog dialog;
+    testing::RecordingProgress progress;
+    AppState mine(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, dialog, progress);
+    mine.Clock().Set({2026, 3, 10, 15, 0, 0});
+    ASSERT_EQ(mine.Start([](std::string_view) {}), AppState::StartResult::Running);
+    mine.Activate();
+    EXPECT_TRUE(mine.Flags().multiUserAccess) << "the other instance held the tables: no exclusive rebuild";
+
+    mine.RefreshMultiUserStatus();
+    EXPECT_EQ(mine.MultiUser().Entries().size(), 2u);
+    EXPECT_EQ(mine.MultiUser().Status(), 1);
+    dialog.ExpectQuestion("В данный момент выполняется обновление", platform::Answer::No);
+    EXPECT_FALSE(mine.MultiUser().MultiUserWarningOk(dialog, mine.Log()));
+
+    Send(toChild[1], 's');
+    ASSERT_EQ(Receive(toParent[0]), 'd');
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0) << "the other instance failed at step " << WEXITSTATUS(status);
+
+    mine.Clock().Advance(20);
+    dialog.ExpectQuestion("Данные о структуре предприятия обновились !", platform::Answer::No);
+    EXPECT_EQ(mine.CheckCurrentConfig(), AppState::TreeCheck::Declined);
+    EXPECT_TRUE(mine.ProtectData());
+    mine.CloseRequest();
+    const std::string log = core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log"));
+    EXPECT_NE(log.find("Protect data flags : NetWork(TableReadOnly) "), std::string::npos);
+    EXPECT_NE(log.find("IVANOV Изменено :Включена защита данных. Компьютер WS-01"), std::string::npos);
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "BASE/struct")).find("Склад"), std::string::npos)
+        << "the declined tree stays as the other instance saved it";
+}
+
+} // namespace
+} // namespace pelgo::session
