@@ -65,7 +65,6 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     structure::TreeStorage storage({tree, nodeTypes, settings, flags, protectData,
                                     [&] { installation.File().ReadIni(0); }, installation.Log(), dialog, progress,
                                     installation.Clock()});
-    const bool failedBefore = flags.sboiFlag;
     const bool loaded = storage.SetupTreeNode(structure::TreeStorage::kLoad);
     if (!loaded) {
         throw core::Error("the structure tree could not be loaded (see above); nothing was written");
@@ -73,7 +72,7 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     if (!save) {
         PrintTree(tree, installation.Clock());
     }
-    if (flags.sboiFlag && !failedBefore) {
+    if (flags.sboiFlag) {
         throw core::Error("the structure tree files are damaged (see above); nothing was written");
     }
     if (save) {

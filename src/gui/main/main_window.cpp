@@ -418,6 +418,9 @@ void MainWindow::Activate() {
     m_activated = true;
     m_activating = true;
     m_pages->setCurrentIndex(0);
+    if (!m_tree->currentIndex().isValid() && m_treeModel->rowCount() > 0) {
+        m_tree->setCurrentIndex(m_treeModel->index(0, 0));
+    }
     m_state.Activate();
     core::TKelTranslator& translator = m_state.Translator();
     if (!translator.LanguageNames().empty()) {
