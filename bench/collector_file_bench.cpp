@@ -1,7 +1,6 @@
 // Signature check and format recognition of 2,000 generated collector files of about 40 KB, beside the
 // floor of reading their bytes. The ratios to the floor are printed after the table.
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -17,10 +17,10 @@ struct Person {
     const char* surname[2]; // male, female
 };
 const Person kSurnames[] = {
-    {{"Иванов", "Иванова"}},     {{"Петров", "Петрова"}},   {{"Сидоров", "Сидорова"}}, {{"Кузнецов", "Кузнецова"}},
-    {{"Смирнов", "Смирнова"}},   {{"Попов", "Попова"}},     {{"Волков", "Волкова"}},   {{"Соколов", "Соколова"}},
-    {{"Лебедев", "Лебедева"}},   {{"Козлов", "Козлова"}},   {{"Новиков", "Новикова"}}, {{"Морозов", "Морозова"}},
-    {{"Фёдоров", "Фёдорова"}},   {{"Егоров", "Егорова"}},   {{"Павлов", "Павлова"}},   {{"Семёнов", "Семёнова"}},
+    {{"Иванов", "Иванова"}},   {{"Петров", "Петрова"}}, {{"Сидоров", "Сидорова"}}, {{"Кузнецов", "Кузнецова"}},
+    {{"Смирнов", "Смирнова"}}, {{"Попов", "Попова"}},   {{"Волков", "Волкова"}},   {{"Соколов", "Соколова"}},
+    {{"Лебедев", "Лебедева"}}, {{"Козлов", "Козлова"}}, {{"Новиков", "Новикова"}}, {{"Морозов", "Морозова"}},
+    {{"Фёдоров", "Фёдорова"}}, {{"Егоров", "Егорова"}}, {{"Павлов", "Павлова"}},   {{"Семёнов", "Семёнова"}},
 };
 const char* const kMaleNames[] = {"Иван", "Пётр", "Сергей", "Алексей", "Дмитрий", "Андрей", "Николай", "Михаил"};
 const char* const kFemaleNames[] = {"Мария", "Елена", "Ольга", "Наталья", "Татьяна", "Светлана", "Анна", "Ирина"};
@@ -144,13 +144,18 @@ std::string Hex(std::uint64_t value, int digits) {
     return text;
 }
 
-std::string Two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string Two(int value) {
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
 
-std::string Cp(const char* utf8) { return core::Utf8ToCp1251(utf8); }
+std::string Cp(const char* utf8) {
+    return core::Utf8ToCp1251(utf8);
+}
 
 } // namespace
 
-CollectorFileGenerator::CollectorFileGenerator(std::uint64_t seed) : m_state(seed) {}
+CollectorFileGenerator::CollectorFileGenerator(std::uint64_t seed) : m_state(seed) {
+}
 
 std::uint64_t CollectorFileGenerator::NextRandom() {
     // splitmix64: the same numbers on every platform and standard library.
@@ -160,7 +165,9 @@ std::uint64_t CollectorFileGenerator::NextRandom() {
     return z ^ (z >> 31);
 }
 
-std::size_t CollectorFileGenerator::Below(std::size_t bound) { return static_cast<std::size_t>(NextRandom() % bound); }
+std::size_t CollectorFileGenerator::Below(std::size_t bound) {
+    return static_cast<std::size_t>(NextRandom() % bound);
+}
 
 GeneratedFile CollectorFileGenerator::Next(std::size_t targetBytes) {
     targetBytes = std::clamp(targetBytes, kSmallest, kLargest);
@@ -240,17 +247,16 @@ GeneratedFile CollectorFileGenerator::Next(std::size_t targetBytes) {
                         : attribute == 9 ? static_cast<int>(Below(20000))
                                          : static_cast<int>(Below(8) == 0 ? Below(50) : 0);
         const int value = attribute == 194 ? raw : 100 - static_cast<int>(Below(5));
-        file.Add("HDD0_" + std::to_string(attribute), "<V>" + std::to_string(value) + " <W>" +
-                                                           std::to_string(value - static_cast<int>(Below(3))) +
-                                                           " <T>" + std::to_string(attribute == 194 ? 0 : 6) +
-                                                           " <R>" + std::to_string(raw));
+        file.Add("HDD0_" + std::to_string(attribute),
+                 "<V>" + std::to_string(value) + " <W>" + std::to_string(value - static_cast<int>(Below(3))) + " <T>" +
+                     std::to_string(attribute == 194 ? 0 : 6) + " <R>" + std::to_string(raw));
     }
 
     const bool configChanges = Below(4) == 0;
     if (configChanges) {
         file.Section("Config_changes");
-        file.Add("Change_0", date + " Memory_in_Mb " + std::to_string(memory / 2) + " Mb -> " +
-                                 std::to_string(memory) + " Mb");
+        file.Add("Change_0",
+                 date + " Memory_in_Mb " + std::to_string(memory / 2) + " Mb -> " + std::to_string(memory) + " Mb");
         file.Add("Change_1", date + " " + Cp("Новое устройство ") + kDevices[Below(std::size(kDevices))]);
     }
 

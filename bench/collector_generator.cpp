@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
     unsigned long long kilobytes = 20;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        unsigned long long* option = arg == "--count" ? &count : arg == "--seed" ? &seed : arg == "--size" ? &kilobytes
-                                                                                                           : nullptr;
+        unsigned long long* option = arg == "--count"  ? &count
+                                     : arg == "--seed" ? &seed
+                                     : arg == "--size" ? &kilobytes
+                                                       : nullptr;
         if (option != nullptr) {
             if (++i >= argc || !ReadNumber(argv[i], *option)) {
                 std::fprintf(stderr, "collector_generator: %s needs a whole number\n%s", arg.c_str(), kUsage);

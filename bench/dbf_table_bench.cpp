@@ -4,10 +4,6 @@
 // (counter "x_read", against the fastest read); python's dbfread reading the same table, started from here
 // through std::system, is the peer. The table is generated once into a temporary folder and read from the
 // page cache.
-#include "core/cp1251.h"
-#include "core/file.h"
-#include "platform/dbf_table.h"
-
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -18,6 +14,10 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "platform/dbf_table.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // Loading a 1 MB collector file through a read-only TKelIniFile against the floor of reading its bytes. The
 // ratio of the two is printed after the table.
 #include <benchmark/benchmark.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,8 +81,7 @@ void BM_LoadReadOnly(benchmark::State& state) {
         ini.ReadSections(names);
         sections = names.size();
     }
-    state.SetBytesProcessed(
-        static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(g_file->Path())));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(g_file->Path())));
     state.counters["sections"] = static_cast<double>(sections);
 }
 BENCHMARK(BM_LoadReadOnly)->Unit(benchmark::kMicrosecond);

@@ -4,7 +4,6 @@
 // for the load (counter "x_read"), copying them with the same write-through commit for the save
 // ("x_copy"). The files are generated once into a temporary folder and read from the page cache.
 #include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

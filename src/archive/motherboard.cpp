@@ -93,7 +93,8 @@ MotherboardTableFiles MotherboardTableFilesOf(const shell::Settings& settings) {
 }
 
 MotherboardIdentifier::MotherboardIdentifier(MotherboardTableFiles files, core::WorkLog& log)
-    : m_files(std::move(files)), m_log(log) {}
+    : m_files(std::move(files)), m_log(log) {
+}
 
 void MotherboardIdentifier::LoadTables() {
     m_award = SortedTable(ReadLines(m_files.award, m_log));

@@ -18,7 +18,9 @@ constexpr std::string_view kSignatureSection = "Signature";
 
 } // namespace
 
-SignatureAccumulator::SignatureAccumulator() { m_sums.fill(0); }
+SignatureAccumulator::SignatureAccumulator() {
+    m_sums.fill(0);
+}
 
 void SignatureAccumulator::AddLine(std::string_view line) {
     for (std::size_t p = 0; p < line.size(); ++p) {
@@ -72,6 +74,8 @@ std::string StoredSignature(core::TKelIniFile& file) {
     return file.ReadString(std::string(kSignatureSection), "0", "");
 }
 
-bool SignatureIsValid(core::TKelIniFile& file) { return StoredSignature(file) == ComputeSignature(file); }
+bool SignatureIsValid(core::TKelIniFile& file) {
+    return StoredSignature(file) == ComputeSignature(file);
+}
 
 } // namespace pelgo::archive

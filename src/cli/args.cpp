@@ -33,9 +33,13 @@ const std::string& Args::At(std::size_t i) const {
     return m_positional[i];
 }
 
-std::string Args::Cp1251At(std::size_t i) const { return core::Utf8ToCp1251(At(i)); }
+std::string Args::Cp1251At(std::size_t i) const {
+    return core::Utf8ToCp1251(At(i));
+}
 
-bool Args::Flag(const std::string& name) const { return m_options.contains(name); }
+bool Args::Flag(const std::string& name) const {
+    return m_options.contains(name);
+}
 
 std::optional<std::string> Args::Value(const std::string& name) const {
     const auto it = m_options.find(name);

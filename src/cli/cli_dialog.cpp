@@ -13,10 +13,14 @@ namespace {
 
 const char* KindName(platform::MessageKind kind) {
     switch (kind) {
-    case platform::MessageKind::Information: return "note";
-    case platform::MessageKind::Warning: return "warning";
-    case platform::MessageKind::Error: return "error";
-    case platform::MessageKind::Confirmation: return "question";
+    case platform::MessageKind::Information:
+        return "note";
+    case platform::MessageKind::Warning:
+        return "warning";
+    case platform::MessageKind::Error:
+        return "error";
+    case platform::MessageKind::Confirmation:
+        return "question";
     }
     return "note";
 }
@@ -35,13 +39,19 @@ platform::Answer CliDialog::Ask(platform::MessageKind kind, std::string_view tex
     using platform::Answer;
     using platform::Buttons;
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::OkCancel: return *m_answer ? Answer::Ok : Answer::Cancel;
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+        return *m_answer ? Answer::Ok : Answer::Cancel;
     case Buttons::YesNo:
-    case Buttons::YesNoCancel: return *m_answer ? Answer::Yes : Answer::No;
-    case Buttons::RetryIgnore: return RetryOnce() ? Answer::Retry : Answer::Ignore;
-    case Buttons::RetryCancel: return RetryOnce() ? Answer::Retry : Answer::Cancel;
-    case Buttons::AbortRetryIgnore: return RetryOnce() ? Answer::Retry : Answer::Abort;
+    case Buttons::YesNoCancel:
+        return *m_answer ? Answer::Yes : Answer::No;
+    case Buttons::RetryIgnore:
+        return RetryOnce() ? Answer::Retry : Answer::Ignore;
+    case Buttons::RetryCancel:
+        return RetryOnce() ? Answer::Retry : Answer::Cancel;
+    case Buttons::AbortRetryIgnore:
+        return RetryOnce() ? Answer::Retry : Answer::Abort;
     }
     return Answer::Cancel;
 }
@@ -52,7 +62,9 @@ bool CliDialog::RetryOnce() {
     return retry;
 }
 
-void CliDialog::Inform(platform::MessageKind kind, std::string_view text) { PrintMessage(kind, text); }
+void CliDialog::Inform(platform::MessageKind kind, std::string_view text) {
+    PrintMessage(kind, text);
+}
 
 std::optional<std::string> CliDialog::ChooseFile(const platform::FileChoice& choice) {
     PrintMessage(platform::MessageKind::Information, "no file chosen (" + choice.initialPath + ")");
@@ -64,6 +76,8 @@ std::optional<std::string> CliDialog::InputText(std::string_view, std::string_vi
     return std::nullopt;
 }
 
-void CliProgress::Protocol(std::string_view line) { PrintLine(std::string(line)); }
+void CliProgress::Protocol(std::string_view line) {
+    PrintLine(std::string(line));
+}
 
 } // namespace pelgo::cli

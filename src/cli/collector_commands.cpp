@@ -67,8 +67,8 @@ int Recognise(const Context& context, const Args& args) {
     const std::string path = ExistingFile(args);
     ReferenceFiles references(context);
     archive::AidaConversion conversion;
-    const std::string result = archive::CheckIniFormat(path, archive::RecognitionPathsOf(references.Settings()),
-                                                       conversion, references.Log());
+    const std::string result =
+        archive::CheckIniFormat(path, archive::RecognitionPathsOf(references.Settings()), conversion, references.Log());
     PrintLine(result);
     if (result != path) {
         core::StringList image;

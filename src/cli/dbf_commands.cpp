@@ -1,13 +1,13 @@
 // pelgo-cli dbf: create, fill, dump, pack and check dBase tables through the table engine.
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "cli/commands.h"
 #include "core/cp1251.h"
 #include "core/date_time.h"
 #include "core/text.h"
 #include "platform/dbf_table.h"
-
-#include <cstdio>
-#include <string>
-#include <vector>
 
 namespace pelgo::cli {
 namespace {

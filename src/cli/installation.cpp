@@ -10,7 +10,9 @@
 
 namespace pelgo::cli {
 
-std::string InstallationFolder(const Context& context) { return platform::InstallationFolder(context.home); }
+std::string InstallationFolder(const Context& context) {
+    return platform::InstallationFolder(context.home);
+}
 
 std::string ReferenceDataFolder() {
     if (const char* data = std::getenv("PELGO_DATA"); data != nullptr && *data != '\0') {
@@ -23,14 +25,8 @@ Installation::Installation(const Context& context, bool readOnly)
     : m_folder(InstallationFolder(context)), m_log(m_folder + "/pelgo.log", m_clock), m_settings(m_folder) {
     const std::string user = platform::CurrentUserName();
     m_log.SetIdentity(user, platform::ComputerName());
-    shell::SettingsContext settingsContext{m_log,
-                                           m_dialog,
-                                           m_clock,
-                                           m_folder + "/pelgo",
-                                           user,
-                                           core::FileExists(m_folder + "/pelgo.set"),
-                                           {},
-                                           readOnly};
+    shell::SettingsContext settingsContext{
+        m_log, m_dialog, m_clock, m_folder + "/pelgo", user, core::FileExists(m_folder + "/pelgo.set"), {}, readOnly};
     m_file = std::make_unique<shell::SettingsFile>(m_folder + "/pelgo.ini", m_settings, m_flags, settingsContext);
 }
 

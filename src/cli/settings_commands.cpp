@@ -1,7 +1,6 @@
 // pelgo-cli init / settings / log: a new installation, its effective settings, a work-log line.
-#include <dirent.h>
-
 #include <cstdio>
+#include <dirent.h>
 
 #include "archive/mac_list.h"
 #include "cli/commands.h"

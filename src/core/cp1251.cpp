@@ -49,8 +49,20 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
         t[c] = static_cast<unsigned char>(c - 32);
     }
     constexpr std::array<std::pair<unsigned char, unsigned char>, 14> pairs = {{
-        {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E}, {0x9F, 0x8F},
-        {0xA2, 0xA1}, {0xBC, 0xA3}, {0xB4, 0xA5}, {0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2},
+        {0x90, 0x80},
+        {0x83, 0x81},
+        {0x9A, 0x8A},
+        {0x9C, 0x8C},
+        {0x9D, 0x8D},
+        {0x9E, 0x8E},
+        {0x9F, 0x8F},
+        {0xA2, 0xA1},
+        {0xBC, 0xA3},
+        {0xB4, 0xA5},
+        {0xB8, 0xA8},
+        {0xBA, 0xAA},
+        {0xBF, 0xAF},
+        {0xB3, 0xB2},
     }};
     for (auto [lower, upper] : pairs) {
         t[lower] = upper;
@@ -153,7 +165,9 @@ std::string UpperCyrillic(std::string_view text) {
     return out;
 }
 
-char FoldCase(char c) { return static_cast<char>(kFold[static_cast<unsigned char>(c)]); }
+char FoldCase(char c) {
+    return static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+}
 
 int CompareText(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
@@ -170,6 +184,8 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
 
 } // namespace pelgo::core

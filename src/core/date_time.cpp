@@ -54,9 +54,13 @@ int DayNumber(const DateTime& date) {
     return static_cast<int>(DaysFromCivil(date.year, date.month, date.day) - kEpochOffset);
 }
 
-DateTime DateFromDayNumber(int dayNumber) { return CivilFromDays(dayNumber + kEpochOffset); }
+DateTime DateFromDayNumber(int dayNumber) {
+    return CivilFromDays(dayNumber + kEpochOffset);
+}
 
-std::string LogStamp(const DateTime& time) { return FormatDateTime(time, "dd.MM.yyyy HH:mm:ss ") ; }
+std::string LogStamp(const DateTime& time) {
+    return FormatDateTime(time, "dd.MM.yyyy HH:mm:ss ");
+}
 
 std::string FormatDateTime(const DateTime& time, std::string_view pattern) {
     std::string out;
@@ -75,14 +79,30 @@ std::string FormatDateTime(const DateTime& time, std::string_view pattern) {
             ++run;
         }
         switch (c) {
-        case 'd': out += Pad(time.day, run >= 2 ? 2 : 1); break;
-        case 'M': out += Pad(time.month, run >= 2 ? 2 : 1); break;
-        case 'y': out += run >= 4 ? Pad(time.year, 4) : Pad(time.year % 100, 2); break;
-        case 'H': out += Pad(time.hour, run >= 2 ? 2 : 1); break;
-        case 'h': out += Pad(time.hour % 12 == 0 ? 12 : time.hour % 12, run >= 2 ? 2 : 1); break;
-        case 'm': out += Pad(time.minute, run >= 2 ? 2 : 1); break;
-        case 's': out += Pad(time.second, run >= 2 ? 2 : 1); break;
-        default: out.append(run, c); break;
+        case 'd':
+            out += Pad(time.day, run >= 2 ? 2 : 1);
+            break;
+        case 'M':
+            out += Pad(time.month, run >= 2 ? 2 : 1);
+            break;
+        case 'y':
+            out += run >= 4 ? Pad(time.year, 4) : Pad(time.year % 100, 2);
+            break;
+        case 'H':
+            out += Pad(time.hour, run >= 2 ? 2 : 1);
+            break;
+        case 'h':
+            out += Pad(time.hour % 12 == 0 ? 12 : time.hour % 12, run >= 2 ? 2 : 1);
+            break;
+        case 'm':
+            out += Pad(time.minute, run >= 2 ? 2 : 1);
+            break;
+        case 's':
+            out += Pad(time.second, run >= 2 ? 2 : 1);
+            break;
+        default:
+            out.append(run, c);
+            break;
         }
         i += run;
     }
@@ -90,11 +110,16 @@ std::string FormatDateTime(const DateTime& time, std::string_view pattern) {
 }
 
 DateFormats::DateFormats(std::string shortDate, std::string longTime)
-    : m_shortDate(std::move(shortDate)), m_longTime(std::move(longTime)) {}
+    : m_shortDate(std::move(shortDate)), m_longTime(std::move(longTime)) {
+}
 
-std::string DateFormats::ShortDate(const DateTime& time) const { return FormatDateTime(time, m_shortDate); }
+std::string DateFormats::ShortDate(const DateTime& time) const {
+    return FormatDateTime(time, m_shortDate);
+}
 
-std::string DateFormats::LongTime(const DateTime& time) const { return FormatDateTime(time, m_longTime); }
+std::string DateFormats::LongTime(const DateTime& time) const {
+    return FormatDateTime(time, m_longTime);
+}
 
 std::optional<DateTime> DateFormats::ParseShortDate(std::string_view text) const {
     DateTime out;
@@ -153,8 +178,8 @@ DateTime Clock::Now() const {
 
 void Clock::Advance(int seconds) {
     DateTime now = Now();
-    long long total = static_cast<long long>(DayNumber(now)) * 86400 + now.hour * 3600 + now.minute * 60 +
-                      now.second + seconds;
+    long long total =
+        static_cast<long long>(DayNumber(now)) * 86400 + now.hour * 3600 + now.minute * 60 + now.second + seconds;
     long long days = total / 86400;
     long long rest = total % 86400;
     if (rest < 0) {

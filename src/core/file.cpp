@@ -1,13 +1,12 @@
 // POSIX implementation of the file operations and open-file-description locks.
 #include "core/file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/errors.h"
@@ -15,7 +14,9 @@
 namespace pelgo::core {
 namespace {
 
-std::string SystemReason() { return Utf8ToCp1251(std::strerror(errno)); }
+std::string SystemReason() {
+    return Utf8ToCp1251(std::strerror(errno));
+}
 
 bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool wait) {
     struct flock fl {};
@@ -34,7 +35,9 @@ bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool w
 
 } // namespace
 
-std::string NativeFileName(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
+std::string NativeFileName(std::string_view cp1251Path) {
+    return Cp1251ToUtf8(cp1251Path);
+}
 
 bool FileExists(std::string_view path) {
     struct stat st {};
@@ -68,7 +71,9 @@ std::string DirectoryOf(std::string_view path) {
     return std::string(path.substr(0, slash == 0 ? 1 : slash));
 }
 
-bool RemoveFile(std::string_view path) { return ::unlink(NativeFileName(path).c_str()) == 0; }
+bool RemoveFile(std::string_view path) {
+    return ::unlink(NativeFileName(path).c_str()) == 0;
+}
 
 bool RenameFile(std::string_view from, std::string_view to) {
     return ::rename(NativeFileName(from).c_str(), NativeFileName(to).c_str()) == 0;
@@ -171,7 +176,9 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
     return *this;
 }
 
-LockedFile::~LockedFile() { Close(); }
+LockedFile::~LockedFile() {
+    Close();
+}
 
 std::optional<LockedFile> LockedFile::Open(std::string_view path, Access access, bool create) {
     int flags = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
@@ -205,7 +212,9 @@ void LockedFile::Lock(LockKind kind, std::int64_t start, std::int64_t length) {
     }
 }
 
-void LockedFile::Unlock(std::int64_t start, std::int64_t length) { SetLock(m_fd, F_UNLCK, start, length, false); }
+void LockedFile::Unlock(std::int64_t start, std::int64_t length) {
+    SetLock(m_fd, F_UNLCK, start, length, false);
+}
 
 std::int64_t LockedFile::Size() const {
     struct stat st {};
@@ -223,7 +232,9 @@ FileStamp LockedFile::Stamp() const {
     return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
 }
 
-std::string LockedFile::ReadAll() const { return ReadAt(0, static_cast<std::size_t>(Size())); }
+std::string LockedFile::ReadAll() const {
+    return ReadAt(0, static_cast<std::size_t>(Size()));
+}
 
 std::string LockedFile::ReadAt(std::int64_t offset, std::size_t length) const {
     std::string out(length, '\0');
@@ -271,6 +282,8 @@ void LockedFile::Truncate(std::int64_t size) {
     }
 }
 
-void LockedFile::Sync() { ::fsync(m_fd); }
+void LockedFile::Sync() {
+    ::fsync(m_fd);
+}
 
 } // namespace pelgo::core

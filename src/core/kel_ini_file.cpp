@@ -11,10 +11,14 @@
 namespace pelgo::core {
 namespace {
 
-bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
+bool IsSpaceOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // A stored line without "=" is all key and no value.
-std::string_view KeyOf(std::string_view line) { return line.substr(0, line.find('=')); }
+std::string_view KeyOf(std::string_view line) {
+    return line.substr(0, line.find('='));
+}
 
 std::string_view ValueOf(std::string_view line) {
     const std::size_t equals = line.find('=');
@@ -40,12 +44,14 @@ template <typename Lines> auto FindKeyLine(Lines& lines, std::string_view key) {
 } // namespace
 
 TKelIniFile::TKelIniFile(std::string fileName, bool readOnly, DuplicateSectionHandler onDuplicate)
-    : TKelIniFile(std::move(fileName), true, true, true, true, true, readOnly, std::move(onDuplicate)) {}
+    : TKelIniFile(std::move(fileName), true, true, true, true, true, readOnly, std::move(onDuplicate)) {
+}
 
 TKelIniFile::TKelIniFile(std::string fileName, bool trimRight, bool stripQuotes, bool stripBlanksAtEquals,
                          bool keysOnly, bool skipComments, bool readOnly, DuplicateSectionHandler onDuplicate)
-    : m_fileName(std::move(fileName)), m_readOnly(readOnly), m_onDuplicate(std::move(onDuplicate)),
-      m_options{trimRight, stripQuotes, stripBlanksAtEquals, keysOnly, skipComments} {
+    : m_fileName(std::move(fileName)), m_readOnly(readOnly),
+      m_onDuplicate(std::move(onDuplicate)), m_options{trimRight, stripQuotes, stripBlanksAtEquals, keysOnly,
+                                                       skipComments} {
     Load();
 }
 

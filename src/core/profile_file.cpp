@@ -219,7 +219,8 @@ struct ProfileFile::OpenBatch {
     bool changed = false;
 };
 
-ProfileFile::ProfileFile(std::string fileName) : m_fileName(std::move(fileName)) {}
+ProfileFile::ProfileFile(std::string fileName) : m_fileName(std::move(fileName)) {
+}
 
 ProfileFile::~ProfileFile() = default;
 
@@ -329,7 +330,9 @@ void ProfileFile::ReadSection(const std::string& section, StringList& target) {
     }
 }
 
-void ProfileFile::ReadSections(StringList& target) { target = Current().SectionNames(); }
+void ProfileFile::ReadSections(StringList& target) {
+    target = Current().SectionNames();
+}
 
 void ProfileFile::ReadSectionValues(const std::string& section, StringList& target) {
     for (const Line* line : Current().Keys(section)) {

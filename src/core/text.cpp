@@ -7,7 +7,9 @@
 
 namespace pelgo::core {
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) < 33; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) < 33;
+}
 } // namespace
 
 std::string_view TrimLeft(std::string_view text) {
@@ -24,7 +26,9 @@ std::string_view TrimRight(std::string_view text) {
     return text;
 }
 
-std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+std::string_view Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
+}
 
 std::optional<int> ParseInt(std::string_view text) {
     bool negative = false;
@@ -56,7 +60,9 @@ std::optional<int> ParseInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
-long long RoundHalfEven(double value) { return static_cast<long long>(std::nearbyint(value)); }
+long long RoundHalfEven(double value) {
+    return static_cast<long long>(std::nearbyint(value));
+}
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
     std::string out;

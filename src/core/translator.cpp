@@ -1,11 +1,10 @@
 // Language list, choice of language and text lookup by id.
 #include "core/translator.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <dirent.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <unordered_map>
 
 #include "core/cp1251.h"
@@ -40,9 +39,13 @@ TKelTranslator::TKelTranslator(std::string programDirectory)
     g_instance = this;
 }
 
-TKelTranslator::~TKelTranslator() { g_instance = nullptr; }
+TKelTranslator::~TKelTranslator() {
+    g_instance = nullptr;
+}
 
-TKelTranslator* TKelTranslator::Instance() { return g_instance; }
+TKelTranslator* TKelTranslator::Instance() {
+    return g_instance;
+}
 
 void TKelTranslator::SetDirectory(const std::string& directory) {
     m_directory = directory;
@@ -104,8 +107,8 @@ void TKelTranslator::ChooseLanguage(const std::string& name) {
     m_languageName = name;
     m_position = static_cast<int>(names - m_sortedNames.begin());
     m_file.reset();
-    const auto language = std::find_if(m_languages.begin(), m_languages.end(),
-                                       [&](const auto& entry) { return entry.first == name; });
+    const auto language =
+        std::find_if(m_languages.begin(), m_languages.end(), [&](const auto& entry) { return entry.first == name; });
     const std::string path = m_normalisedDirectory + language->second;
     if (FileExists(path)) {
         m_file = std::make_unique<TKelIniFile>(path, true);

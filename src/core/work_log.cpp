@@ -1,17 +1,17 @@
 // Appending to the shared work log.
 #include "core/work_log.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include "core/cp1251.h"
 #include "core/file.h"
 
 namespace pelgo::core {
 
-WorkLog::WorkLog(std::string path, const Clock& clock) : m_path(std::move(path)), m_clock(clock) {}
+WorkLog::WorkLog(std::string path, const Clock& clock) : m_path(std::move(path)), m_clock(clock) {
+}
 
 WorkLog::~WorkLog() {
     if (m_fd >= 0) {

@@ -1,11 +1,11 @@
 // Reading and writing the dBase III header and field descriptors, and the padding rules of field values.
 #include "platform/dbf_header.h"
 
-#include "core/cp1251.h"
-#include "platform/dbf_error.h"
-
 #include <algorithm>
 #include <set>
+
+#include "core/cp1251.h"
+#include "platform/dbf_error.h"
 
 namespace pelgo::platform {
 namespace {

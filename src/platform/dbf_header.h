@@ -2,15 +2,15 @@
 // value sits in a record, and the bytes of a new empty table.
 #pragma once
 
-#include "core/date_time.h"
-#include "core/file.h"
-
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/date_time.h"
+#include "core/file.h"
 
 namespace pelgo::platform {
 

@@ -1,10 +1,10 @@
 // The table engine: sharing modes, posted writes, the in-memory index, pack, check and repair.
 #include "platform/dbf_table.h"
 
-#include "core/cp1251.h"
-
 #include <algorithm>
 #include <sys/stat.h>
+
+#include "core/cp1251.h"
 
 namespace pelgo::platform {
 namespace {

@@ -17,12 +17,6 @@
 // appended, otherwise the index is rebuilt. Lookups are case-sensitive and ignore trailing blanks.
 #pragma once
 
-#include "core/date_time.h"
-#include "core/file.h"
-#include "platform/dbf_error.h"
-#include "platform/dbf_header.h"
-#include "platform/dbf_index.h"
-
 #include <array>
 #include <functional>
 #include <optional>
@@ -30,6 +24,12 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/date_time.h"
+#include "core/file.h"
+#include "platform/dbf_error.h"
+#include "platform/dbf_header.h"
+#include "platform/dbf_index.h"
 
 namespace pelgo::platform {
 

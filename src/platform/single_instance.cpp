@@ -1,9 +1,8 @@
 // The per-user instance lock.
 #include "platform/single_instance.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
+#include <unistd.h>
 
 #include "core/cp1251.h"
 
@@ -19,7 +18,8 @@ std::string RuntimeDirectory() {
 
 } // namespace
 
-SingleInstance::SingleInstance(const std::string& name) : m_path(RuntimeDirectory() + "/" + name + ".lock") {}
+SingleInstance::SingleInstance(const std::string& name) : m_path(RuntimeDirectory() + "/" + name + ".lock") {
+}
 
 bool SingleInstance::Acquire() {
     core::CreateDirectories(core::DirectoryOf(m_path));

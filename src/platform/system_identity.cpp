@@ -1,10 +1,9 @@
 // User and computer names from the system.
 #include "platform/system_identity.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 #include "core/cp1251.h"
 

@@ -23,12 +23,12 @@ shell::JournalType BuiltInJournal(int nameId, const char* name, const char* code
 // The two journals every installation has; their texts follow the interface language.
 std::vector<shell::JournalType> BuiltInJournals() {
     return {
-        BuiltInJournal(1030, "Ремонты", "35", 1032,
-                       {"Ремонтирующая организация", "Характер неисправности", "Стоимость ремонта",
-                        "Дата получения из ремонта"}),
-        BuiltInJournal(1031, "Модернизации", "36", 1036,
-                       {"Модернизируемый блок", "Описание работ по модернизации", "Стоимость работ",
-                        "Кем проводились работы"}),
+        BuiltInJournal(
+            1030, "Ремонты", "35", 1032,
+            {"Ремонтирующая организация", "Характер неисправности", "Стоимость ремонта", "Дата получения из ремонта"}),
+        BuiltInJournal(
+            1031, "Модернизации", "36", 1036,
+            {"Модернизируемый блок", "Описание работ по модернизации", "Стоимость работ", "Кем проводились работы"}),
     };
 }
 
@@ -36,13 +36,12 @@ std::vector<shell::JournalType> BuiltInJournals() {
 const std::vector<std::pair<std::string, std::string>>& RenamedFields() {
     static const std::vector<std::pair<std::string, std::string>> renamed = [] {
         const std::pair<const char*, const char*> utf8[] = {
-            {"Модель", "aModel"},       {"ЗавНомер", "aZavNum"},    {"Пломба", "aPlomba"},
-            {"Инвентарный", "aInumber"}, {"ВыпЗадачи", "aZadachi"},  {"ДПрихода", "aD1"},
-            {"Стоимость", "aPrice"},     {"Поставщик", "aShop"},     {"Накладная", "aNaklad"},
-            {"ДГарантии", "aDend"},      {"Помещение", "aRoom"},     {"РабМесто", "aRabM"},
-            {"Должность", "aDolgn"},     {"Телефон", "aPhone"},      {"МатОтв", "aFIO"},
-            {"Edit1", "Edit1"},          {"Edit2", "Edit2"},         {"Edit3", "Edit3"},
-            {"Edit4", "Edit4"},          {"Файл_1", "File_1"},       {"Файл_2", "File_2"},
+            {"Модель", "aModel"},      {"ЗавНомер", "aZavNum"}, {"Пломба", "aPlomba"},   {"Инвентарный", "aInumber"},
+            {"ВыпЗадачи", "aZadachi"}, {"ДПрихода", "aD1"},     {"Стоимость", "aPrice"}, {"Поставщик", "aShop"},
+            {"Накладная", "aNaklad"},  {"ДГарантии", "aDend"},  {"Помещение", "aRoom"},  {"РабМесто", "aRabM"},
+            {"Должность", "aDolgn"},   {"Телефон", "aPhone"},   {"МатОтв", "aFIO"},      {"Edit1", "Edit1"},
+            {"Edit2", "Edit2"},        {"Edit3", "Edit3"},      {"Edit4", "Edit4"},      {"Файл_1", "File_1"},
+            {"Файл_2", "File_2"},
         };
         std::vector<std::pair<std::string, std::string>> out;
         for (const auto& [from, to] : utf8) {
@@ -58,18 +57,17 @@ const std::vector<std::pair<std::string, std::string>>& RenamedFields() {
 AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform::Progress& progress)
     : m_options(std::move(options)), m_dialog(dialog), m_progress(progress),
       m_log(m_options.programDirectory + "/pelgo.log", m_clock), m_translator(m_options.programDirectory),
-      m_settings(m_options.programDirectory), m_settingsFile(m_options.programDirectory + "/pelgo.ini", m_settings,
-                                                             m_flags,
-                                                             shell::SettingsContext{
-                                                                 m_log,
-                                                                 m_dialog,
-                                                                 m_clock,
-                                                                 m_options.executablePath,
-                                                                 m_options.currentUser,
-                                                                 core::FileExists(m_options.programDirectory +
-                                                                                  "/pelgo.set"),
-                                                                 {},
-                                                             }),
+      m_settings(m_options.programDirectory),
+      m_settingsFile(m_options.programDirectory + "/pelgo.ini", m_settings, m_flags,
+                     shell::SettingsContext{
+                         m_log,
+                         m_dialog,
+                         m_clock,
+                         m_options.executablePath,
+                         m_options.currentUser,
+                         core::FileExists(m_options.programDirectory + "/pelgo.set"),
+                         {},
+                     }),
       m_multiUser(m_options.currentUser, m_options.computerName) {
     m_log.SetIdentity(m_options.currentUser, m_options.computerName);
     m_settingsFile.SetProtectionCheck([this] { return ProtectData(); });
@@ -219,8 +217,8 @@ bool AppState::OpenTables(const StepReport& report) {
 }
 
 bool AppState::ProtectData() {
-    const bool tablesWritable = m_deviceTable.IsOpen() && !m_deviceTable.readOnly && m_otherTable.IsOpen() &&
-                                !m_otherTable.readOnly;
+    const bool tablesWritable =
+        m_deviceTable.IsOpen() && !m_deviceTable.readOnly && m_otherTable.IsOpen() && !m_otherTable.readOnly;
     const bool flagsProtect = m_flags.AnyFlagProtects() || m_settings.Bool(shell::Key::ProtectStructTree);
     const bool isProtected = flagsProtect || !tablesWritable || m_flags.readOnlyStart;
     m_statusText = m_flags.multiUserAccess ? core::Text(252, "Многопользовательский доступ") : std::string();
@@ -275,8 +273,9 @@ void AppState::ClearFailure() {
     m_flags.sboiFlag = false;
     m_log.LogEvent(core::Text(13, "Отмена") + " \" " + failure + "\"");
     m_settingsFile.LockSboi();
-    m_dialog.Inform(platform::MessageKind::Warning,
-                    core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
+    m_dialog.Inform(
+        platform::MessageKind::Warning,
+        core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
 }
 
 std::string AppState::LiftProtectionCaption() {
@@ -349,8 +348,8 @@ AppState::TreeCheck AppState::CheckCurrentConfig() {
             result = TreeCheck::Declined;
         }
         ProtectData();
-        m_log.LogEvent(core::Text(1086, "Изменено ") + ":" + m_statusText + ". " + core::Text(2032, "Компьютер") +
-                       " " + m_options.computerName);
+        m_log.LogEvent(core::Text(1086, "Изменено ") + ":" + m_statusText + ". " + core::Text(2032, "Компьютер") + " " +
+                       m_options.computerName);
     } else {
         core::Clock later = m_clock;
         later.Advance(15);
@@ -363,9 +362,14 @@ AppState::TreeCheck AppState::CheckCurrentConfig() {
 AppState::TreeCheck AppState::OnWriteTimer(bool updateWindowOpen) {
     const bool iconVisible = MultiUserIconVisible();
     switch (m_writeTimer.Tick(iconVisible, updateWindowOpen, m_multiUser.Status())) {
-    case structure::WriteTimer::Decision::Take: SetExclusive(true); break;
-    case structure::WriteTimer::Decision::Release: SetExclusive(false); break;
-    case structure::WriteTimer::Decision::None: break;
+    case structure::WriteTimer::Decision::Take:
+        SetExclusive(true);
+        break;
+    case structure::WriteTimer::Decision::Release:
+        SetExclusive(false);
+        break;
+    case structure::WriteTimer::Decision::None:
+        break;
     }
     return CheckCurrentConfig();
 }
@@ -383,8 +387,8 @@ void AppState::Activate() {
 }
 
 void AppState::MigrateVersion() {
-    const std::string text = core::Text(1003, "Новая версия программы \r\nПодождите, пожалуйста...") + "\r\nv " +
-                             shell::kProgramVersion;
+    const std::string text =
+        core::Text(1003, "Новая версия программы \r\nПодождите, пожалуйста...") + "\r\nv " + shell::kProgramVersion;
     m_dialog.Inform(platform::MessageKind::Information, text);
     m_log.LogEvent(text);
     if (ProtectData()) {
@@ -414,8 +418,9 @@ void AppState::MigrateVersion() {
         m_progress.SetCounters(done += 5, 0);
     });
     m_settingsFile.ReadIni(0);
-    m_dialog.Inform(platform::MessageKind::Warning,
-                    core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
+    m_dialog.Inform(
+        platform::MessageKind::Warning,
+        core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
 }
 
 void AppState::SaveAll() {

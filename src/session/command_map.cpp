@@ -132,8 +132,12 @@ static_assert(TableFollowsCommandOrder(), "kTable rows must follow the order of 
 
 } // namespace
 
-std::span<const CommandInfo> CommandTable() { return kTable; }
+std::span<const CommandInfo> CommandTable() {
+    return kTable;
+}
 
-const CommandInfo& InfoOf(Command command) { return kTable[static_cast<std::size_t>(command)]; }
+const CommandInfo& InfoOf(Command command) {
+    return kTable[static_cast<std::size_t>(command)];
+}
 
 } // namespace pelgo::session

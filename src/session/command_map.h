@@ -141,11 +141,11 @@ inline constexpr int A = 65, F = 70, M = 77, S = 83, T = 84, Z = 90;
 
 struct CommandInfo {
     Command command;
-    Command parent;          // the menu it sits in; Count for top-level menus, pop-ups and buttons
-    const char* name;        // control name, the key of window translation
-    const char* caption;     // Russian caption, UTF-8
-    int textId;              // 0 when the caption has no id
-    int shortcut;            // 0 for none
+    Command parent;      // the menu it sits in; Count for top-level menus, pop-ups and buttons
+    const char* name;    // control name, the key of window translation
+    const char* caption; // Russian caption, UTF-8
+    int textId;          // 0 when the caption has no id
+    int shortcut;        // 0 for none
 };
 
 // In display order; a sub-menu comes before its items.

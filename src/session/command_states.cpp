@@ -23,28 +23,56 @@ bool OneOf(Command command, std::initializer_list<Command> commands) {
 
 // Commands that write the data: disabled while the data are protected.
 constexpr std::initializer_list<Command> kWritingCommands = {
-    C::UpdateMenu,      C::UpdateEnterprise,       C::UpdateDepartment, C::UpdateComputer,   C::PlaceNewComputers,
-    C::BulkAdditionalData, C::Save,               C::Rename,           C::AddNode,          C::MoveNode,
-    C::DeleteNode,      C::AdditionalDataMenu,     C::AddComment,       C::DeleteComment,    C::ShiftMenu,
-    C::ShiftUp,         C::ShiftDown,              C::ChangeType,       C::TreeRename,       C::TreeAddNode,
-    C::TreeMoveNode,    C::TreeDeleteNode,         C::TreeAdditionalDataMenu, C::TreeAddComment,
-    C::TreeDeleteComment, C::TreeShiftMenu,        C::TreeShiftUp,      C::TreeShiftDown,    C::TreeChangeType,
-    C::AddButton,       C::DeleteButton,           C::SaveButton,       C::AutoSaveBox,
+    C::UpdateMenu,
+    C::UpdateEnterprise,
+    C::UpdateDepartment,
+    C::UpdateComputer,
+    C::PlaceNewComputers,
+    C::BulkAdditionalData,
+    C::Save,
+    C::Rename,
+    C::AddNode,
+    C::MoveNode,
+    C::DeleteNode,
+    C::AdditionalDataMenu,
+    C::AddComment,
+    C::DeleteComment,
+    C::ShiftMenu,
+    C::ShiftUp,
+    C::ShiftDown,
+    C::ChangeType,
+    C::TreeRename,
+    C::TreeAddNode,
+    C::TreeMoveNode,
+    C::TreeDeleteNode,
+    C::TreeAdditionalDataMenu,
+    C::TreeAddComment,
+    C::TreeDeleteComment,
+    C::TreeShiftMenu,
+    C::TreeShiftUp,
+    C::TreeShiftDown,
+    C::TreeChangeType,
+    C::AddButton,
+    C::DeleteButton,
+    C::SaveButton,
+    C::AutoSaveBox,
 };
 
 // The commands that act on the computer's current configuration file.
 constexpr std::initializer_list<Command> kCurrentConfigCommands = {
-    C::UpdateArchive, C::Inventorize, C::Amnesty, C::DeleteConfigFile,
+    C::UpdateArchive,      C::Inventorize,      C::Amnesty,      C::DeleteConfigFile,
     C::PopupUpdateArchive, C::PopupInventorize, C::PopupAmnesty, C::PopupDeleteConfigFile,
 };
 
 // What the whole-window switch turns off during tree loads, saves and the shutdown.
 constexpr std::initializer_list<Command> kSwitchedWithAllControls = {
-    C::FileMenu,   C::NavigationMenu, C::BookmarksMenu, C::ReportsMenu, C::HelpMenu,  C::TreePopup,
+    C::FileMenu,   C::NavigationMenu, C::BookmarksMenu, C::ReportsMenu,  C::HelpMenu,   C::TreePopup,
     C::SaveButton, C::FindButton,     C::AddButton,     C::DeleteButton, C::ExitButton,
 };
 
-std::string Quoted(const std::string& text) { return " \"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return " \"" + text + "\"";
+}
 
 } // namespace
 
@@ -56,9 +84,9 @@ CommandStates::CommandStates() {
 
 bool CommandStates::IsBuilt(Command command) {
     return IsContainer(command) ||
-           OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand,
-                           C::Collapse, C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse,
-                           C::TreeExpandAll, C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText});
+           OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
+                           C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll,
+                           C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {
@@ -88,12 +116,11 @@ void CommandStates::Update(const StateFacts& state, const SelectionFacts& select
     }
     set(C::MoveRequest).enabled = set(C::MoveRequest).enabled && state.moveRequestsOn;
     set(C::SummaryDepartment).enabled = set(C::SummaryDepartment).enabled && department;
-    set(C::JournalsMenu).caption =
-        department ? core::Text(1001, "Сводные журналы...") : core::Text(1000, "Журналы...");
+    set(C::JournalsMenu).caption = department ? core::Text(1001, "Сводные журналы...") : core::Text(1000, "Журналы...");
     set(C::ChangeLanguage).visible = state.languageCount > 1;
     set(C::ClearFailure).visible = state.sboiFlag && state.userRights == 0;
-    set(C::ClearFailure).caption = core::Text(254, "Снять ") + core::Text(255, "предупреждение ") + "\" " +
-                                   core::Text(1048, "СБОЙ! ") + "\"";
+    set(C::ClearFailure).caption =
+        core::Text(254, "Снять ") + core::Text(255, "предупреждение ") + "\" " + core::Text(1048, "СБОЙ! ") + "\"";
     set(C::LiftProtection).visible = state.userRights == 0 && state.readOnlyStart;
     for (const Command command : {C::ScanletSettings, C::SentinoxSettings}) {
         set(command).visible = !state.isProtected;

@@ -13,10 +13,10 @@ namespace pelgo::session {
 // What the rules need to know about the moment; the window (or a test) fills it.
 struct SelectionFacts {
     bool hasSelection = false;
-    int icon = -1;                      // the selected node's type
-    bool hasNextNode = false;           // a node follows the selected one in pre-order
-    bool isNetComputer = false;         // a computer followed by its MAC-address node
-    std::string text;                   // the selected node's text, cp1251
+    int icon = -1;              // the selected node's type
+    bool hasNextNode = false;   // a node follows the selected one in pre-order
+    bool isNetComputer = false; // a computer followed by its MAC-address node
+    std::string text;           // the selected node's text, cp1251
     bool currentConfigHasContent = false;
     bool additionalPageShown = false;
 };

@@ -17,13 +17,16 @@ core::DateTime DayOf(const std::string& path) {
     return day;
 }
 
-core::DateTime TimeOf(const std::string& path) { return core::ModificationTimeOf(path).value_or(core::DateTime{}); }
+core::DateTime TimeOf(const std::string& path) {
+    return core::ModificationTimeOf(path).value_or(core::DateTime{});
+}
 
 } // namespace
 
 Backups::Backups(const BackupSettings& settings, core::WorkLog& log, platform::UserDialog& dialog,
                  const core::Clock& clock, platform::Progress* progress)
-    : m_settings(settings), m_log(log), m_dialog(dialog), m_clock(clock), m_progress(progress) {}
+    : m_settings(settings), m_log(log), m_dialog(dialog), m_clock(clock), m_progress(progress) {
+}
 
 bool Backups::IsToday(const core::DateTime& time) const {
     const core::DateTime now = m_clock.Now();
@@ -53,8 +56,8 @@ bool Backups::SubBackup(const std::string& source, const std::string& extension,
     // not the whole path, so that a data folder named like "x.backup" never has its live files renamed away.
     if (core::ExtractFileExt(source).starts_with(".ba") && extension.starts_with(".ba")) {
         if (core::RenameFile(source, target)) {
-            m_log.LogEvent(core::Text(1004, "Резервная копия ") + ": " + source +
-                           core::Text(1005, " переименован в ") + target);
+            m_log.LogEvent(core::Text(1004, "Резервная копия ") + ": " + source + core::Text(1005, " переименован в ") +
+                           target);
             return true;
         }
         Warn(source, target);

@@ -19,8 +19,8 @@ struct BackupSettings {
 
 class Backups {
 public:
-    Backups(const BackupSettings& settings, core::WorkLog& log, platform::UserDialog& dialog,
-            const core::Clock& clock, platform::Progress* progress = nullptr);
+    Backups(const BackupSettings& settings, core::WorkLog& log, platform::UserDialog& dialog, const core::Clock& clock,
+            platform::Progress* progress = nullptr);
 
     // One copy (or, from one backup name to another, a rename) of `source` to its name with `extension`.
     // With `onceADay`, a target already made today is left alone. True when a copy or rename was made.

@@ -33,9 +33,12 @@ std::string DriveRoot(char letter) {
 } // namespace
 
 PathRules::PathRules(std::string programDirectory)
-    : m_programDirectory(WithSlash(std::move(programDirectory))), m_baseDirectory(m_programDirectory + "BASE/") {}
+    : m_programDirectory(WithSlash(std::move(programDirectory))), m_baseDirectory(m_programDirectory + "BASE/") {
+}
 
-void PathRules::SetBaseDirectory(std::string native) { m_baseDirectory = WithSlash(std::move(native)); }
+void PathRules::SetBaseDirectory(std::string native) {
+    m_baseDirectory = WithSlash(std::move(native));
+}
 
 std::string PathRules::ToNative(std::string_view stored) const {
     if (HasDrive(stored)) {

@@ -12,8 +12,12 @@ Settings::Settings(std::string programDirectory) : m_paths(std::move(programDire
     }
 }
 
-int Settings::Int(Key key) const { return core::ParseInt(Text(key)).value_or(0); }
+int Settings::Int(Key key) const {
+    return core::ParseInt(Text(key)).value_or(0);
+}
 
-std::string Settings::FilePath(Key key) const { return m_paths.CheckPath(Text(key)); }
+std::string Settings::FilePath(Key key) const {
+    return m_paths.CheckPath(Text(key));
+}
 
 } // namespace pelgo::shell

@@ -58,9 +58,9 @@ public:
     const std::string& BaseDirectory() const { return m_paths.BaseDirectory(); }
 
     // Lists kept until their owners edit them; written back in the same order.
-    std::vector<std::string> reportRows;  // Reports_<user>: "GROUP|NAME|TYP|TEXT"
-    Entries replacements;                 // Replace_<user>: text to find = replacement
-    std::vector<std::string> updPatches;  // collector directories of the archive update
+    std::vector<std::string> reportRows; // Reports_<user>: "GROUP|NAME|TYP|TEXT"
+    Entries replacements;                // Replace_<user>: text to find = replacement
+    std::vector<std::string> updPatches; // collector directories of the archive update
     std::vector<std::string> scanletPatches;
     std::vector<IpServiceItem> ipService;
     std::vector<JournalType> journalTypes;

@@ -32,15 +32,20 @@ bool HasDbfFile(const std::string& directory) {
     return found;
 }
 
-std::string BuiltInTableName(Key key) { return key == Key::DeviceTable ? "device.dbf" : "other.dbf"; }
+std::string BuiltInTableName(Key key) {
+    return key == Key::DeviceTable ? "device.dbf" : "other.dbf";
+}
 
 } // namespace
 
 SettingsFile::SettingsFile(std::string iniPath, Settings& settings, ProtectionFlags& flags, SettingsContext context)
     : m_iniPath(std::move(iniPath)), m_file(m_iniPath), m_settings(settings), m_flags(flags),
-      m_context(std::move(context)) {}
+      m_context(std::move(context)) {
+}
 
-bool SettingsFile::IsProtected() const { return m_protectData ? m_protectData() : m_flags.AnyFlagProtects(); }
+bool SettingsFile::IsProtected() const {
+    return m_protectData ? m_protectData() : m_flags.AnyFlagProtects();
+}
 
 void SettingsFile::Log(const std::string& text) {
     if (!m_context.readOnly) {
@@ -118,8 +123,9 @@ void SettingsFile::ReadBaseDirectory() {
         return;
     }
     Log(core::Text(1042, "ВНИМАНИЕ ! Не найдена база данных ") + paths.BaseDirectory());
-    m_context.dialog.Inform(platform::MessageKind::Warning,
-                            core::Text(1043, "Не могу найти dbf-файлы с данными !\r\nУкажите путь к базам данных программы"));
+    m_context.dialog.Inform(
+        platform::MessageKind::Warning,
+        core::Text(1043, "Не могу найти dbf-файлы с данными !\r\nУкажите путь к базам данных программы"));
     platform::FileChoice choice;
     choice.initialPath = paths.BaseDirectory();
     choice.filter = "dBase (*.dbf)|*.dbf";
@@ -366,7 +372,8 @@ void SettingsFile::Write() {
     if (!m_context.brandingPresent) {
         m_file.WriteString("Program", "Autor", kProgramCredit);
     }
-    m_file.WriteString("Setup", "Help", core::Utf8ToCp1251("При ошибках открытия файлов просто удалите секцию [SETUP]"));
+    m_file.WriteString("Setup", "Help",
+                       core::Utf8ToCp1251("При ошибках открытия файлов просто удалите секцию [SETUP]"));
     WriteTableKeys("Setup");
     m_flags.sboiFlag = m_file.ReadBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag);
     SaveReportsSetup();

@@ -17,10 +17,10 @@ enum class KeyType {
 // Keys whose default is not a constant: computed when the settings are read.
 enum class DynamicDefault {
     None,
-    ProgramVersion,     // " " + the running version ([Program] MainProgram), or the version itself
-    BaseDirectory,      // the program folder + "BASE\"
-    FailureFlag,        // the failure flag as it stands
-    TodayPlusStep,      // today's day number + [Version_info] Step
+    ProgramVersion, // " " + the running version ([Program] MainProgram), or the version itself
+    BaseDirectory,  // the program folder + "BASE\"
+    FailureFlag,    // the failure flag as it stands
+    TodayPlusStep,  // today's day number + [Version_info] Step
 };
 
 enum class Key : std::size_t {
@@ -183,7 +183,9 @@ inline constexpr std::array<KeyInfo, static_cast<std::size_t>(Key::Count)> kKeyT
     {Key::FontCharSet, "Language", "FontCharSet", KeyType::Integer, "-1"},
 }};
 
-constexpr const KeyInfo& InfoOf(Key key) { return kKeyTable[static_cast<std::size_t>(key)]; }
+constexpr const KeyInfo& InfoOf(Key key) {
+    return kKeyTable[static_cast<std::size_t>(key)];
+}
 
 constexpr bool TableFollowsKeyOrder() {
     for (std::size_t i = 0; i < kKeyTable.size(); ++i) {

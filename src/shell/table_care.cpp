@@ -25,9 +25,9 @@ std::optional<std::string> ExistingIndexFile(const std::string& tablePath) {
 
 } // namespace
 
-TableCare::TableCare(core::WorkLog& log, platform::UserDialog& dialog, const core::Clock& clock,
-                     ProtectionFlags& flags)
-    : m_log(log), m_dialog(dialog), m_clock(clock), m_flags(flags) {}
+TableCare::TableCare(core::WorkLog& log, platform::UserDialog& dialog, const core::Clock& clock, ProtectionFlags& flags)
+    : m_log(log), m_dialog(dialog), m_clock(clock), m_flags(flags) {
+}
 
 bool TableCare::OpenTable(ManagedTable& table) {
     if (table.IsOpen()) {
@@ -52,9 +52,8 @@ bool TableCare::OpenTable(ManagedTable& table) {
     } catch (const core::Error& error) {
         table.Close();
         m_dialog.Inform(platform::MessageKind::Error,
-                        core::Utf8ToCp1251("ВНИМАНИЕ! Ошибка открытия базы ") + table.path + "\r\n\r\n" +
-                            error.what() + "\r\n\r\n" +
-                            core::Utf8ToCp1251("Нормальное выполнение программы невозможно!"));
+                        core::Utf8ToCp1251("ВНИМАНИЕ! Ошибка открытия базы ") + table.path + "\r\n\r\n" + error.what() +
+                            "\r\n\r\n" + core::Utf8ToCp1251("Нормальное выполнение программы невозможно!"));
         table.readOnly = true;
         return false;
     }
@@ -99,10 +98,10 @@ TableCare::ReindexResult TableCare::Reindex(ManagedTable& table) {
     }
     const std::string failed = core::Text(1083, "Ошибка открытия базы данных ") + table.path;
     m_log.LogEvent(failed);
-    m_dialog.Inform(platform::MessageKind::Error,
-                    failed + "\r\n" + core::Text(1084, "Воспользуйтесь резервной копией ") +
-                        core::ChangeFileExt(table.path, ".bak") + "\r\n" +
-                        core::Text(1085, "Работа программы будет завершена !"));
+    m_dialog.Inform(platform::MessageKind::Error, failed + "\r\n" +
+                                                      core::Text(1084, "Воспользуйтесь резервной копией ") +
+                                                      core::ChangeFileExt(table.path, ".bak") + "\r\n" +
+                                                      core::Text(1085, "Работа программы будет завершена !"));
     return ReindexResult::Fatal;
 }
 

@@ -21,7 +21,8 @@ bool Writable(const platform::DbfTable& table) {
 
 MultiUser::MultiUser(std::string currentUser, std::string computerName)
     : m_currentUser(std::move(currentUser)), m_computerName(std::move(computerName)),
-      m_instanceId(MakeInstanceId(m_currentUser, m_computerName)) {}
+      m_instanceId(MakeInstanceId(m_currentUser, m_computerName)) {
+}
 
 std::string MultiUser::MakeInstanceId(const std::string& currentUser, const std::string& computerName) {
     return (currentUser + computerName + std::string(14, '_')).substr(0, 16);

@@ -107,9 +107,9 @@ TEST_F(ConversionTest, TargetsAndTheRunningNumber) {
          {"[Info]", "Computer_Name0=BUH-12", ""}},
         {"a target without brackets keeps the section, first of all Error",
          {"Name=[Summary]<Computer Name>", "[Info]A=[CPU]<Clock>", "[A]x=[CPU]<CPU1>", "junk[Computer]B=[CPU]<CPU2>"},
-         {"[Error]", "Name=BUH-12", "", "[Info]", "A=3000", "[A]x=Pentium 4", "", "[Computer]", "B=Pentium 4 HT",
-          ""}},
-        {"a rule without a template is skipped", {"[Info]A=", "Name=[Summary]<Computer Name>"},
+         {"[Error]", "Name=BUH-12", "", "[Info]", "A=3000", "[A]x=Pentium 4", "", "[Computer]", "B=Pentium 4 HT", ""}},
+        {"a rule without a template is skipped",
+         {"[Info]A=", "Name=[Summary]<Computer Name>"},
          {"[Error]", "Name=BUH-12", ""}},
     };
     for (const Case& c : cases) {

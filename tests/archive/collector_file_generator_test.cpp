@@ -3,7 +3,6 @@
 #include "collector_file_generator.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 
 #include "archive/collector_file.h"
@@ -78,8 +77,9 @@ TEST(CollectorFileGeneratorTest, FilesAreWhatTheArchiveReads) {
         }
         core::StringList sections;
         file.ReadSections(sections);
-        const core::StringList always = {"Info", "Computer", "Current_Config", "Windows_Devices", "Windows_StartUp",
-                                         "S.M.A.R.T.", "Windows_Soft", "Windows_Updates", "Signature"};
+        const core::StringList always = {
+            "Info",       "Computer",     "Current_Config",  "Windows_Devices", "Windows_StartUp",
+            "S.M.A.R.T.", "Windows_Soft", "Windows_Updates", "Signature"};
         for (const std::string& section : always) {
             EXPECT_NE(std::find(sections.begin(), sections.end(), section), sections.end()) << section;
         }

@@ -1,9 +1,8 @@
 // Own-format recognition, short names and the look-up orders of a computer's file.
 #include "archive/collector_file.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "core/kel_ini_file.h"
 #include "support/temp_dir.h"
@@ -30,8 +29,12 @@ TEST(CollectorFileTest, OwnFormat) {
 
 TEST(CollectorFileTest, ConvertToDOS) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0050BA1C2D3E", "050BA1C2.D3E"}, {"1050BA1C2D3E", "1050BA1C.2D3"}, {"000050BA1C2D3E", "050BA1C2.D3E"},
-        {"0050BA1C2D3", "0050BA1C.2D3"},  {"PC15", "PC15."},                 {"0050BA1C2D3E.ini", "50BA1C2D.3E."},
+        {"0050BA1C2D3E", "050BA1C2.D3E"},
+        {"1050BA1C2D3E", "1050BA1C.2D3"},
+        {"000050BA1C2D3E", "050BA1C2.D3E"},
+        {"0050BA1C2D3", "0050BA1C.2D3"},
+        {"PC15", "PC15."},
+        {"0050BA1C2D3E.ini", "50BA1C2D.3E."},
     };
     for (const auto& [name, shortName] : cases) {
         EXPECT_EQ(ConvertToDOS(name), shortName) << name;

@@ -1,10 +1,9 @@
 // Recognising a collector file's format and converting AIDA32 reports with the shipped rules.
 #include "archive/format_recognition.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "archive/aida_conversion.h"
 #include "core/cp1251.h"

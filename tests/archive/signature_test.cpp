@@ -54,9 +54,8 @@ TEST_F(SignatureTest, OnlyTheNormalisedContentCounts) {
     const std::string base = SignatureOf("[Info]\r\nMAC_Addr=0050BA1C2D3E\r\nComputer_Name=BUH-07\r\n"
                                          "[Computer]\r\nCPU=Pentium 4\r\nMemory_in_Mb=512\r\n");
     const std::pair<const char*, std::string> same[] = {
-        {"sections and lines reordered",
-         "[Computer]\r\nMemory_in_Mb=512\r\nCPU=Pentium 4\r\n"
-         "[Info]\r\nComputer_Name=BUH-07\r\nMAC_Addr=0050BA1C2D3E\r\n"},
+        {"sections and lines reordered", "[Computer]\r\nMemory_in_Mb=512\r\nCPU=Pentium 4\r\n"
+                                         "[Info]\r\nComputer_Name=BUH-07\r\nMAC_Addr=0050BA1C2D3E\r\n"},
         {"a Signature section with any content",
          "[Signature]\r\n0=WRONG\r\n[Info]\r\nMAC_Addr=0050BA1C2D3E\r\nComputer_Name=BUH-07\r\n"
          "[Computer]\r\nCPU=Pentium 4\r\nMemory_in_Mb=512\r\n[Old_Signature]\r\nx=1\r\n"},

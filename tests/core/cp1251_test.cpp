@@ -22,11 +22,12 @@ TEST(Cp1251, ConvertsCyrillicAndReplacesWhatItLacks) {
     const Case cases[] = {
         {"Привет", "\xCF\xF0\xE8\xE2\xE5\xF2"},
         {"ёЁ№", "\xB8\xA8\xB9"},
-        {"a€b", "a\x88" "b"},
-        {"日本", "??"},          // three-byte characters cp1251 lacks
-        {"x😀y", "x?y"},         // four-byte character
-        {"\xC3", "?"},           // truncated sequence
-        {"\x80z", "?z"},         // stray continuation byte
+        {"a€b", "a\x88"
+                "b"},
+        {"日本", "??"},  // three-byte characters cp1251 lacks
+        {"x😀y", "x?y"},  // four-byte character
+        {"\xC3", "?"},   // truncated sequence
+        {"\x80z", "?z"}, // stray continuation byte
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251) << c.utf8;

@@ -8,8 +8,8 @@ namespace {
 
 TEST(DateTime, DayNumbersCountFrom18991230) {
     const std::pair<DateTime, int> cases[] = {
-        {{1899, 12, 30}, 0}, {{1899, 12, 29}, -1}, {{1900, 1, 1}, 2}, {{1900, 3, 1}, 61},
-        {{2000, 2, 29}, 36585}, {{2026, 12, 10}, 46366},
+        {{1899, 12, 30}, 0}, {{1899, 12, 29}, -1},   {{1900, 1, 1}, 2},
+        {{1900, 3, 1}, 61},  {{2000, 2, 29}, 36585}, {{2026, 12, 10}, 46366},
     };
     for (const auto& [date, number] : cases) {
         EXPECT_EQ(DayNumber(date), number) << date.year << "-" << date.month << "-" << date.day;

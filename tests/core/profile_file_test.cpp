@@ -2,15 +2,14 @@
 // concurrent writers in separate processes.
 #include "core/profile_file.h"
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/errors.h"
@@ -18,7 +17,9 @@
 namespace pelgo::core {
 namespace {
 
-std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
+std::string Cp(const char* utf8) {
+    return Utf8ToCp1251(utf8);
+}
 
 class ProfileFileTest : public ::testing::Test {
 protected:
@@ -138,15 +139,14 @@ TEST_F(ProfileFileTest, WritesChangeOnlyTheAffectedLines) {
          "[A]\r\nx=1\r\nbare\r\n; about B\r\n\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n",
          [](ProfileFile& f) { f.WriteString("a", "New", "v"); },
          "[A]\r\nx=1\r\nbare\r\nNew=v\r\n; about B\r\n\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n"},
-        {"append to a section without keys", "[A]\r\n\r\n[B]\r\n",
-         [](ProfileFile& f) { f.WriteString("A", "k", "v"); }, "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+        {"append to a section without keys", "[A]\r\n\r\n[B]\r\n", [](ProfileFile& f) { f.WriteString("A", "k", "v"); },
+         "[A]\r\nk=v\r\n\r\n[B]\r\n"},
         {"a key without value is not replaced", "[A]\r\nKey\r\n",
          [](ProfileFile& f) { f.WriteString("A", "Key", "1"); }, "[A]\r\nKey\r\nKey=1\r\n"},
         {"new section at the end", "[A]\r\nx=1", [](ProfileFile& f) { f.WriteString("B", "k", " v "); },
          "[A]\r\nx=1\r\n[B]\r\nk= v \r\n"},
         {"Cyrillic names match any case", "[Отдел]\r\nИмя=старое\r\n",
-         [](ProfileFile& f) { f.WriteString(Cp("ОТДЕЛ"), Cp("имя"), Cp("новое")); },
-         "[Отдел]\r\nИмя=новое\r\n"},
+         [](ProfileFile& f) { f.WriteString(Cp("ОТДЕЛ"), Cp("имя"), Cp("новое")); }, "[Отдел]\r\nИмя=новое\r\n"},
         {"other line ends become CR LF", "[A]\nx=1\rK=1\n", [](ProfileFile& f) { f.WriteString("A", "K", "2"); },
          "[A]\r\nx=1\r\nK=2\r\n"},
         {"delete the first matching key", "; c\r\n[A]\r\nK=1\r\nk=2\r\n\r\n[B]\r\nK=3\r\n",
@@ -154,10 +154,10 @@ TEST_F(ProfileFileTest, WritesChangeOnlyTheAffectedLines) {
         {"delete of a missing key leaves the file", "[A]\nK=1\n", [](ProfileFile& f) { f.DeleteKey("A", "X"); },
          "[A]\nK=1\n"},
         {"erase every section of the name with its lines",
-         "; top\r\n[A]\r\nK=1\r\n; c\r\n\r\n[B]\r\nK=2\r\n[a]\r\nK=3\r\n",
-         [](ProfileFile& f) { f.EraseSection("A"); }, "; top\r\n[B]\r\nK=2\r\n"},
-        {"erase of a missing section leaves the file", "[A]\nK=1\n",
-         [](ProfileFile& f) { f.EraseSection("B"); }, "[A]\nK=1\n"},
+         "; top\r\n[A]\r\nK=1\r\n; c\r\n\r\n[B]\r\nK=2\r\n[a]\r\nK=3\r\n", [](ProfileFile& f) { f.EraseSection("A"); },
+         "; top\r\n[B]\r\nK=2\r\n"},
+        {"erase of a missing section leaves the file", "[A]\nK=1\n", [](ProfileFile& f) { f.EraseSection("B"); },
+         "[A]\nK=1\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -19,10 +19,22 @@ TEST(Text, ParseInt) {
         std::optional<int> value;
     };
     const Case cases[] = {
-        {"42", 42},   {"-17", -17},        {"+5", 5},         {"$1F", 31},          {"-$10", -16},
-        {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483648LL},
-        {"2147483648", std::nullopt}, {"", std::nullopt}, {"42A", std::nullopt}, {" 42", std::nullopt},
-        {"1F", std::nullopt}, {"$", std::nullopt}, {"--5", std::nullopt}, {"$100000000", std::nullopt},
+        {"42", 42},
+        {"-17", -17},
+        {"+5", 5},
+        {"$1F", 31},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483648LL},
+        {"2147483648", std::nullopt},
+        {"", std::nullopt},
+        {"42A", std::nullopt},
+        {" 42", std::nullopt},
+        {"1F", std::nullopt},
+        {"$", std::nullopt},
+        {"--5", std::nullopt},
+        {"$100000000", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseInt(c.text), c.value) << c.text;
@@ -30,8 +42,8 @@ TEST(Text, ParseInt) {
 }
 
 TEST(Text, RoundHalfEven) {
-    const std::pair<double, long long> cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4999, 2},
-                                                  {2.5001, 3}};
+    const std::pair<double, long long> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},   {-0.5, 0},
+                                                  {-1.5, -2}, {2.4999, 2}, {2.5001, 3}};
     for (const auto& [value, rounded] : cases) {
         EXPECT_EQ(RoundHalfEven(value), rounded) << value;
     }

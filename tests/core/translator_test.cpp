@@ -22,8 +22,9 @@ class TranslatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(CreateDirectories(dir / "lang"));
-        WriteLanguage(dir / "lang/en.lng", "[Strings]\r\nLanguageName=English\r\n1067=Two || lines\r\n"
-                                           "1068=\r\n; 1069=commented out\r\n[TMain]\r\nSelf=Pelgo~The main window\r\n");
+        WriteLanguage(dir / "lang/en.lng",
+                      "[Strings]\r\nLanguageName=English\r\n1067=Two || lines\r\n"
+                      "1068=\r\n; 1069=commented out\r\n[TMain]\r\nSelf=Pelgo~The main window\r\n");
         WriteLanguage(dir / "lang/ru.LNG", "[Strings]\r\nLanguageName = \"Русский\"\r\n");
         WriteLanguage(dir / "lang/de.lng", "[Strings]\r\n1067=Ohne Namen\r\n"); // not offered
         WriteLanguage(dir / "lang/notes.txt", "[Strings]\r\nLanguageName=Text\r\n");

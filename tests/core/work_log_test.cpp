@@ -1,12 +1,10 @@
 // The work log: markers, the node prefix, switching off, and appends from two processes.
 #include "core/work_log.h"
 
+#include <gtest/gtest.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <sstream>
 
 #include "core/cp1251.h"
 #include "support/temp_dir.h"

@@ -2,19 +2,19 @@
 // language and settings files written in cp1251, and a fresh installation folder with empty tables.
 #pragma once
 
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/file.h"
-#include "platform/dbf_table.h"
-#include "platform/progress.h"
-#include "platform/user_dialog.h"
-
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "core/cp1251.h"
+#include "core/date_time.h"
+#include "core/file.h"
+#include "platform/dbf_table.h"
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
 
 namespace pelgo::testing {
 

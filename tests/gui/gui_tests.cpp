@@ -1,9 +1,9 @@
 // Runs every window test class in one application (offscreen under ctest).
-#include "gui_test_suites.h"
-
 #include <QApplication>
 #include <QTest>
 #include <functional>
+
+#include "gui_test_suites.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

@@ -1,11 +1,7 @@
 // The main window: every command of the table as a named action with its caption, shortcut and text id in
 // its menu; the command states applied to the actions; the change of language and the title's version;
 // the write timer's period; the selection debounce; exit through the close request.
-#include "gui/common/window_translation.h"
 #include "gui/main/main_window.h"
-#include "gui/structure/structure_tree_model.h"
-#include "gui_test_suites.h"
-#include "gui_test_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,6 +10,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
+
+#include "gui/common/window_translation.h"
+#include "gui/structure/structure_tree_model.h"
+#include "gui_test_suites.h"
+#include "gui_test_support.h"
 
 namespace pelgo::testing {
 namespace {

@@ -1,8 +1,6 @@
 // The Qt user dialog: each button set's buttons give their answers, closing gives Cancel or No, file
 // filters take Qt's form, and the file and input dialogs hand back what the user chose.
-#include "gui/common/qt_text.h"
 #include "gui/common/qt_user_dialog.h"
-#include "gui_test_suites.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,6 +10,9 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+
+#include "gui/common/qt_text.h"
+#include "gui_test_suites.h"
 
 namespace pelgo::testing {
 namespace {

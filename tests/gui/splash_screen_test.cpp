@@ -1,13 +1,14 @@
 // The splash: every start step is painted while it runs, and the branding file restyles the splash.
-#include "gui/common/qt_text.h"
 #include "gui/main/splash_screen.h"
-#include "gui_test_suites.h"
-#include "gui_test_support.h"
-#include "session/app_state.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QTest>
+
+#include "gui/common/qt_text.h"
+#include "gui_test_suites.h"
+#include "gui_test_support.h"
+#include "session/app_state.h"
 
 namespace pelgo::testing {
 namespace {

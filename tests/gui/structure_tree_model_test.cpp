@@ -1,13 +1,13 @@
 // The item-model adapter over the structure tree, checked by Qt's model tester through every kind of change.
 #include "gui/structure/structure_tree_model.h"
-#include "gui_test_suites.h"
-
-#include "core/cp1251.h"
 
 #include <QAbstractItemModelTester>
 #include <QIcon>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "core/cp1251.h"
+#include "gui_test_suites.h"
 
 namespace pelgo::testing {
 namespace {
@@ -52,7 +52,9 @@ private slots:
 
 } // namespace
 
-std::unique_ptr<QObject> MakeStructureTreeModelTest() { return std::make_unique<StructureTreeModelTest>(); }
+std::unique_ptr<QObject> MakeStructureTreeModelTest() {
+    return std::make_unique<StructureTreeModelTest>();
+}
 
 } // namespace pelgo::testing
 

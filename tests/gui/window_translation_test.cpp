@@ -1,8 +1,6 @@
 // Window translation: name entries before tag entries, page, column and tab lists, translation at show
 // and at a change of language, and the built-in texts coming back under a language that lacks them.
 #include "gui/common/window_translation.h"
-#include "gui_test_suites.h"
-#include "gui_test_support.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +9,9 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "gui_test_suites.h"
+#include "gui_test_support.h"
 
 namespace pelgo::testing {
 namespace {

@@ -1,6 +1,4 @@
 // The table engine: format, records, index, sharing between processes, pack, check and repair.
-#include "core/cp1251.h"
-#include "core/file.h"
 #include "platform/dbf_table.h"
 
 #include <algorithm>
@@ -13,6 +11,9 @@
 #include <ostream>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "core/cp1251.h"
+#include "core/file.h"
 
 namespace pelgo::platform {
 namespace {

@@ -44,7 +44,9 @@ protected:
     std::vector<std::string> OtherRecords() {
         auto table = platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock);
         std::vector<std::string> records;
-        table.Walk([&](const platform::DbfRecord& r) { records.push_back(r.values[0] + "|" + r.values[2] + "|" + r.values[3]); });
+        table.Walk([&](const platform::DbfRecord& r) {
+            records.push_back(r.values[0] + "|" + r.values[2] + "|" + r.values[3]);
+        });
         return records;
     }
 
@@ -172,9 +174,9 @@ TEST_F(AppStateTest, CloseRequestTidiesTheNodeTableOnlyWhenFreeToWrite) {
         const std::vector<std::string> tidy = {"UNO000000001|aModel|P4"};
         EXPECT_EQ(OtherRecords(), c.tidied ? tidy : all);
         if (c.tidied) {
-            EXPECT_EQ(platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock)
-                          .RecordCount(),
-                      2u)
+            EXPECT_EQ(
+                platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::ReadOnly, clock).RecordCount(),
+                2u)
                 << "empty records (our cleared presence among them) are packed away; the other presence record is "
                    "marked deleted after the pack";
         }

@@ -55,8 +55,7 @@ TEST(CommandStates, SelectionAndStateRules) {
     EXPECT_EQ(states.State(Command::ClearFailure).caption, core::Utf8ToCp1251("Снять предупреждение \" СБОЙ! \""));
     EXPECT_TRUE(states.State(Command::LiftProtection).visible);
     EXPECT_TRUE(states.State(Command::ChangeLanguage).visible);
-    EXPECT_EQ(states.State(Command::TreeMakeBookmark).caption,
-              core::Utf8ToCp1251("Сделать закладку \"Бухгалтерия\""));
+    EXPECT_EQ(states.State(Command::TreeMakeBookmark).caption, core::Utf8ToCp1251("Сделать закладку \"Бухгалтерия\""));
     EXPECT_FALSE(states.State(Command::CurrentConfigMenu).enabled);
 
     state = StateFacts{};

@@ -1,9 +1,8 @@
 // Two instances on one base folder, in two processes: presence, the Exclusive marker and its warning, and
 // the tree saved by one and detected by the other.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "core/cp1251.h"
 #include "core/file.h"
@@ -31,7 +30,9 @@ public:
     }
 };
 
-void Send(int fd, char signal) { ASSERT_EQ(::write(fd, &signal, 1), 1); }
+void Send(int fd, char signal) {
+    ASSERT_EQ(::write(fd, &signal, 1), 1);
+}
 
 char Receive(int fd) {
     char signal = 0;

@@ -2,9 +2,8 @@
 #include "shell/backup.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/cp1251.h"
 #include "core/file.h"

@@ -1,9 +1,8 @@
 // Stored and native path forms, CheckPath and DelPath.
 #include "shell/paths.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 #include "core/cp1251.h"
 

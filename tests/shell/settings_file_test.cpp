@@ -70,7 +70,8 @@ TEST_F(SettingsFileTest, PathsResolveAndAreWrittenInTheirStoredForms) {
     WriteBytes(dir / "data/sub/device.dbf", "");
     WriteBytes(dir / "data/sub/other.dbf", "");
     WriteIni("[Setup]\r\nPath=.\\data\\sub\\\r\nStructTreeView=C:\\trees\\struct\r\nImageTreeView=image\r\n"
-             "AddDataFile=" + dir / "data/sub/add_Data" + "\r\n");
+             "AddDataFile=" +
+             dir / "data/sub/add_Data" + "\r\n");
     auto file = Make();
     file.ReadIni(1);
     EXPECT_EQ(settings.BaseDirectory(), dir / "data/sub/");
@@ -188,7 +189,8 @@ TEST_F(SettingsFileTest, ListsAndJournalTypesSurviveARoundTrip) {
     const std::string firstWrite = ReadBytes(Ini());
     Settings again(dir.Path());
     ProtectionFlags againFlags;
-    SettingsFile reread(Ini(), again, againFlags, SettingsContext{log, dialog, clock, dir / "pelgo", "IVANOV", false, {}});
+    SettingsFile reread(Ini(), again, againFlags,
+                        SettingsContext{log, dialog, clock, dir / "pelgo", "IVANOV", false, {}});
     reread.ReadIni(1);
     for (const KeyInfo& info : kKeyTable) {
         EXPECT_EQ(again.Text(info.key), settings.Text(info.key)) << info.name;

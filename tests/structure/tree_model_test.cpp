@@ -2,7 +2,6 @@
 #include "structure/tree_model.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <set>
 #include <string>

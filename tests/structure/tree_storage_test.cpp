@@ -2,17 +2,15 @@
 // check, the wait for other writers, rejected loads, and a loader racing a saver in another process.
 #include "structure/tree_storage.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <set>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/file.h"

@@ -2,7 +2,6 @@
 #include "structure/write_timer.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace pelgo::structure {
@@ -28,7 +27,9 @@ std::string RunTicks(const std::string& posts, int ticks, bool updateWindowOpen 
             timer.ResetCounter();
             decisions += 'R';
             break;
-        case WriteTimer::Decision::None: decisions += '.'; break;
+        case WriteTimer::Decision::None:
+            decisions += '.';
+            break;
         }
     }
     return decisions;
@@ -40,12 +41,10 @@ TEST(WriteTimer, MarkerFollowsBurstsOfPosts) {
         const char* decisions;
     };
     const Case cases[] = {
-        {"pppp", "....T...R..."}, // taken at the first quiet tick, released four ticks later
-        {"ppppp", ".....T...R.."},
-        {"ppp", "....T..R...."},  // taken at the second tick of the pause
-        {"p", "............"},    // the delay outlasts the counter
-        {"pp", "............"},
-        {"", "............"},
+        {"pppp", "....T...R..."},                           // taken at the first quiet tick, released four ticks later
+        {"ppppp", ".....T...R.."}, {"ppp", "....T..R...."}, // taken at the second tick of the pause
+        {"p", "............"},                              // the delay outlasts the counter
+        {"pp", "............"},    {"", "............"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RunTicks(c.posts, 12), c.decisions) << c.posts;

@@ -2,9 +2,8 @@
 // message the script did not expect.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,8 +33,7 @@ public:
         const auto expected = m_questions.front();
         m_questions.pop_front();
         EXPECT_NE(std::string(text).find(expected.first), std::string::npos)
-            << "question \"" << core::Cp1251ToUtf8(text) << "\" lacks \"" << core::Cp1251ToUtf8(expected.first)
-            << "\"";
+            << "question \"" << core::Cp1251ToUtf8(text) << "\" lacks \"" << core::Cp1251ToUtf8(expected.first) << "\"";
         return expected.second;
     }
     void Inform(platform::MessageKind, std::string_view text) override {

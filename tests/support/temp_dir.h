@@ -1,10 +1,9 @@
 // A fresh folder per test, removed afterwards, with small helpers for writing and reading fixture files.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 

@@ -1,11 +1,11 @@
 // The one crossing between engine text (cp1251 bytes) and Qt's QString, used at every widget boundary.
 #pragma once
 
-#include "core/cp1251.h"
-
 #include <QString>
 #include <string>
 #include <string_view>
+
+#include "core/cp1251.h"
 
 namespace pelgo::gui {
 

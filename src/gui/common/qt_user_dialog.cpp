@@ -1,8 +1,6 @@
 // Message boxes, file dialogs and the input box behind the user-dialog interface.
 #include "gui/common/qt_user_dialog.h"
 
-#include "gui/common/qt_text.h"
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -10,6 +8,8 @@
 #include <QPushButton>
 #include <algorithm>
 #include <vector>
+
+#include "gui/common/qt_text.h"
 
 namespace pelgo::gui {
 namespace {

@@ -2,11 +2,11 @@
 // file dialog or input box over the window that is active at the moment.
 #pragma once
 
-#include "platform/progress.h"
-#include "platform/user_dialog.h"
-
 #include <QObject>
 #include <QString>
+
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
 
 class QWidget;
 

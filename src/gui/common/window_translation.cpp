@@ -3,8 +3,6 @@
 // switching back from one language to another never leaves the first one's words behind.
 #include "gui/common/window_translation.h"
 
-#include "gui/common/qt_text.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
@@ -17,6 +15,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <string>
+
+#include "gui/common/qt_text.h"
 
 namespace pelgo::gui {
 namespace {

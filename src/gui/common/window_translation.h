@@ -4,10 +4,10 @@
 // is shown and again when the language changes.
 #pragma once
 
-#include "core/translator.h"
-
 #include <QObject>
 #include <QString>
+
+#include "core/translator.h"
 
 class QWidget;
 

@@ -1,14 +1,14 @@
 // Menus, pop-ups and actions of the main window from the command table.
 #include "gui/main/command_menus.h"
 
-#include "gui/common/window_translation.h"
-
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <algorithm>
 #include <initializer_list>
+
+#include "gui/common/window_translation.h"
 
 namespace pelgo::gui {
 namespace {

@@ -3,10 +3,10 @@
 // pop-up, the five menus on the window's menu bar.
 #pragma once
 
-#include "session/command_map.h"
-
 #include <QKeySequence>
 #include <array>
+
+#include "session/command_map.h"
 
 class QAction;
 class QMainWindow;

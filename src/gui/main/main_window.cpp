@@ -1,14 +1,6 @@
 // The main window's parts, its command handlers and the application of the command states.
 #include "gui/main/main_window.h"
 
-#include "core/file.h"
-#include "gui/common/qt_text.h"
-#include "gui/common/theme_icons.h"
-#include "gui/common/window_translation.h"
-#include "gui/structure/structure_tree_model.h"
-#include "shell/version.h"
-#include "structure/node_queries.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +15,14 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include "core/file.h"
+#include "gui/common/qt_text.h"
+#include "gui/common/theme_icons.h"
+#include "gui/common/window_translation.h"
+#include "gui/structure/structure_tree_model.h"
+#include "shell/version.h"
+#include "structure/node_queries.h"
 
 namespace pelgo::gui {
 namespace {
@@ -375,8 +375,8 @@ void MainWindow::ChoosePresenceEntry(const std::string& instanceId) {
         return;
     }
     const bool take = multiUser.Status() == 0;
-    const std::string question = (take ? core::Text(253, "Установить ") : core::Text(254, "Снять ")) +
-                                 "Exclusive-" + core::Text(255, "предупреждение ") + " ?";
+    const std::string question = (take ? core::Text(253, "Установить ") : core::Text(254, "Снять ")) + "Exclusive-" +
+                                 core::Text(255, "предупреждение ") + " ?";
     if (m_dialog.Ask(platform::MessageKind::Confirmation, question, platform::Buttons::YesNo) ==
         platform::Answer::Yes) {
         m_state.SetExclusive(take);

@@ -3,11 +3,6 @@
 // automatic-saving box, and the bookmark bar. It presents the application state and never owns data.
 #pragma once
 
-#include "gui/main/command_menus.h"
-#include "platform/user_dialog.h"
-#include "session/app_state.h"
-#include "session/command_states.h"
-
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QTimer>
@@ -15,6 +10,11 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "gui/main/command_menus.h"
+#include "platform/user_dialog.h"
+#include "session/app_state.h"
+#include "session/command_states.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,6 +1,15 @@
 // Start, event loop and end of the window program.
 #include "gui/main/pelgo_program.h"
 
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "gui/common/qt_text.h"
 #include "gui/common/qt_user_dialog.h"
 #include "gui/common/window_translation.h"
@@ -10,15 +19,6 @@
 #include "platform/single_instance.h"
 #include "platform/system_identity.h"
 #include "session/app_state.h"
-
-#include <QApplication>
-#include <QScreen>
-#include <QTimer>
-#include <cstdio>
-#include <cstdlib>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace pelgo::gui {
 namespace {

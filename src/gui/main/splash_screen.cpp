@@ -1,18 +1,18 @@
 // The splash window and its branding.
 #include "gui/main/splash_screen.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+#include <optional>
+
 #include "core/file.h"
 #include "core/profile_file.h"
 #include "core/text.h"
 #include "gui/common/qt_text.h"
 #include "shell/paths.h"
 #include "shell/version.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QPixmap>
-#include <QVBoxLayout>
-#include <optional>
 
 namespace pelgo::gui {
 namespace {

@@ -11,7 +11,9 @@ StructureTreeModel::StructureTreeModel(structure::TreeModel& tree, QObject* pare
     m_tree.SetObserver(this);
 }
 
-StructureTreeModel::~StructureTreeModel() { m_tree.SetObserver(nullptr); }
+StructureTreeModel::~StructureTreeModel() {
+    m_tree.SetObserver(nullptr);
+}
 
 structure::TreeNode* StructureTreeModel::NodeOf(const QModelIndex& index) const {
     return index.isValid() ? static_cast<structure::TreeNode*>(index.internalPointer()) : nullptr;
@@ -43,7 +45,9 @@ int StructureTreeModel::rowCount(const QModelIndex& parent) const {
     return node != nullptr ? node->ChildCount() : m_tree.TopLevelCount();
 }
 
-int StructureTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int StructureTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant StructureTreeModel::data(const QModelIndex& index, int role) const {
     const structure::TreeNode* node = NodeOf(index);
@@ -52,9 +56,12 @@ QVariant StructureTreeModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return FromCp1251(node->Text());
-    case Qt::DecorationRole: return NodeTypeIcon(node->Icon());
-    default: return {};
+    case Qt::EditRole:
+        return FromCp1251(node->Text());
+    case Qt::DecorationRole:
+        return NodeTypeIcon(node->Icon());
+    default:
+        return {};
     }
 }
 
@@ -66,28 +73,38 @@ void StructureTreeModel::AboutToInsert(const structure::TreeNode* parent, int ro
     beginInsertRows(IndexOf(parent), row, row);
 }
 
-void StructureTreeModel::Inserted() { endInsertRows(); }
+void StructureTreeModel::Inserted() {
+    endInsertRows();
+}
 
 void StructureTreeModel::AboutToRemove(const structure::TreeNode* parent, int row) {
     beginRemoveRows(IndexOf(parent), row, row);
 }
 
-void StructureTreeModel::Removed() { endRemoveRows(); }
+void StructureTreeModel::Removed() {
+    endRemoveRows();
+}
 
-void StructureTreeModel::AboutToMove(const structure::TreeNode* parent, int row,
-                                     const structure::TreeNode* destination, int destinationRow) {
+void StructureTreeModel::AboutToMove(const structure::TreeNode* parent, int row, const structure::TreeNode* destination,
+                                     int destinationRow) {
     beginMoveRows(IndexOf(parent), row, row, IndexOf(destination), destinationRow);
 }
 
-void StructureTreeModel::Moved() { endMoveRows(); }
+void StructureTreeModel::Moved() {
+    endMoveRows();
+}
 
 void StructureTreeModel::Changed(const structure::TreeNode& node) {
     const QModelIndex index = IndexOf(&node);
     emit dataChanged(index, index);
 }
 
-void StructureTreeModel::AboutToReset() { beginResetModel(); }
+void StructureTreeModel::AboutToReset() {
+    beginResetModel();
+}
 
-void StructureTreeModel::ResetDone() { endResetModel(); }
+void StructureTreeModel::ResetDone() {
+    endResetModel();
+}
 
 } // namespace pelgo::gui
