@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/cp1251.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "platform/installation_folder.h"
 #include "platform/system_identity.h"
@@ -28,6 +29,28 @@ Installation::Installation(const Context& context, bool readOnly)
     shell::SettingsContext settingsContext{
         m_log, m_dialog, m_clock, m_folder + "/pelgo", user, core::FileExists(m_folder + "/pelgo.set"), {}, readOnly};
     m_file = std::make_unique<shell::SettingsFile>(m_folder + "/pelgo.ini", m_settings, m_flags, settingsContext);
+}
+
+PresentInstance::PresentInstance(Installation& installation)
+    : m_table(platform::DbfTable::Open(installation.Settings().FilePath(shell::Key::OtherTable),
+                                       platform::DbfOpenMode::Shared, installation.Clock())),
+      m_multiUser(platform::CurrentUserName(), platform::ComputerName()) {
+    m_table.SetIndex("UNO");
+    const core::DateFormats formats;
+    const core::DateTime now = installation.Clock().Now();
+    const std::string text = m_multiUser.PresenceText(formats.ShortDate(now) + " " + formats.LongTime(now));
+    m_multiUser.MultiUserWrite(m_table, "", text);
+    m_multiUser.GetMultiUserStatus(m_table, false);
+    m_multiUser.MultiUserExclusive(m_table, true, text);
+}
+
+PresentInstance::~PresentInstance() {
+    try {
+        m_multiUser.MultiUserExclusive(m_table, false, "");
+        m_multiUser.MultiUserWrite(m_table, "", "");
+    } catch (const core::Error&) {
+        // The command's own outcome stands; a presence record left behind is cleared at the next clean exit.
+    }
 }
 
 } // namespace pelgo::cli

@@ -9,6 +9,8 @@
 #include "cli/cli_dialog.h"
 #include "core/date_time.h"
 #include "core/work_log.h"
+#include "platform/dbf_table.h"
+#include "structure/multi_user.h"
 #include "shell/protection_flags.h"
 #include "shell/settings.h"
 #include "shell/settings_file.h"
@@ -41,6 +43,21 @@ private:
     shell::Settings m_settings;
     shell::ProtectionFlags m_flags;
     std::unique_ptr<shell::SettingsFile> m_file;
+};
+
+// A command that changes the data is one more instance on them while it runs: its presence record is in
+// the node-record table and it holds the Exclusive marker, so windows open on the same data see it; both
+// are cleared when it ends.
+class PresentInstance {
+public:
+    explicit PresentInstance(Installation& installation);
+    ~PresentInstance();
+    PresentInstance(const PresentInstance&) = delete;
+    PresentInstance& operator=(const PresentInstance&) = delete;
+
+private:
+    platform::DbfTable m_table;
+    structure::MultiUser m_multiUser;
 };
 
 } // namespace pelgo::cli

@@ -76,6 +76,7 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
         throw core::Error("the structure tree files are damaged (see above); nothing was written");
     }
     if (save) {
+        const PresentInstance present(installation);
         if (!storage.SetupTreeNode(structure::TreeStorage::kSave)) {
             throw core::Error("the structure tree was not saved: the data are protected or another writer holds the "
                               "tree files (see above and " +

@@ -98,6 +98,15 @@ class TreeTest(unittest.TestCase):
         with open(os.path.join(self.home, "pelgo.log"), "rb") as f:
             self.assertEqual(f.read().decode("cp1251").count("Данные сохранены"), 2)
 
+    def test_a_save_is_present_on_the_data_while_it_runs_and_leaves_no_presence(self):
+        self.assertEqual(run(self.home, "tree", "--no", "--save").returncode, 0)
+        dump = subprocess.run([CLI, "dbf", "dump", self.base("other.dbf")], capture_output=True, text=True)
+        presence = [line.split("\t") for line in dump.stdout.splitlines() if line.startswith("_Multi_User_")]
+        self.assertEqual(len(presence), 1, dump.stdout)
+        self.assertEqual(len(presence[0][2]), 16, "the instance id names this user and computer")
+        self.assertEqual(presence[0][1:2] + presence[0][3:], ["", ""], "marker and text are cleared at the end")
+        self.assertEqual(run(self.home, "presence").stdout, "status: 0\n")
+
     def test_a_file_with_an_invalid_level_is_refused_and_left_alone(self):
         with open(self.base("struct"), "wb") as f:
             f.write("Отдел\r\n\tБухгалтерия\r\n\t\t\tКасса\r\n".encode("cp1251"))
