@@ -1,10 +1,8 @@
 // Signature check and format recognition of 2,000 generated collector files of about 40 KB, beside the
 // floor of reading their bytes. The ratios to the floor are printed after the table.
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "core/file.h"
 #include "core/kel_ini_file.h"
 #include "core/work_log.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -92,42 +91,13 @@ void BM_CheckIniFormat(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckIniFormat)->Unit(benchmark::kMillisecond);
 
-// Keeps the time per iteration of each benchmark and prints how many times the floor each one costs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) {
-                m_milliseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto floor = m_milliseconds.find("BM_ReadFileBytes");
-        if (floor == m_milliseconds.end() || floor->second <= 0) {
-            return;
-        }
-        for (const auto& [name, milliseconds] : m_milliseconds) {
-            if (name != floor->first) {
-                std::printf("%s / read bytes: %.1fx (%.0f ms / %.0f ms for %zu files)\n", name.c_str(),
-                            milliseconds / floor->second, milliseconds, floor->second, kFiles);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> m_milliseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     const GeneratedFolder folder;
     g_folder = &folder;
-    RatioReporter reporter;
+    pelgo::bench::RatioReporter reporter("BM_ReadFileBytes");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

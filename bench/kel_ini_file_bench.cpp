@@ -2,16 +2,15 @@
 // ratio of the two is printed after the table.
 #include <benchmark/benchmark.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "core/kel_ini_file.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -86,38 +85,13 @@ void BM_LoadReadOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadReadOnly)->Unit(benchmark::kMicrosecond);
 
-// Keeps the time per iteration of each benchmark and prints how many times the floor a load costs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) {
-                m_microseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto read = m_microseconds.find("BM_ReadFileBytes");
-        const auto load = m_microseconds.find("BM_LoadReadOnly");
-        if (read != m_microseconds.end() && load != m_microseconds.end() && read->second > 0) {
-            std::printf("load / read bytes: %.1fx (%.0f us / %.0f us)\n", load->second / read->second, load->second,
-                        read->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_microseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     const CollectorFileFixture file;
     g_file = &file;
-    RatioReporter reporter;
+    pelgo::bench::RatioReporter reporter("BM_ReadFileBytes");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

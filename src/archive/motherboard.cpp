@@ -24,18 +24,8 @@ core::StringList ReadLines(const std::string& path, core::WorkLog& log) {
     }
     const std::string bytes = core::ReadFileBytes(path);
     core::StringList lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' || bytes[i] == '\n') {
-            lines.push_back(bytes.substr(start, i - start));
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    if (start < bytes.size()) {
-        lines.push_back(bytes.substr(start));
+    for (const std::string_view line : core::SplitLines(bytes)) {
+        lines.emplace_back(line);
     }
     return lines;
 }

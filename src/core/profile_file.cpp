@@ -72,15 +72,8 @@ std::string Unquoted(const std::string& value) {
 class ProfileFile::Document {
 public:
     explicit Document(std::string_view bytes) {
-        std::size_t pos = 0;
-        while (pos < bytes.size()) {
-            const std::size_t end = bytes.find_first_of("\r\n", pos);
-            if (end == std::string_view::npos) {
-                m_lines.push_back(ParseLine(std::string(bytes.substr(pos))));
-                break;
-            }
-            m_lines.push_back(ParseLine(std::string(bytes.substr(pos, end - pos))));
-            pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        for (const std::string_view line : SplitLines(bytes)) {
+            m_lines.push_back(ParseLine(std::string(line)));
         }
     }
 

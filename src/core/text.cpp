@@ -64,6 +64,25 @@ long long RoundHalfEven(double value) {
     return static_cast<long long>(std::nearbyint(value));
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t end = 0; end < text.size(); ++end) {
+        if (text[end] != '\r' && text[end] != '\n') {
+            continue;
+        }
+        lines.push_back(text.substr(start, end - start));
+        if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+            ++end;
+        }
+        start = end + 1;
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
     std::string out;
     out.reserve(text.size());

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelgo::core {
 
@@ -18,6 +19,10 @@ std::optional<int> ParseInt(std::string_view text);
 
 // Round to the nearest integer, halves to the even neighbour.
 long long RoundHalfEven(double value);
+
+// The lines of a text: CR LF, LF or CR end a line; a last line without an end counts unless it is empty.
+// The views point into `text`.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // Replace every occurrence of `from` (not empty) by `to`.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

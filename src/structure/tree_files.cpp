@@ -29,24 +29,6 @@ TreeFileContent ReadContent(bool exists, core::LockedFile* file) {
 
 } // namespace
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t end = 0; end < text.size(); ++end) {
-        if (text[end] != '\r' && text[end] != '\n') {
-            continue;
-        }
-        lines.push_back(text.substr(start, end - start));
-        if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
-            ++end;
-        }
-        start = end + 1;
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
-}
 
 TreeFormatError::TreeFormatError(int lineNumber, int level, std::string_view text)
     : core::Error("line " + std::to_string(lineNumber) + ": Invalid level (" + std::to_string(level) + ") for item \"" +
@@ -57,7 +39,7 @@ TreeFormatError::TreeFormatError(int lineNumber, int level, std::string_view tex
 std::vector<TreeTextLine> ParseTreeText(std::string_view text) {
     std::vector<TreeTextLine> lines;
     int previousLevel = -1;
-    for (const std::string_view line : SplitLines(text)) {
+    for (const std::string_view line : core::SplitLines(text)) {
         const std::size_t indent = std::min(line.find_first_not_of("\t "), line.size());
         const int level = static_cast<int>(indent);
         if (level > previousLevel + 1) {

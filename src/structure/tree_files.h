@@ -32,9 +32,6 @@ struct TreeFilePaths {
     std::array<std::string, 3> All() const { return {treeText, image, addData}; }
 };
 
-// Lines end at CR LF, LF or CR; a last line without an end counts unless it is empty.
-std::vector<std::string_view> SplitLines(std::string_view text);
-
 // Tree text file: one line per node in pre-order, the depth in leading TABs (on reading every leading TAB
 // or blank is one level), then the text.
 struct TreeTextLine {

@@ -10,6 +10,7 @@
 
 #include "core/cp1251.h"
 #include "core/file.h"
+#include "core/text.h"
 #include "core/translator.h"
 #include "shell/backup.h"
 #include "structure/uno.h"
@@ -266,7 +267,7 @@ bool TreeStorage::ApplyImage(const std::string& bytes, const std::string& path) 
     bool unosSound = true;
     TreeNode* node = tree.First();
     int done = 0;
-    for (const std::string_view line : SplitLines(bytes)) {
+    for (const std::string_view line : core::SplitLines(bytes)) {
         if (node == nullptr) {
             break;
         }
@@ -297,7 +298,7 @@ bool TreeStorage::ApplyImage(const std::string& bytes, const std::string& path) 
 }
 
 void TreeStorage::ApplyAddData(const std::string& bytes, const std::string& path) {
-    for (const std::string_view line : SplitLines(bytes)) {
+    for (const std::string_view line : core::SplitLines(bytes)) {
         const AddDataLine parsed = ParseAddDataLine(line);
         if (parsed.kind == AddDataLine::Kind::BadIndex) {
             m_context.dialog.Inform(platform::MessageKind::Warning,

@@ -49,6 +49,23 @@ TEST(Text, RoundHalfEven) {
     }
 }
 
+TEST(Text, SplitLinesEndsLinesAtAnyOfTheThreeEnds) {
+    struct Case {
+        std::string_view text;
+        std::vector<std::string_view> lines;
+    };
+    const Case cases[] = {
+        {"A\r\nB\nC\rD", {"A", "B", "C", "D"}},
+        {"A\r\n", {"A"}},
+        {"A\r\n\r\n", {"A", ""}},
+        {"A\n\rB", {"A", "", "B"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
+    }
+}
+
 TEST(Text, ReplaceAll) {
     EXPECT_EQ(ReplaceAll("a||b||", "||", "\r\n"), "a\r\nb\r\n");
     EXPECT_EQ(ReplaceAll("|||", "||", "+"), "+|");

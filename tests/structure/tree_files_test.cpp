@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text.h"
 #include "support/temp_dir.h"
 
 namespace pelgo::structure {
@@ -10,23 +11,6 @@ namespace {
 
 using testing::ReadBytes;
 using testing::WriteBytes;
-
-TEST(TreeFilesTest, LinesEndAtAnyOfTheThreeEnds) {
-    struct Case {
-        std::string_view text;
-        std::vector<std::string_view> lines;
-    };
-    const Case cases[] = {
-        {"A\r\nB\nC\rD", {"A", "B", "C", "D"}},
-        {"A\r\n", {"A"}},
-        {"A\r\n\r\n", {"A", ""}},
-        {"A\n\rB", {"A", "", "B"}},
-        {"", {}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
-    }
-}
 
 TEST(TreeFilesTest, TreeTextLevelsAndTheirLimit) {
     const std::vector<TreeTextLine> lines = ParseTreeText("A\r\n\tB\r\n \tC\r\nD\r\n\t\r\n");
@@ -95,7 +79,7 @@ TEST(TreeFilesTest, ImageLines) {
     std::string written;
     AppendImageLine(written, 3, "KKU_isOAAAAA", "PC-01");
     EXPECT_EQ(written, "3 ; KKU_isOAAAAA ;PC-01\r\n");
-    const ImageLine reread = ParseImageLine(SplitLines(written).front());
+    const ImageLine reread = ParseImageLine(core::SplitLines(written).front());
     EXPECT_EQ(reread.uno, "KKU_isOAAAAA");
 }
 

@@ -15,6 +15,7 @@
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "structure/uno.h"
+#include "core/text.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 
@@ -293,7 +294,7 @@ TEST_F(TreeStorageTest, FirstRunBuildsTheTreeAndTheFirstSaveWritesIt) {
         EXPECT_EQ(core::Cp1251ToUtf8(ReadBytes(Base("struct"))), c.treeText);
         std::string icons;
         const std::string image = ReadBytes(Base("image"));
-        for (const std::string_view line : SplitLines(image)) {
+        for (const std::string_view line : core::SplitLines(image)) {
             icons += std::string(line.substr(0, line.find(' '))) + " ";
         }
         EXPECT_EQ(icons, c.icons);
