@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -241,6 +242,7 @@ private slots:
         QCOMPARE(settled.size(), 1);
         QCOMPARE(settled.front().front().value<QModelIndex>().row(), 3);
         QCOMPARE(f.state.SelectedIndex(), 3);
+        QCOMPARE(f.window.findChild<QLabel*>(QStringLiteral("PathLabel"))->text(), QStringLiteral("\\\\d"));
         // The settled node is a department, and the commands know it.
         QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Сводные журналы..."));
     }

@@ -1,7 +1,11 @@
 // The splash: every start step is painted while it runs, and the branding file restyles the splash.
+#include "gui/common/qt_user_dialog.h"
 #include "gui/main/splash_screen.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLabel>
 #include <QTest>
 
@@ -52,6 +56,25 @@ private slots:
                                              "Open OtherTable", "Run Application"}));
         QCOMPARE(dialog.unexpected, QStringList());
         state.CloseRequest();
+    }
+
+    void usersWithoutRightsSeeTheRefusalAndNoWindow() {
+        const Installation installation;
+        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[Users]", "IVANOV=2"});
+        gui::QtUserDialog dialog;
+        QuietProgress progress;
+        session::AppState state({installation.Folder(), installation.Path("pelgo"), {}, "IVANOV", "WS-01"}, dialog,
+                                progress);
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->text();
+            box->accept();
+        });
+        QCOMPARE(state.Start([](std::string_view) {}), session::AppState::StartResult::NoRights);
+        QCOMPARE(shown, QStringLiteral("Excuse, you do not have rights for usage this program."));
+        QVERIFY(!state.DeviceTable().IsOpen());
     }
 
     void theBrandingFileRestylesTheSplash() {

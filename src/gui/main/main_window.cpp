@@ -81,6 +81,8 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         m_selectionTimer.start();
     });
     connect(&m_selectionTimer, &QTimer::timeout, this, [this] {
+        const structure::TreeNode* node = m_treeModel->NodeOf(m_tree->currentIndex());
+        m_pathLabel->setText(node != nullptr ? FromCp1251(structure::GetPath(node)) : QString());
         emit nodeSelectionSettled(m_tree->currentIndex());
         ApplyCommandStates();
     });
@@ -132,7 +134,16 @@ QWidget* MainWindow::BuildBookmarkBar() {
 }
 
 QWidget* MainWindow::BuildPages() {
-    m_pages = new QTabWidget(this);
+    auto* side = new QWidget(this);
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pathLabel = new QLabel(side);
+    m_pathLabel->setContentsMargins(4, 2, 4, 2);
+    m_pathLabel->setObjectName(QStringLiteral("PathLabel"));
+    m_pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_pathLabel);
+    m_pages = new QTabWidget(side);
+    layout->addWidget(m_pages, 1);
     m_pages->setObjectName(QStringLiteral("PageControl"));
     const std::pair<const char*, const char*> pages[] = {
         {"ArchivePage", " Данные архива    "},
@@ -145,7 +156,7 @@ QWidget* MainWindow::BuildPages() {
         m_pages->addTab(page, QString::fromUtf8(caption));
     }
     connect(m_pages, &QTabWidget::currentChanged, this, [this] { ApplyCommandStates(); });
-    return m_pages;
+    return side;
 }
 
 QWidget* MainWindow::BuildBottomPanel() {

@@ -102,6 +102,7 @@ private:
 
     QTreeView* m_tree = nullptr;
     QTabWidget* m_pages = nullptr;
+    QLabel* m_pathLabel = nullptr; // the selected node's path, until the node views come
     QLabel* m_makerLabel = nullptr;
     QLabel* m_copySource = nullptr;
     QLabel* m_statusLabel = nullptr;

@@ -95,6 +95,10 @@ int RunPelgo(int argc, char** argv) {
     }
     QObject::disconnect(protocolOnSplash);
     splash.reset();
+    // Without a window manager (a bare X server) maximising does nothing: the window takes the screen itself.
+    if (const QScreen* screen = window.screen()) {
+        window.setGeometry(screen->availableGeometry());
+    }
     window.showMaximized();
     QTimer::singleShot(0, &window, [&window] { window.Activate(); });
     return application.exec();
