@@ -210,7 +210,7 @@ void SettingsFile::ReadUsers() {
     m_flags.userRights = rights > 2 ? 2 : rights;
 }
 
-void SettingsFile::WriteUsers() {
+bool SettingsFile::WriteUsers() {
     m_file.EraseSection("Users");
     const core::DateTime now = m_context.clock.Now();
     m_file.WriteString("Users", m_context.currentUser,
@@ -226,11 +226,7 @@ void SettingsFile::WriteUsers() {
             m_file.WriteString("Users", user, std::to_string(code));
         }
     }
-    if (product != 0) {
-        m_context.dialog.Inform(platform::MessageKind::Warning,
-                                core::Text(1101, "ПРЕДУПРЕЖДЕНИЕ : Никто из пользователей программы\r\nне будет "
-                                                 "иметь к ней полного доступа."));
-    }
+    return product == 0;
 }
 
 void SettingsFile::ReadJournalTypes() {
@@ -392,7 +388,7 @@ void SettingsFile::Write() {
             m_file.WriteString("IP_Service", "Param" + suffix, m_settings.ipService[n].param);
         }
     }
-    WriteUsers();
+    const bool someoneHasFullAccess = WriteUsers();
     WriteJournalTypes();
     WriteUserNodeTypes();
     WriteEntries("Spravki", m_settings.spravki);
@@ -401,6 +397,12 @@ void SettingsFile::Write() {
     WriteTableKeys("Language");
     WriteEntries("Sentinox", m_settings.sentinox);
     batch.Commit();
+    // Shown only once the file is written and unlocked: other instances must not wait for the user.
+    if (!someoneHasFullAccess) {
+        m_context.dialog.Inform(platform::MessageKind::Warning,
+                                core::Text(1101, "ПРЕДУПРЕЖДЕНИЕ : Никто из пользователей программы\r\nне будет "
+                                                 "иметь к ней полного доступа."));
+    }
 }
 
 } // namespace pelgo::shell

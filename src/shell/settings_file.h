@@ -56,7 +56,8 @@ private:
     void ReadKey(const KeyInfo& info);
     void WriteKey(const KeyInfo& info);
     void ReadUsers();
-    void WriteUsers();
+    // True when some user keeps full control.
+    bool WriteUsers();
     void ReadJournalTypes();
     void WriteJournalTypes();
     void ReadUserNodeTypes();
