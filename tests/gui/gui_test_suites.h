@@ -11,5 +11,6 @@ std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();
 std::unique_ptr<QObject> MakeSplashScreenTest();
 std::unique_ptr<QObject> MakeStructureTreeModelTest();
+std::unique_ptr<QObject> MakeTerminationSignalsTest();
 
 } // namespace pelgo::testing

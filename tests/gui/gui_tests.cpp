@@ -8,9 +8,9 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     using Factory = std::function<std::unique_ptr<QObject>()>;
-    const Factory suites[] = {pelgo::testing::MakeMainWindowTest, pelgo::testing::MakeWindowTranslationTest,
-                              pelgo::testing::MakeQtUserDialogTest, pelgo::testing::MakeSplashScreenTest,
-                              pelgo::testing::MakeStructureTreeModelTest};
+    const Factory suites[] = {pelgo::testing::MakeMainWindowTest,         pelgo::testing::MakeWindowTranslationTest,
+                              pelgo::testing::MakeQtUserDialogTest,       pelgo::testing::MakeSplashScreenTest,
+                              pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

@@ -1,15 +1,15 @@
 // The splash: every start step is painted while it runs, and the branding file restyles the splash.
-#include "gui/common/qt_user_dialog.h"
 #include "gui/main/splash_screen.h"
 
 #include <QApplication>
 #include <QImage>
-#include <QMessageBox>
-#include <QTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "gui/common/qt_text.h"
+#include "gui/common/qt_user_dialog.h"
 #include "gui_test_suites.h"
 #include "gui_test_support.h"
 #include "session/app_state.h"

@@ -12,6 +12,7 @@
 
 #include "gui/common/qt_text.h"
 #include "gui/common/qt_user_dialog.h"
+#include "gui/common/termination_signals.h"
 #include "gui/common/window_translation.h"
 #include "gui/main/main_window.h"
 #include "gui/main/splash_screen.h"
@@ -101,6 +102,8 @@ int RunPelgo(int argc, char** argv) {
     }
     window.showMaximized();
     QTimer::singleShot(0, &window, [&window] { window.Activate(); });
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
     return application.exec();
 }
 
