@@ -1,4 +1,5 @@
 // pelgo-cli: the engines of Pelgo from the command line. Each command group lives in its own file.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -43,10 +44,43 @@ const std::map<std::string, Group>& Groups() {
     return groups;
 }
 
+// A group's usage lines, each "  SYNOPSIS  description" with continuation lines indented, laid out in
+// one column for every group: the description at a fixed indent, or on its own line after a long synopsis.
+void PrintGroupUsage(const char* usage, std::FILE* to) {
+    constexpr std::size_t kColumn = 40;
+    std::string text(usage);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t body = line.find_first_not_of(' ');
+        if (body == std::string::npos) {
+            continue;
+        }
+        if (body > 2) { // continuation of the description
+            std::fprintf(to, "%*s%s\n", static_cast<int>(kColumn), "", line.c_str() + body);
+            continue;
+        }
+        const std::size_t gap = line.find("  ", body);
+        const std::size_t description = gap == std::string::npos ? std::string::npos : line.find_first_not_of(' ', gap);
+        const std::string synopsis =
+            "  " + line.substr(body, gap == std::string::npos ? std::string::npos : gap - body);
+        if (description == std::string::npos) {
+            std::fprintf(to, "%s\n", synopsis.c_str());
+        } else if (synopsis.size() + 2 <= kColumn) {
+            std::fprintf(to, "%-*s%s\n", static_cast<int>(kColumn), synopsis.c_str(), line.c_str() + description);
+        } else {
+            std::fprintf(to, "%s\n%*s%s\n", synopsis.c_str(), static_cast<int>(kColumn), "",
+                         line.c_str() + description);
+        }
+    }
+}
+
 void PrintUsage(std::FILE* to) {
     std::fputs(kUsage, to);
     for (const auto& [name, group] : Groups()) {
-        std::fputs(group.usage, to);
+        PrintGroupUsage(group.usage, to);
     }
 }
 
@@ -87,7 +121,8 @@ int main(int argc, char** argv) {
     try {
         return group->second.run(context, rest);
     } catch (const pelgo::cli::UsageError& e) {
-        std::fprintf(stderr, "pelgo-cli: %s\n%s", e.what(), group->second.usage);
+        std::fprintf(stderr, "pelgo-cli: %s\n", e.what());
+        PrintGroupUsage(group->second.usage, stderr);
         return 64;
     } catch (const pelgo::core::CannotOpenFile& e) {
         std::fprintf(stderr, "pelgo-cli: %s\n", pelgo::core::Cp1251ToUtf8(e.what()).c_str());
