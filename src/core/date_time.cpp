@@ -41,15 +41,6 @@ std::string Pad(int value, int width) {
 
 } // namespace
 
-bool IsValidDate(int year, int month, int day) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
-        return false;
-    }
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 int DayNumber(const DateTime& date) {
     return static_cast<int>(DaysFromCivil(date.year, date.month, date.day) - kEpochOffset);
 }
@@ -119,51 +110,6 @@ std::string DateFormats::ShortDate(const DateTime& time) const {
 
 std::string DateFormats::LongTime(const DateTime& time) const {
     return FormatDateTime(time, m_longTime);
-}
-
-std::optional<DateTime> DateFormats::ParseShortDate(std::string_view text) const {
-    DateTime out;
-    std::size_t t = 0;
-    std::size_t i = 0;
-    const std::string_view pattern = m_shortDate;
-    while (i < pattern.size()) {
-        const char c = pattern[i];
-        std::size_t run = 1;
-        while (i + run < pattern.size() && pattern[i + run] == c) {
-            ++run;
-        }
-        if (c == 'd' || c == 'M' || c == 'y') {
-            int value = 0;
-            int digits = 0;
-            const int maxDigits = c == 'y' ? 4 : 2;
-            while (t < text.size() && digits < maxDigits && text[t] >= '0' && text[t] <= '9') {
-                value = value * 10 + (text[t] - '0');
-                ++t;
-                ++digits;
-            }
-            if (digits == 0) {
-                return std::nullopt;
-            }
-            if (c == 'd') {
-                out.day = value;
-            } else if (c == 'M') {
-                out.month = value;
-            } else {
-                out.year = digits <= 2 ? 2000 + value : value;
-            }
-        } else {
-            for (std::size_t k = 0; k < run; ++k, ++t) {
-                if (t >= text.size() || text[t] != c) {
-                    return std::nullopt;
-                }
-            }
-        }
-        i += run;
-    }
-    if (t != text.size() || !IsValidDate(out.year, out.month, out.day)) {
-        return std::nullopt;
-    }
-    return out;
 }
 
 DateTime Clock::Now() const {

@@ -23,7 +23,6 @@ struct DateTime {
 // Whole days since 1899-12-30 (negative before it).
 int DayNumber(const DateTime& date);
 DateTime DateFromDayNumber(int dayNumber);
-bool IsValidDate(int year, int month, int day);
 
 // "dd.mm.yyyy hh:mm:ss " with the trailing blank, as work-log lines begin.
 std::string LogStamp(const DateTime& time);
@@ -40,8 +39,6 @@ public:
 
     std::string ShortDate(const DateTime& time) const;
     std::string LongTime(const DateTime& time) const;
-    // Reads a date written in the short-date pattern; empty when the text does not match.
-    std::optional<DateTime> ParseShortDate(std::string_view text) const;
 
 private:
     std::string m_shortDate = "dd.MM.yyyy";
@@ -56,7 +53,6 @@ public:
     DateTime Now() const;
     void Set(const DateTime& fixed) { m_fixed = fixed; }
     void Advance(int seconds);
-    void UseSystemTime() { m_fixed.reset(); }
 
 private:
     std::optional<DateTime> m_fixed;

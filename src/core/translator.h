@@ -50,7 +50,6 @@ public:
     std::string Value(const std::string& section, const std::string& key) const;
 
     bool UseTag() const { return m_useTag; }
-    void SetUseTag(bool useTag) { m_useTag = useTag; }
 
     // Called after every change of language, so that open windows translate themselves again.
     void SetLanguageChangedHandler(std::function<void()> handler) { m_languageChanged = std::move(handler); }

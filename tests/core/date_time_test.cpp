@@ -28,15 +28,6 @@ TEST(DateTime, LogStampAndPatterns) {
     EXPECT_EQ(us.LongTime(DateTime{2026, 3, 7, 13, 5, 4}), "1:05:04 h");
 }
 
-TEST(DateTime, ParseShortDate) {
-    const DateFormats defaults;
-    EXPECT_EQ(defaults.ParseShortDate("07.03.2026"), (DateTime{2026, 3, 7}));
-    EXPECT_EQ(defaults.ParseShortDate("7.3.2026"), (DateTime{2026, 3, 7}));
-    for (const char* bad : {"31.02.2026", "07-03-2026", "07.03.2026x", "", "..2026"}) {
-        EXPECT_FALSE(defaults.ParseShortDate(bad).has_value()) << bad;
-    }
-}
-
 TEST(DateTime, ClockCanBeFixedAndAdvanced) {
     Clock clock;
     clock.Set({2026, 12, 31, 23, 59, 30});
