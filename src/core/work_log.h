@@ -20,7 +20,6 @@ public:
     void SetIdentity(std::string currentUser, std::string computerName);
     // [Setup] LogOfMovingSize in MB; 0 switches ordinary events off.
     void SetMovingSize(int megabytes) { m_movingSize = megabytes; }
-    int MovingSize() const { return m_movingSize; }
 
     // An ordinary event: user + " " + message.
     void LogEvent(std::string_view message);

@@ -17,7 +17,6 @@ public:
     // True when this process now holds the lock (or the lock file cannot be made at all, in which case
     // the program starts normally); false when another instance holds it.
     bool Acquire();
-    const std::string& LockPath() const { return m_path; }
 
 private:
     std::string m_path;

@@ -139,9 +139,27 @@ void AppState::LoadTree() {
                                           m_dialog,
                                           m_progress,
                                           m_clock};
-    context.setBusy = m_setBusy;
-    context.minimise = m_minimise;
-    context.bookmarks = m_bookmarks;
+    // The window installs its hooks after the start's load: the storage asks for them at each use.
+    context.setBusy = [this](bool busy) {
+        if (m_setBusy) {
+            m_setBusy(busy);
+        }
+    };
+    context.minimise = [this](bool minimised) {
+        if (m_minimise) {
+            m_minimise(minimised);
+        }
+    };
+    context.bookmarks.set = [this](int slot, structure::TreeNode& node) {
+        if (m_bookmarks.set) {
+            m_bookmarks.set(slot, node);
+        }
+    };
+    context.bookmarks.showBar = [this] {
+        if (m_bookmarks.showBar) {
+            m_bookmarks.showBar();
+        }
+    };
     m_treeStorage.emplace(std::move(context));
     m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
 }

@@ -93,7 +93,8 @@ public:
     // Null before the start has loaded the tree.
     structure::TreeStorage* TreeStorage() { return m_treeStorage ? &*m_treeStorage : nullptr; }
     const structure::NodeTypes* NodeTypes() const { return m_nodeTypes ? &*m_nodeTypes : nullptr; }
-    // The window's duties while the tree is loaded or saved; set before Start.
+    // The window's duties while the tree is loaded or saved (the start's own load runs before the window
+    // exists and goes without them).
     void SetTreeHooks(std::function<void(bool busy)> setBusy, std::function<void(bool minimised)> minimise,
                       structure::BookmarkHooks bookmarks);
 

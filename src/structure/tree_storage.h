@@ -62,6 +62,8 @@ public:
     bool SetupTreeNode(int mode);
 
     TreeFilePaths Paths() const;
+    // Hands the bookmarks kept in [BookMarks] to the bookmark hooks, as every load does.
+    void RestoreBookmarks();
     bool TreeBusy() const { return m_treeBusy; }
     bool TreeModified() const { return m_treeModified; }
     void SetTreeModified(bool modified) { m_treeModified = modified; }
@@ -85,7 +87,6 @@ private:
     void RejectLoad(const std::string& path, const std::string& reason);
     bool ApplyImage(const std::string& bytes, const std::string& path);
     void ApplyAddData(const std::string& bytes, const std::string& path);
-    void RestoreBookmarks();
     void FirstRun(const std::string& treeTextPath);
     bool MakeSafetyCopies(const TreeFilePaths& paths);
     void ReportLineError(int textId, const char* text, std::string_view line, const std::string& path,

@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "gui/common/window_translation.h"
@@ -245,6 +247,31 @@ private slots:
         QCOMPARE(f.window.findChild<QLabel*>(QStringLiteral("PathLabel"))->text(), QStringLiteral("\\\\d"));
         // The settled node is a department, and the commands know it.
         QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8("Сводные журналы..."));
+    }
+
+    void aTreeLoadRestoresTheBookmarksAndDisablesTheControlsMeanwhile() {
+        Installation installation;
+        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[BookMarks]", "BM1=0"});
+        RecordingDialog dialog;
+        QuietProgress progress;
+        session::AppState state{
+            {installation.Folder(), installation.Path("pelgo"), {}, "IVANOV", "WS-01"}, dialog, progress};
+        // As the program does: the start (and its load) runs before the window exists.
+        QCOMPARE(state.Start([](std::string_view) {}), session::AppState::StartResult::Running);
+        gui::WindowTranslation translation{state.Translator()};
+        gui::MainWindow window{state, dialog, translation};
+        window.show();
+        QVERIFY(window.findChild<QWidget*>(QStringLiteral("BookmarkBar"))->isVisible());
+        bool disabledWhileLoading = false;
+        connect(&window.TreeModel(), &QAbstractItemModel::modelAboutToBeReset, &window,
+                [&] { disabledWhileLoading = !window.Action(Command::FileMenu)->isEnabled(); });
+        QVERIFY(state.TreeStorage()->SetupTreeNode(structure::TreeStorage::kLoad));
+        QVERIFY(disabledWhileLoading);
+        QVERIFY(window.Action(Command::FileMenu)->isEnabled());
+        QVERIFY(window.findChild<QWidget*>(QStringLiteral("BookmarkBar"))->isVisible());
+        QCOMPARE(window.findChild<QToolButton*>(QStringLiteral("Bookmark1"))->text(),
+                 QString::fromUtf8("Неоприходованная техника"));
+        state.CloseRequest();
     }
 
     void exitRunsTheCloseRequest() {

@@ -90,6 +90,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &MainWindow::ShowTreePopup);
     connect(&m_translation, &WindowTranslation::languageChanged, this, &MainWindow::OnLanguageChanged);
     ConnectCommands();
+    ConnectTreeHooks();
     ApplyCommandStates();
     resize(1024, 700);
 }
@@ -357,6 +358,29 @@ void MainWindow::SetControlsDisabled(bool disabled) {
     m_controlsDisabled = disabled;
     m_pages->setEnabled(!disabled);
     ApplyCommandStates();
+}
+
+void MainWindow::ConnectTreeHooks() {
+    structure::BookmarkHooks bookmarks;
+    bookmarks.set = [this](int slot, structure::TreeNode& node) {
+        m_bookmarkCaptions[static_cast<std::size_t>(slot - 1)] = node.Text();
+        SetBookmarks(m_bookmarkCaptions);
+    };
+    bookmarks.showBar = [this] { m_bookmarkBar->show(); };
+    m_state.SetTreeHooks(
+        [this](bool busy) {
+            SetControlsDisabled(busy);
+            if (busy) {
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            } else {
+                QApplication::restoreOverrideCursor();
+            }
+        },
+        [this](bool minimised) { minimised ? showMinimized() : showMaximized(); }, std::move(bookmarks));
+    // The start loaded the tree before this window existed.
+    if (structure::TreeStorage* storage = m_state.TreeStorage()) {
+        storage->RestoreBookmarks();
+    }
 }
 
 void MainWindow::RefreshPresence() {

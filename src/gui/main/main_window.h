@@ -72,6 +72,8 @@ private:
     QWidget* BuildBottomPanel();
     void BuildListMenus();
     void ConnectCommands();
+    // Controls off and the busy cursor while the tree is loaded or saved; bookmarks a load restores.
+    void ConnectTreeHooks();
     void On(session::Command command, const std::function<void()>& handler);
 
     session::SelectionFacts CurrentSelectionFacts() const;
@@ -111,6 +113,7 @@ private:
     QCheckBox* m_autoSaveBox = nullptr;
     QWidget* m_bookmarkBar = nullptr;
     std::array<QToolButton*, 5> m_bookmarkButtons{};
+    std::array<std::string, 5> m_bookmarkCaptions; // cp1251
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
 };
