@@ -6,7 +6,7 @@
 
 namespace pelgo::platform {
 
-// `home` (cp1251) when not empty, else the running program's folder; without a trailing '/'.
+// `home` (cp1251, made absolute) when not empty, else the running program's folder; without a trailing '/'.
 std::string InstallationFolder(const std::string& home);
 
 } // namespace pelgo::platform
