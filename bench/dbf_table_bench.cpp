@@ -18,6 +18,7 @@
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "platform/dbf_table.h"
+#include "timing.h"
 
 namespace {
 
@@ -43,13 +44,8 @@ Fixture& Bench() {
     return fixture;
 }
 
-using Seconds = std::chrono::duration<double>;
-
-template <typename Work> double Timed(Work&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return Seconds(std::chrono::steady_clock::now() - start).count();
-}
+using pelgo::bench::Seconds;
+using pelgo::bench::Timed;
 
 void Report(benchmark::State& state, double seconds) {
     state.SetIterationTime(seconds);

@@ -14,6 +14,7 @@
 #include "core/file.h"
 #include "structure/tree_storage.h"
 #include "structure/uno.h"
+#include "timing.h"
 
 namespace {
 
@@ -69,13 +70,8 @@ Fixture& Bench() {
     return fixture;
 }
 
-using Seconds = std::chrono::duration<double>;
-
-template <typename Work> double Timed(Work&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return Seconds(std::chrono::steady_clock::now() - start).count();
-}
+using pelgo::bench::Seconds;
+using pelgo::bench::Timed;
 
 void AddComputer(structure::TreeModel& tree, TreeNode& owner, int number) {
     TreeNode& computer = tree.AddChild(&owner, -1, core::Utf8ToCp1251("Компьютер №") + std::to_string(number), 3);

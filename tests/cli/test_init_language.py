@@ -1,15 +1,10 @@
 """pelgo-cli init chooses the start language: Russian, or the one named by --language."""
 
 import os
-import subprocess
 import tempfile
 import unittest
 
-CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
-
-
-def run(home, *args):
-    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
+from installation_cli import run
 
 
 class InitLanguageTest(unittest.TestCase):

@@ -5,11 +5,7 @@ import subprocess
 import tempfile
 import unittest
 
-CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
-
-
-def run(home, *args):
-    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
+from installation_cli import CLI, run
 
 
 class InstallationTest(unittest.TestCase):

@@ -6,7 +6,7 @@ import subprocess
 import tempfile
 import unittest
 
-CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
+from installation_cli import CLI, run
 
 SAMPLE = [
     (0, 1, "Неоприходованная техника"),
@@ -20,10 +20,6 @@ SAMPLE = [
     (1, 11, 'Прочие операции - правая клавиша мыши или меню "Навигация"'),
 ]
 LINE = re.compile(r"^(\t*)(\d+) ([A-}]{12}) (.*)$")
-
-
-def run(home, *args):
-    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
 
 
 class TreeTest(unittest.TestCase):
