@@ -2,9 +2,24 @@
 
 import os
 import subprocess
+import tempfile
+import unittest
 
 CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
 
 
 def run(home, *args):
     return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
+
+
+class InstallationCase(unittest.TestCase):
+    """A test on a fresh installation made by init in a temporary folder with a Cyrillic name."""
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.home = os.path.join(self.tmp.name, "Учёт")
+        result = run(self.home, "init")
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def tearDown(self):
+        self.tmp.cleanup()

@@ -2,22 +2,12 @@
 
 import os
 import subprocess
-import tempfile
 import unittest
 
-from installation_cli import CLI, run
+from installation_cli import CLI, InstallationCase, run
 
 
-class InstallationTest(unittest.TestCase):
-    def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.home = os.path.join(self.tmp.name, "Учёт")
-        result = run(self.home, "init")
-        self.assertEqual(result.returncode, 0, result.stderr)
-
-    def tearDown(self):
-        self.tmp.cleanup()
-
+class InstallationTest(InstallationCase):
     def ini(self):
         with open(os.path.join(self.home, "pelgo.ini"), "rb") as f:
             return f.read()
@@ -77,15 +67,10 @@ if __name__ == "__main__":
     unittest.main()
 
 
-class PresenceTest(unittest.TestCase):
+class PresenceTest(InstallationCase):
     def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.home = self.tmp.name
-        self.assertEqual(run(self.home, "init").returncode, 0)
+        super().setUp()
         self.other = os.path.join(self.home, "BASE", "other.dbf")
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def table_bytes(self):
         with open(self.other, "rb") as f:

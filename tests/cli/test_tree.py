@@ -3,10 +3,9 @@
 import os
 import re
 import subprocess
-import tempfile
 import unittest
 
-from installation_cli import CLI, run
+from installation_cli import CLI, InstallationCase, run
 
 SAMPLE = [
     (0, 1, "Неоприходованная техника"),
@@ -22,16 +21,7 @@ SAMPLE = [
 LINE = re.compile(r"^(\t*)(\d+) ([A-}]{12}) (.*)$")
 
 
-class TreeTest(unittest.TestCase):
-    def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.home = os.path.join(self.tmp.name, "Учёт")
-        result = run(self.home, "init")
-        self.assertEqual(result.returncode, 0, result.stderr)
-
-    def tearDown(self):
-        self.tmp.cleanup()
-
+class TreeTest(InstallationCase):
     def base(self, name):
         return os.path.join(self.home, "BASE", name)
 
