@@ -1,22 +1,27 @@
 // POSIX implementation of the file operations and open-file-description locks.
 #include "core/file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "core/cp1251.h"
 #include "core/errors.h"
 
 namespace pelgo::core {
-namespace {
 
 std::string SystemReason() {
     return Utf8ToCp1251(std::strerror(errno));
 }
+
+namespace {
+
+constexpr std::size_t kCopyBufferSize = 1 << 20;
 
 bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool wait) {
     struct flock fl {};
@@ -31,6 +36,44 @@ bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool w
         }
     }
     return true;
+}
+
+// Claims a new file next to `path` under a name no one else uses, so that an interrupted copy never leaves a
+// partial file under a name the program reads.
+std::optional<LockedFile> CreateFileBeside(std::string_view path, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = std::string(path) + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        if (auto file = LockedFile::CreateNew(tempPath); file || errno != EEXIST) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
+// Copies in fixed-size pieces, so a table of any size costs the same memory. False on a failed read or a
+// write that does not take every byte (full disk, quota, file size limit).
+bool StreamContent(int from, int to) {
+    std::vector<char> buffer(kCopyBufferSize);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                return false;
+            }
+            done += put;
+        }
+    }
 }
 
 } // namespace
@@ -79,6 +122,21 @@ bool RenameFile(std::string_view from, std::string_view to) {
     return ::rename(NativeFileName(from).c_str(), NativeFileName(to).c_str()) == 0;
 }
 
+bool LinkFile(std::string_view existing, std::string_view newName) {
+    return ::link(NativeFileName(existing).c_str(), NativeFileName(newName).c_str()) == 0;
+}
+
+bool SyncDirectory(std::string_view directory) {
+    const int fd =
+        ::open(NativeFileName(directory.empty() ? "." : directory).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 std::optional<FileStamp> StampOf(std::string_view path) {
     struct stat st {};
     if (::stat(NativeFileName(path).c_str(), &st) != 0) {
@@ -98,23 +156,25 @@ std::optional<DateTime> ModificationTimeOf(std::string_view path) {
 }
 
 bool CopyFileKeepingTime(std::string_view from, std::string_view to) {
+    const auto source = LockedFile::Open(from, LockedFile::Access::Read, false);
     struct stat st {};
-    const std::string source = NativeFileName(from);
-    if (::stat(source.c_str(), &st) != 0) {
+    if (!source || ::fstat(source->Descriptor(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return false;
     }
-    try {
-        const std::string bytes = ReadFileBytes(from);
-        auto target = LockedFile::Open(to, LockedFile::Access::ReadWrite, true);
-        if (!target) {
-            return false;
-        }
-        target->Rewrite(bytes);
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        return ::futimens(target->Descriptor(), times) == 0;
-    } catch (const FileError&) {
+    std::string temp;
+    auto target = CreateFileBeside(to, temp);
+    if (!target) {
         return false;
     }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    const bool copied = StreamContent(source->Descriptor(), target->Descriptor()) &&
+                        ::futimens(target->Descriptor(), times) == 0 && ::fsync(target->Descriptor()) == 0;
+    target->Close();
+    if (copied && RenameFile(temp, to)) {
+        return true;
+    }
+    RemoveFile(temp);
+    return false;
 }
 
 std::string ExtractFileName(std::string_view path) {
@@ -146,15 +206,19 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
     if (!dir.empty() && !CreateDirectories(dir)) {
         throw FileError("Cannot create directory " + dir);
     }
-    const std::string temp = std::string(path) + ".new~";
-    {
-        auto file = LockedFile::Open(temp, LockedFile::Access::ReadWrite, true);
-        if (!file) {
-            throw CannotOpenFile(temp);
-        }
+    std::string temp;
+    auto file = CreateFileBeside(path, temp);
+    if (!file) {
+        throw CannotOpenFile(std::string(path));
+    }
+    try {
         file->Rewrite(bytes);
         file->Sync();
+    } catch (const FileError&) {
+        RemoveFile(temp);
+        throw;
     }
+    file->Close();
     if (!RenameFile(temp, path)) {
         const std::string reason = SystemReason();
         RemoveFile(temp);
@@ -181,10 +245,15 @@ LockedFile::~LockedFile() {
 }
 
 std::optional<LockedFile> LockedFile::Open(std::string_view path, Access access, bool create) {
-    int flags = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-    if (create) {
-        flags |= O_CREAT;
-    }
+    return OpenWith(path, (access == Access::Read ? O_RDONLY : O_RDWR) | (create ? O_CREAT : 0));
+}
+
+std::optional<LockedFile> LockedFile::CreateNew(std::string_view path) {
+    return OpenWith(path, O_RDWR | O_CREAT | O_EXCL);
+}
+
+std::optional<LockedFile> LockedFile::OpenWith(std::string_view path, int flags) {
+    flags |= O_CLOEXEC;
     int fd = -1;
     do {
         fd = ::open(NativeFileName(path).c_str(), flags, 0666);
@@ -283,7 +352,9 @@ void LockedFile::Truncate(std::int64_t size) {
 }
 
 void LockedFile::Sync() {
-    ::fsync(m_fd);
+    if (::fsync(m_fd) != 0) {
+        throw FileError("Cannot write file " + m_path + ": " + SystemReason());
+    }
 }
 
 } // namespace pelgo::core

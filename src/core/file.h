@@ -13,6 +13,8 @@
 namespace pelgo::core {
 
 std::string NativeFileName(std::string_view cp1251Path);
+// The failure of the last system call in words, cp1251.
+std::string SystemReason();
 
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
@@ -22,6 +24,10 @@ bool CreateDirectories(std::string_view path);
 std::string DirectoryOf(std::string_view path);
 bool RemoveFile(std::string_view path);
 bool RenameFile(std::string_view from, std::string_view to);
+// A second name for the file's content (a hard link); false where the file system has none.
+bool LinkFile(std::string_view existing, std::string_view newName);
+// Makes the folder's entries (files created, renamed or removed in it) durable.
+bool SyncDirectory(std::string_view directory);
 
 // Size, modification time and identity: enough to notice that another process changed a file.
 struct FileStamp {
@@ -33,7 +39,8 @@ struct FileStamp {
 std::optional<FileStamp> StampOf(std::string_view path);
 // Local modification time; empty when the file is missing.
 std::optional<DateTime> ModificationTimeOf(std::string_view path);
-// Copies the file and gives the copy the source's modification time. False when it cannot.
+// Copies the file and gives the copy the source's modification time. The copy is written and synced under a
+// temporary name and then renamed over `to`, so a failed copy leaves `to` as it was. False when it cannot.
 bool CopyFileKeepingTime(std::string_view from, std::string_view to);
 // The path with its file name's extension (from the last '.') replaced by `extension`, or `extension`
 // appended when the name has none.
@@ -62,6 +69,9 @@ public:
 
     // Empty when the file cannot be opened (or does not exist and `create` is false).
     static std::optional<LockedFile> Open(std::string_view path, Access access, bool create);
+    // Creates the file for reading and writing; empty when it exists already (or cannot be made), so that
+    // finding no file and claiming the name are one step.
+    static std::optional<LockedFile> CreateNew(std::string_view path);
 
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }
@@ -83,10 +93,12 @@ public:
     // Replaces the whole content: writes from the start and cuts the file there.
     void Rewrite(std::string_view bytes);
     void Truncate(std::int64_t size);
+    // Throws FileError when the content cannot be made durable.
     void Sync();
     FileStamp Stamp() const;
 
 private:
+    static std::optional<LockedFile> OpenWith(std::string_view path, int flags);
     explicit LockedFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
     int m_fd = -1;
     std::string m_path;
