@@ -1,4 +1,4 @@
-// cp1251 <-> UTF-8 conversion and the upper-case rules.
+// cp1251 <-> UTF-8 and cp1251 <-> cp866 conversion, and the upper-case rules.
 #include "core/cp1251.h"
 
 #include <algorithm>
@@ -20,6 +20,49 @@ constexpr std::array<char16_t, 128> kHighHalf = {
     0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444,
     0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
+
+// Unicode code points of cp866 bytes 0x80..0xFF.
+constexpr std::array<char16_t, 128> kCp866HighHalf = {
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C,
+    0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429,
+    0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F, 0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436,
+    0x0437, 0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F, 0x0401, 0x0451, 0x0404, 0x0454, 0x0407,
+    0x0457, 0x040E, 0x045E, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
+};
+
+// Translates the high half of one code page into the other through the code points; ASCII is common to both.
+constexpr std::array<char, 128> MakeHighHalfTranslation(const std::array<char16_t, 128>& from,
+                                                        const std::array<char16_t, 128>& to) {
+    std::array<char, 128> t{};
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        t[i] = '?';
+        for (std::size_t j = 0; j < to.size(); ++j) {
+            if (to[j] == from[i]) {
+                t[i] = static_cast<char>(0x80 + j);
+            }
+        }
+    }
+    return t;
+}
+
+constexpr std::array<char, 128> kCp866ToCp1251 = MakeHighHalfTranslation(kCp866HighHalf, kHighHalf);
+constexpr std::array<char, 128> kCp1251ToCp866 = MakeHighHalfTranslation(kHighHalf, kCp866HighHalf);
+
+std::string TranslateHighHalf(std::string_view text, const std::array<char, 128>& table) {
+    std::string out(text);
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            c = table[b - 0x80];
+        }
+    }
+    return out;
+}
 
 char EncodeCodePoint(char32_t cp) {
     if (cp < 0x80) {
@@ -142,6 +185,14 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
     return out;
+}
+
+std::string Cp866ToCp1251(std::string_view cp866) {
+    return TranslateHighHalf(cp866, kCp866ToCp1251);
+}
+
+std::string Cp1251ToCp866(std::string_view cp1251) {
+    return TranslateHighHalf(cp1251, kCp1251ToCp866);
 }
 
 std::string UpperLatin(std::string_view text) {

@@ -1,5 +1,6 @@
 // Code page 1251 text: every engine string is a std::string of cp1251 bytes. This file converts at the
-// boundaries (UTF-8 for terminals, Linux file names and source literals) and holds the upper-case rules.
+// boundaries (UTF-8 for terminals, Linux file names and source literals; the DOS code page 866 of tables that
+// other programs wrote) and holds the upper-case rules.
 #pragma once
 
 #include <string>
@@ -10,6 +11,10 @@ namespace pelgo::core {
 // Characters cp1251 lacks become '?'; malformed UTF-8 bytes become '?' too.
 std::string Utf8ToCp1251(std::string_view utf8);
 std::string Cp1251ToUtf8(std::string_view cp1251);
+// Byte for byte; characters the other code page lacks (the box drawing of cp866, the typographic marks of
+// cp1251) become '?'.
+std::string Cp866ToCp1251(std::string_view cp866);
+std::string Cp1251ToCp866(std::string_view cp1251);
 
 // Plain upper-case form: only the Latin letters a..z.
 std::string UpperLatin(std::string_view text);

@@ -15,6 +15,8 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr std::size_t kMaxFieldNameLength = 10;
 constexpr std::uint8_t kDbaseIIIVersion = 0x03;
 constexpr std::uint8_t kLanguageDriverCp1251 = 0xC9;
+constexpr std::uint8_t kLanguageDriverDbaseCp866 = 0x26;
+constexpr std::uint8_t kLanguageDriverFoxProCp866 = 0x65;
 
 bool IsNumeric(const DbfField& field) {
     return field.type == 'N' || field.type == 'F';
@@ -62,12 +64,19 @@ core::DateTime DbfFixedHeader::LastUpdate() const {
     return date;
 }
 
+DbfCodePage DbfFixedHeader::CodePage() const {
+    const std::uint8_t driver = LanguageDriver();
+    return driver == kLanguageDriverDbaseCp866 || driver == kLanguageDriverFoxProCp866 ? DbfCodePage::Cp866
+                                                                                       : DbfCodePage::Cp1251;
+}
+
 void DbfFixedHeader::MarkWrite(std::uint32_t recordCount, const core::DateTime& today) {
     m_bytes[1] = static_cast<unsigned char>(std::clamp(today.year - 1900, 0, 255));
     m_bytes[2] = static_cast<unsigned char>(today.month);
     m_bytes[3] = static_cast<unsigned char>(today.day);
     Write32(4, recordCount);
     Write32(16, ChangeCounter() + 1);
+    m_bytes[kDbfProductionIndexOffset] = 0;
 }
 
 std::uint16_t DbfFixedHeader::Read16(std::size_t at) const {
@@ -174,19 +183,20 @@ std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::D
     return std::string(header.Bytes()) + descriptors + kDescriptorEnd + kDbfEndMarker;
 }
 
-std::string DbfFieldText(const DbfField& field, std::string_view stored) {
+std::string DbfFieldText(const DbfField& field, std::string_view stored, DbfCodePage codePage) {
     std::string_view text = WithoutTrailingPadding(stored);
     if (IsNumeric(field)) {
         text.remove_prefix(std::min(text.size(), text.find_first_not_of(' ')));
     }
-    return std::string(text);
+    return codePage == DbfCodePage::Cp866 ? core::Cp866ToCp1251(text) : std::string(text);
 }
 
-std::string DbfFieldBytes(const DbfField& field, std::string_view value) {
+std::string DbfFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage) {
     const std::size_t width = static_cast<std::size_t>(field.length);
-    const std::string_view cut = value.substr(0, width);
+    const std::string cut = codePage == DbfCodePage::Cp866 ? core::Cp1251ToCp866(value.substr(0, width))
+                                                           : std::string(value.substr(0, width));
     std::string padding(width - cut.size(), ' ');
-    return IsNumeric(field) ? padding + std::string(cut) : std::string(cut) + padding;
+    return IsNumeric(field) ? padding + cut : cut + padding;
 }
 
 } // namespace pelgo::platform

@@ -36,6 +36,9 @@ inline constexpr char kDbfLiveMark = ' ';
 inline constexpr char kDbfDeletedMark = '*';
 inline constexpr int kDbfMaxCharacterWidth = 254;
 
+// The code page of a table's field values, named by the language-driver byte. Engines always see cp1251.
+enum class DbfCodePage { Cp1251, Cp866 };
+
 // The fixed header, kept as its bytes so that a rewrite preserves whatever a foreign writer put into the
 // bytes we do not interpret. Bytes 16-19 (reserved for multi-user dBase, ignored by other readers) hold our
 // change counter: every write of ours increments it, so that other handles notice edits and deletions that
@@ -55,8 +58,10 @@ public:
     std::uint32_t ChangeCounter() const { return Read32(16); }
     bool ProductionIndex() const { return m_bytes[kDbfProductionIndexOffset] != 0; }
     std::uint8_t LanguageDriver() const { return m_bytes[29]; }
+    DbfCodePage CodePage() const;
 
-    // One write of ours: the record count after it, the date of the last update and the next counter.
+    // One write of ours: the record count after it, the date of the last update and the next counter. It also
+    // clears the production-index flag: we do not update an .mdx, so no other program may trust it any more.
     void MarkWrite(std::uint32_t recordCount, const core::DateTime& today);
 
 private:
@@ -79,10 +84,11 @@ DbfLayout ReadDbfLayout(const core::LockedFile& file, std::string_view tableName
 // throws TableError on an unusable field list.
 std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::DateTime& today);
 
-// A field's value from the bytes the field stores: padding removed as the BDE removed it (trailing blanks;
-// numbers stand right-aligned, so theirs lose the leading blanks too).
-std::string DbfFieldText(const DbfField& field, std::string_view stored);
-// A value as the field stores it: cut to the field's width and padded with blanks.
-std::string DbfFieldBytes(const DbfField& field, std::string_view value);
+// A field's value (cp1251) from the bytes the field stores in a table of that code page: padding removed as
+// the BDE removed it (trailing blanks; numbers stand right-aligned, so theirs lose the leading blanks too).
+std::string DbfFieldText(const DbfField& field, std::string_view stored, DbfCodePage codePage);
+// A value (cp1251) as the field stores it in a table of that code page: cut to the field's width and padded
+// with blanks.
+std::string DbfFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage);
 
 } // namespace pelgo::platform

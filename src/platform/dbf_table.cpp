@@ -66,13 +66,13 @@ LockedFile OpenLocked(std::string_view path, LockedFile::Access access, LockKind
     throw TableError("Table " + std::string(path) + " keeps being replaced by another program; try again");
 }
 
-void SyncDirectoryOf(std::string_view path) {
-    const std::string directory = core::DirectoryOf(path);
-    if (auto handle = LockedFile::Open(directory.empty() ? "." : directory, LockedFile::Access::Read, false)) {
-        handle->Sync();
-    }
+bool IsRecordMark(char c) {
+    return c == kDbfLiveMark || c == kDbfDeletedMark;
 }
 
+// Past the header's count, the records end at the first slot that does not start with a record mark: the end
+// marker, or whatever a crash or another program left after it, is never taken for a record. Within the count
+// only the end marker ends them, so a record whose mark byte is damaged is kept, not cut off with all after it.
 DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::size_t fieldCount) {
     DbfHealth health;
     health.version = header.Version();
@@ -80,12 +80,32 @@ DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::siz
     health.headerLength = header.HeaderLength();
     health.recordLength = header.RecordLength();
     health.headerCount = header.RecordCount();
-    const std::int64_t body = std::max<std::int64_t>(0, file.Size() - header.HeaderLength());
-    health.recordsInFile = static_cast<std::uint32_t>(body / header.RecordLength());
-    const std::int64_t rest = body % header.RecordLength();
-    const std::int64_t end = header.HeaderLength() + std::int64_t{health.recordsInFile} * header.RecordLength();
-    health.endMarker = rest == 1 && file.ReadAt(end, 1) == std::string(1, kDbfEndMarker);
-    health.partialBytes = health.endMarker ? 0 : static_cast<std::uint32_t>(rest);
+    const std::size_t length = header.RecordLength();
+    const std::size_t blockBytes = std::max<std::size_t>(1, kBlockBytes / length) * length;
+    std::int64_t end = header.HeaderLength();
+    for (bool wholeBlock = true; wholeBlock;) {
+        const std::string block = file.ReadAt(end, blockBytes);
+        std::size_t at = 0;
+        const auto isRecord = [&](std::size_t slotAt) {
+            const auto slot = static_cast<std::uint64_t>(end - header.HeaderLength()) + slotAt;
+            return IsRecordMark(block[slotAt]) ||
+                   (slot / length < header.RecordCount() && block[slotAt] != kDbfEndMarker);
+        };
+        while (at + length <= block.size() && isRecord(at)) {
+            at += length;
+        }
+        end += static_cast<std::int64_t>(at);
+        wholeBlock = at == blockBytes;
+    }
+    health.recordsInFile = static_cast<std::uint32_t>((end - header.HeaderLength()) / header.RecordLength());
+    const std::int64_t rest = std::max<std::int64_t>(0, file.Size() - end);
+    const std::string next = file.ReadAt(end, 1);
+    if (!next.empty() && IsRecordMark(next.front())) {
+        health.partialBytes = static_cast<std::uint32_t>(rest);
+    } else {
+        health.endMarker = next == std::string(1, kDbfEndMarker);
+        health.trailingBytes = static_cast<std::uint32_t>(rest - (health.endMarker ? 1 : 0));
+    }
     return health;
 }
 
@@ -102,6 +122,9 @@ std::vector<std::string> DbfHealth::Problems() const {
     }
     if (partialBytes > 0) {
         problems.push_back("an incomplete record of " + std::to_string(partialBytes) + " bytes ends the file");
+    }
+    if (trailingBytes > 0) {
+        problems.push_back(std::to_string(trailingBytes) + " bytes that are no records follow the end of the table");
     }
     if (!endMarker) {
         problems.push_back("the end marker 0x1A is missing");
@@ -183,6 +206,10 @@ std::vector<std::string> DbfTable::RepairLocked() {
         repairs.push_back("removed an incomplete record of " + std::to_string(health.partialBytes) +
                           " bytes from the end");
     }
+    if (health.trailingBytes > 0) {
+        m_file.Truncate(end + (health.endMarker ? 1 : 0));
+        repairs.push_back("removed " + std::to_string(health.trailingBytes) + " bytes after the end of the table");
+    }
     if (health.headerCount != health.recordsInFile) {
         repairs.push_back("set the record count from " + std::to_string(health.headerCount) + " to " +
                           std::to_string(health.recordsInFile) + ", the whole records present");
@@ -261,7 +288,8 @@ void DbfTable::SetIndex(std::string_view tag) {
 std::vector<DbfRecord> DbfTable::Find(std::string_view key) {
     RequireIndex();
     const DbfField& field = m_fields[*m_indexField];
-    const std::string wanted = DbfFieldText(field, DbfFieldBytes(field, key));
+    // The round trip through the file's code page makes a key find what storing it produced.
+    const std::string wanted = DbfFieldText(field, DbfFieldBytes(field, key, m_header.CodePage()), m_header.CodePage());
     std::vector<DbfRecord> found;
     StateLock lock(m_file, m_mode, LockKind::Shared);
     Refresh();
@@ -328,7 +356,7 @@ RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
     }
     std::string record(1, kDbfLiveMark);
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        record += DbfFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view());
+        record += DbfFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view(), m_header.CodePage());
     }
     record += kDbfEndMarker;
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
@@ -347,7 +375,7 @@ void DbfTable::SetField(RecordNumber record, std::string_view field, std::string
     RequireWritable();
     const std::size_t column = FieldIndex(field);
     const DbfField& target = m_fields[column];
-    const std::string stored = DbfFieldBytes(target, value);
+    const std::string stored = DbfFieldBytes(target, value, m_header.CodePage());
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
     RequireConsistent();
@@ -423,7 +451,7 @@ void DbfTable::Pack() {
         core::RemoveFile(packedPath);
         throw;
     }
-    SyncDirectoryOf(m_path);
+    core::SyncDirectory(core::DirectoryOf(m_path));
     m_file = std::move(packed);
     m_header = header;
     m_stamp = m_file.Stamp();
@@ -511,15 +539,16 @@ std::int64_t DbfTable::RecordOffset(RecordNumber record) const {
 
 std::string DbfTable::IndexKey(std::string_view rawRecord) const {
     const DbfField& field = m_fields[*m_indexField];
-    return DbfFieldText(field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length));
+    return DbfFieldText(field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length),
+                        m_header.CodePage());
 }
 
 DbfRecord DbfTable::Decode(RecordNumber number, std::string_view rawRecord) const {
     DbfRecord record{number, {}};
     record.values.reserve(m_fields.size());
     for (const DbfField& field : m_fields) {
-        record.values.push_back(
-            DbfFieldText(field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length)));
+        record.values.push_back(DbfFieldText(
+            field, rawRecord.substr(static_cast<std::size_t>(field.offset), field.length), m_header.CodePage()));
     }
     return record;
 }

@@ -9,7 +9,11 @@
 // Writes. Each append, edit or deletion is posted at once: under the write lock the header is re-read, the
 // record written (an append at header length + count * record length, followed by the end marker 0x1A), then
 // the header's count, last-update date and change counter. A crash between the two leaves a table that the
-// check repairs. Writes refuse a table whose count and length disagree.
+// check repairs. Writes refuse a table whose count and length disagree. Every write clears the
+// production-index flag, since the .mdx another program may keep beside the table is not updated.
+//
+// Code page. The engines read and write cp1251; a table whose language-driver byte names code page 866 (DOS
+// programs) keeps its values in cp866 and is converted at every read and write, its driver byte untouched.
 //
 // Index. One tag is active at a time; the tag names the field it indexes ("UNO", "MAC_ADR"). The index lives
 // in memory: built when the tag is set, kept current by our writes, and brought up to date before every
@@ -54,9 +58,10 @@ struct DbfHealth {
     std::uint16_t headerLength = 0;
     std::uint16_t recordLength = 0;
     std::uint32_t headerCount = 0;   // records the header counts
-    std::uint32_t recordsInFile = 0; // whole records the file's length holds
+    std::uint32_t recordsInFile = 0; // whole records before the first slot that starts with no record mark
     std::uint32_t partialBytes = 0;  // bytes of an incomplete record at the end
     bool endMarker = false;
+    std::uint32_t trailingBytes = 0; // bytes after the records and the end marker
 
     // One readable line per fault; empty for a sound table.
     std::vector<std::string> Problems() const;
@@ -73,12 +78,13 @@ public:
     // The check: needs no more than read access.
     static DbfHealth Inspect(std::string_view path);
     // Repairs what a crash can leave behind (a count that disagrees with the records present, an incomplete
-    // last record, a missing end marker) under exclusive use; returns one line per repair, empty when the
-    // table was sound. A damaged header is beyond repair: TableDamaged.
+    // last record, bytes after the records, a missing end marker) under exclusive use; returns one line per
+    // repair, empty when the table was sound. A damaged header is beyond repair: TableDamaged.
     static std::vector<std::string> Repair(std::string_view path, const core::Clock& clock);
 
-    // Header byte 28: the table claims a production index (.mdx). We never write one; clearing the flag lets
-    // a table whose .mdx went missing open in programs that insist on it. Clearing needs exclusive use.
+    // Header byte 28: the table claims a production index (.mdx). We never write one, so each of our writes
+    // clears the flag; clearing it alone lets a table whose .mdx went missing open in programs that insist on
+    // it. Clearing needs exclusive use.
     static bool HasProductionIndexFlag(std::string_view path);
     static void ClearProductionIndexFlag(std::string_view path);
 

@@ -31,12 +31,12 @@ def dump_rows(*args):
     return [line.split("\t") for line in dbf_ok("dump", *args).splitlines()]
 
 
-def write_table(path, fields, records, language_driver=0xC9, header_padding=b""):
+def write_table(path, fields, records, language_driver=0xC9, encoding="cp1251", mdx_flag=0, header_padding=b""):
     """A dBase III table as another writer makes it; records are (deleted, [values])."""
     header_length = 32 + 32 * len(fields) + 1 + len(header_padding)
     record_length = 1 + sum(length for _, _, length in fields)
     out = struct.pack("<B3BIHH", 0x03, 124, 5, 17, len(records), header_length, record_length)
-    out += bytes(16) + bytes([0, language_driver, 0, 0])
+    out += bytes(16) + bytes([mdx_flag, language_driver, 0, 0])
     for name, kind, length in fields:
         out += name.encode("ascii").ljust(11, b"\0") + kind.encode("ascii") + bytes(4)
         out += bytes([length, 0]) + bytes(14)
@@ -44,7 +44,7 @@ def write_table(path, fields, records, language_driver=0xC9, header_padding=b"")
     for deleted, values in records:
         out += b"*" if deleted else b" "
         for (_, kind, length), value in zip(fields, values):
-            data = value.encode("cp1251")
+            data = value.encode(encoding)
             out += data.rjust(length) if kind == "N" else data.ljust(length)
     out += b"\x1a"
     with open(path, "wb") as f:
@@ -52,8 +52,14 @@ def write_table(path, fields, records, language_driver=0xC9, header_padding=b"")
     return header_length, record_length
 
 
-def dbfread_rows(path):
-    return [[str(value) for value in record.values()] for record in dbfread.DBF(path, encoding="cp1251")]
+def dbfread_rows(path, encoding="cp1251"):
+    """None decodes by the table's language-driver byte."""
+    return [[str(value) for value in record.values()] for record in dbfread.DBF(path, encoding=encoding)]
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 class DbfCommandsTest(unittest.TestCase):
@@ -100,6 +106,25 @@ class DbfCommandsTest(unittest.TestCase):
         dbf_ok("append", path, "Новая запись", "Омск", "5")
         self.assertEqual(dbfread_rows(path)[-1], ["Новая запись", "Омск", "5"])
         self.assertEqual(os.path.getsize(path), header_length + 4 * record_length + 1)
+
+    def test_a_dos_table_is_read_and_written_in_code_page_866(self):
+        path = self.path("dos.dbf")
+        text = "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ абвгдеёжзийклмнопрстуфхцчшщъыьэюя №°·¤ЄєЇїЎў"
+        header_length, record_length = write_table(path, [("KEY", "C", 4), ("NAME", "C", 100)],
+                                                   [(False, ["K1", text])],
+                                                   language_driver=0x26, encoding="cp866", mdx_flag=1)
+        before = read_bytes(path)
+        self.assertEqual(dump_rows(path), [["K1", text]])
+        self.assertEqual(dump_rows(path, "--tag", "NAME", "--key", text), [["K1", text]])
+        self.assertEqual(read_bytes(path), before, "reading changes nothing, not even the index flag")
+
+        dbf_ok("append", path, "K2", text)
+        after = read_bytes(path)
+        self.assertEqual(after[header_length + record_length:], b" K2  " + text.encode("cp866").ljust(100) + b"\x1a")
+        table = dbfread.DBF(path, encoding=None)
+        self.assertEqual((table.header.language_driver, table.header.mdx_flag), (0x26, 0))
+        self.assertEqual(dbfread_rows(path, encoding=None), [["K1", text], ["K2", text]])
+        self.assertEqual(dump_rows(path, "--tag", "NAME", "--key", text), [["K1", text], ["K2", text]])
 
     def test_dump_by_tag_and_key(self):
         path = self.path("device.dbf")
@@ -159,6 +184,28 @@ class DbfCommandsTest(unittest.TestCase):
         self.assertEqual(struct.unpack_from("<I", repaired, 4)[0], 3)
         self.assertEqual(repaired[32:], bytes(data[32:]))
         self.assertEqual(dbfread_rows(damaged), dbfread_rows(path))
+
+    def test_repair_takes_no_junk_after_the_end_marker_for_records(self):
+        path = self.path("other.dbf")
+        dbf_ok("create", path, *OTHER_LAYOUT)
+        for key in ["K1", "K2", "K3"]:
+            dbf_ok("append", path, key, "Main", "имя")
+        sound = read_bytes(path)
+        junk = b" K9 " + b"J" * 400  # starts like a record and is longer than one
+        with open(path, "ab") as f:
+            f.write(junk)
+
+        report = dbf("check", path)
+        self.assertEqual(report.returncode, 1, report.stdout)
+        self.assertIn("records: 3 counted in the header, 3 in the file", report.stdout)
+        self.assertIn(f"damaged: {len(junk)} bytes that are no records follow the end of the table", report.stdout)
+        repair = dbf("check", path, "--repair")
+        self.assertEqual(repair.returncode, 0, repair.stdout + repair.stderr)
+        self.assertIn(f"repaired: removed {len(junk)} bytes after the end of the table", repair.stdout)
+        repaired = read_bytes(path)
+        self.assertEqual(struct.unpack_from("<I", repaired, 4)[0], 3)
+        self.assertEqual(repaired[32:], sound[32:])
+        self.assertEqual(dbfread_rows(path), [[key, "Main", "имя", ""] for key in ["K1", "K2", "K3"]])
 
     def test_a_table_held_by_another_process_is_refused(self):
         path = self.path("other.dbf")

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,44 @@ std::uint32_t Le32(const std::string& bytes, std::size_t at) {
     return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8 |
            static_cast<unsigned char>(bytes[at + 2]) << 16 |
            static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+}
+
+struct ForeignField {
+    const char* name;
+    char type;
+    int length;
+};
+
+// A dBase III table as another writer makes it; each record is given whole, its deletion mark first.
+std::string ForeignTableBytes(std::span<const ForeignField> fields, std::uint8_t languageDriver,
+                              const std::vector<std::string>& records, std::string_view descriptorsEnd = "\x0D") {
+    const std::size_t headerLength = 32 + 32 * fields.size() + descriptorsEnd.size();
+    std::size_t recordLength = 1;
+    for (const ForeignField& field : fields) {
+        recordLength += static_cast<std::size_t>(field.length);
+    }
+    std::string bytes(32, '\0');
+    bytes[0] = 0x03;
+    bytes[1] = 99;
+    bytes[2] = 12;
+    bytes[3] = 31;
+    bytes[4] = static_cast<char>(records.size());
+    bytes[8] = static_cast<char>(headerLength);
+    bytes[9] = static_cast<char>(headerLength >> 8);
+    bytes[10] = static_cast<char>(recordLength);
+    bytes[29] = static_cast<char>(languageDriver);
+    for (const ForeignField& field : fields) {
+        std::string descriptor(32, '\0');
+        descriptor.replace(0, std::strlen(field.name), field.name);
+        descriptor[11] = field.type;
+        descriptor[16] = static_cast<char>(field.length);
+        bytes += descriptor;
+    }
+    bytes += descriptorsEnd;
+    for (const std::string& record : records) {
+        bytes += record;
+    }
+    return bytes + '\x1A';
 }
 
 void SetRecordCount(const std::string& path, std::uint32_t count) {
@@ -234,37 +273,17 @@ TEST_F(DbfTableTest, IndexFindsAKeysRecordsInInsertionOrder) {
 
 TEST_F(DbfTableTest, ForeignTableReadsOtherTypesAsTextAndStartsRecordsAtTheHeaderLength) {
     // A writer that pads the header with 0x00 after 0x0D, a code page 866 driver byte and non-character fields.
-    struct Field {
-        const char* name;
-        char type;
-        int length;
-    };
-    const Field fields[] = {{"NAME", 'C', 10}, {"QTY", 'N', 5}, {"BORN", 'D', 8}, {"OK", 'L', 1}};
+    const ForeignField fields[] = {{"NAME", 'C', 10}, {"QTY", 'N', 5}, {"BORN", 'D', 8}, {"OK", 'L', 1}};
     const int recordLength = 1 + 10 + 5 + 8 + 1;
     const int headerLength = 32 + 4 * 32 + 2;
-    std::string bytes(32, '\0');
-    bytes[0] = 0x03;
-    bytes[1] = 99;
-    bytes[2] = 12;
-    bytes[3] = 31;
-    bytes[4] = 3;
-    bytes[8] = static_cast<char>(headerLength);
-    bytes[10] = static_cast<char>(recordLength);
-    bytes[29] = 0x26;
-    for (const Field& field : fields) {
-        std::string descriptor(32, '\0');
-        descriptor.replace(0, std::strlen(field.name), field.name);
-        descriptor[11] = field.type;
-        descriptor[16] = static_cast<char>(field.length);
-        bytes += descriptor;
-    }
-    bytes += std::string("\x0D\x00", 2);
-    bytes += " " + U("Иван") + "      " + "   42" + "20240131" + "T";
-    bytes += "*" + U("Удалён") + "    " + "    7" + "20230101" + "F";
-    bytes += " Petr      " + std::string("  -3.") + "        " + "?";
-    bytes += '\x1A';
     const std::string path = PathOf("foreign.dbf");
-    core::WriteFileAtomically(path, bytes);
+    core::WriteFileAtomically(path, ForeignTableBytes(fields, 0x26,
+                                                      {" \x88\xA2\xA0\xAD      " // "Иван" in cp866
+                                                       "   4220240131T",
+                                                       "*\x93\xA4\xA0\xAB\xF1\xAD    " // "Удалён"
+                                                       "    720230101F",
+                                                       " Petr        -3.        ?"},
+                                                      std::string_view("\x0D\x00", 2)));
 
     DbfTable table = Open(path);
     EXPECT_EQ(table.Fields()[1].type, 'N');
@@ -275,6 +294,42 @@ TEST_F(DbfTableTest, ForeignTableReadsOtherTypesAsTextAndStartsRecordsAtTheHeade
     EXPECT_TRUE(DbfTable::Inspect(path).Problems().empty());
     const std::string after = core::ReadFileBytes(path);
     EXPECT_EQ(after.substr(headerLength + 3 * recordLength, recordLength + 1), " Anna          520200229F\x1A");
+}
+
+TEST_F(DbfTableTest, FieldValuesAreConvertedFromAndToTheCodePageOfTheLanguageDriver) {
+    // How each code page stores "Ёлка" followed by byte 0xC4 (box drawing in cp866, "Д" in cp1251) and the
+    // value "Ель № 7 •", and what the cp1251 engines see of them.
+    struct Spelling {
+        std::string stored;
+        const char* read;
+        std::string written;
+        const char* readBack;
+    };
+    const Spelling cp866{"\xF0\xAB\xAA\xA0\xC4", "Ёлка?", "\x85\xAB\xEC \xFC 7 ?", "Ель № 7 ?"};
+    const Spelling cp1251{"\xA8\xEB\xEA\xE0\xC4", "ЁлкаД", "\xC5\xEB\xFC \xB9 7 \x95", "Ель № 7 •"};
+    const std::pair<std::uint8_t, const Spelling*> cases[] = {
+        {0x26, &cp866}, {0x65, &cp866}, {0xC9, &cp1251}, {0x00, &cp1251}, {0x57, &cp1251}};
+    const ForeignField fields[] = {{"KEY", 'C', 2}, {"NAME", 'C', 10}};
+    const auto pad = [](const std::string& value) { return value + std::string(10 - value.size(), ' '); };
+    for (const auto& [driver, spelling] : cases) {
+        SCOPED_TRACE(driver);
+        const std::string path = PathOf("driver" + std::to_string(driver) + ".dbf");
+        core::WriteFileAtomically(path, ForeignTableBytes(fields, driver, {" K1" + pad(spelling->stored)}));
+        DbfTable table = Open(path);
+        EXPECT_EQ(WalkValues(table), (Rows{{"K1", U(spelling->read)}}));
+
+        table.Append({"K2", U("Ель № 7 •")});
+        table.SetField(0, "NAME", U("Ель № 7 •"));
+        const std::string bytes = core::ReadFileBytes(path);
+        const std::size_t headerLength = 32 + 2 * 32 + 1;
+        EXPECT_EQ(bytes.substr(headerLength), " K1" + pad(spelling->written) + " K2" + pad(spelling->written) + "\x1A");
+        EXPECT_EQ(static_cast<unsigned char>(bytes[29]), driver) << "the table keeps its code page";
+
+        table.SetIndex("NAME");
+        EXPECT_EQ(table.Find(U("Ель № 7 •")).size(), 2u) << "the key finds what storing it produced";
+        EXPECT_EQ(table.Find(U(spelling->readBack)).size(), 2u);
+        EXPECT_EQ(WalkValues(table), (Rows{{"K1", U(spelling->readBack)}, {"K2", U(spelling->readBack)}}));
+    }
 }
 
 struct ModeCase {
@@ -464,7 +519,7 @@ TEST_F(DbfTableTest, RebuildIndexesNeedsExclusiveUseAndASoundTable) {
 struct DamageCase {
     const char* name;
     std::function<void(const std::string& path, std::int64_t size)> damage;
-    DbfHealth found; // only the counts, the partial bytes and the marker are compared
+    DbfHealth found; // only the counts, the partial and trailing bytes and the marker are compared
     std::size_t repairs;
     bool writesRefused;
 };
@@ -473,14 +528,21 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
     const auto truncate = [](const std::string& path, std::int64_t size) {
         core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->Truncate(size);
     };
-    const auto health = [](std::uint32_t counted, std::uint32_t inFile, std::uint32_t partial, bool marker) {
+    const auto append = [](const std::string& path, std::int64_t at, const std::string& bytes) {
+        core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(at, bytes);
+    };
+    const auto health = [](std::uint32_t counted, std::uint32_t inFile, std::uint32_t partial, bool marker,
+                           std::uint32_t trailing = 0) {
         DbfHealth h;
         h.headerCount = counted;
         h.recordsInFile = inFile;
         h.partialBytes = partial;
         h.endMarker = marker;
+        h.trailingBytes = trailing;
         return h;
     };
+    // Longer than a record and starting like one, so that only its place after the records gives it away.
+    const std::string junk = " KEY9" + std::string(395, 'J');
     const DamageCase cases[] = {
         {"sound", [](const std::string&, std::int64_t) {}, health(3, 3, 0, true), 0, false},
         {"count too high", [](const std::string& path, std::int64_t) { SetRecordCount(path, 5); },
@@ -490,12 +552,24 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         {"partial record",
          [&](const std::string& path, std::int64_t size) {
              truncate(path, size - 1);
-             core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)
-                 ->WriteAt(size - 1, " KEY4       Par");
+             append(path, size - 1, " KEY4       Par");
          },
          health(3, 3, 15, false), 2, true},
         {"missing end marker", [&](const std::string& path, std::int64_t size) { truncate(path, size - 1); },
          health(3, 3, 0, false), 1, false},
+        {"junk after the end marker", [&](const std::string& path, std::int64_t size) { append(path, size, junk); },
+         health(3, 3, 0, true, 400), 1, true},
+        {"junk in place of the end marker",
+         [&](const std::string& path, std::int64_t size) { append(path, size - 1, std::string(400, '\0')); },
+         health(3, 3, 0, false, 400), 2, true},
+        {"junk after the end marker and a count that takes it for a record",
+         [&](const std::string& path, std::int64_t size) {
+             append(path, size, junk);
+             SetRecordCount(path, 4);
+         },
+         health(4, 3, 0, true, 400), 2, true},
+        {"a damaged mark within the count: the record is kept, not cut off with those after it",
+         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "X"); }, health(3, 3, 0, true), 0, false},
     };
     for (const DamageCase& damage : cases) {
         SCOPED_TRACE(damage.name);
@@ -513,6 +587,7 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         EXPECT_EQ(found.recordsInFile, damage.found.recordsInFile);
         EXPECT_EQ(found.partialBytes, damage.found.partialBytes);
         EXPECT_EQ(found.endMarker, damage.found.endMarker);
+        EXPECT_EQ(found.trailingBytes, damage.found.trailingBytes);
         EXPECT_EQ(found.Problems().empty(), damage.repairs == 0);
         if (damage.writesRefused) {
             EXPECT_THROW(Open(path).Append({"KEY9"}), TableDamaged);
@@ -522,6 +597,7 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         EXPECT_TRUE(DbfTable::Inspect(path).Problems().empty());
         EXPECT_EQ(core::ReadFileBytes(path).size(), 161u + 3 * 331 + 1);
         DbfTable repaired = Open(path);
+        EXPECT_EQ(repaired.RecordCount(), 3u);
         repaired.Append({"KEY4", "G", "N", "T"});
         repaired.SetIndex("UNO");
         EXPECT_EQ(WalkValues(repaired).size(), 4u);
@@ -549,6 +625,42 @@ TEST_F(DbfTableTest, ProductionIndexFlagIsReadAndClearedUnderExclusiveUse) {
     }
     DbfTable::ClearProductionIndexFlag(path);
     EXPECT_FALSE(DbfTable::HasProductionIndexFlag(path));
+}
+
+TEST_F(DbfTableTest, EveryWriteClearsTheProductionIndexFlagAndReadingLeavesTheFileAlone) {
+    const std::pair<const char*, std::function<void(const std::string&)>> writes[] = {
+        {"append", [&](const std::string& path) { Open(path).Append({"K3"}); }},
+        {"edit", [&](const std::string& path) { Open(path).SetField(0, "TEXT", "x"); }},
+        {"delete", [&](const std::string& path) { Open(path).Delete(1); }},
+        {"pack", [&](const std::string& path) { Open(path).Pack(); }},
+        {"repair",
+         [&](const std::string& path) {
+             SetRecordCount(path, 1);
+             DbfTable::Repair(path, m_clock);
+         }},
+    };
+    for (const auto& [name, write] : writes) {
+        SCOPED_TRACE(name);
+        const std::string path = CreateOther(std::string(name) + ".dbf");
+        {
+            DbfTable table = Open(path);
+            table.Append({"K1"});
+            table.Append({"K2"});
+        }
+        core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(28, "\x01");
+        const std::string before = core::ReadFileBytes(path);
+        for (const DbfOpenMode mode : {DbfOpenMode::ReadOnly, DbfOpenMode::Shared, DbfOpenMode::Exclusive}) {
+            DbfTable table = Open(path, mode);
+            table.SetIndex("UNO");
+            EXPECT_EQ(table.Find("K2").size(), 1u);
+            EXPECT_EQ(WalkValues(table).size(), 2u);
+        }
+        EXPECT_TRUE(DbfTable::Inspect(path).Problems().empty());
+        EXPECT_EQ(core::ReadFileBytes(path), before);
+
+        write(path);
+        EXPECT_FALSE(DbfTable::HasProductionIndexFlag(path));
+    }
 }
 
 TEST_F(DbfTableTest, CreateReplacesATableNobodyHoldsAndRefusesBadFields) {
