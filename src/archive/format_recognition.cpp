@@ -1,7 +1,11 @@
 // Format recognition and the conversion of AIDA32 reports.
 #include "archive/format_recognition.h"
 
+#include <cerrno>
 #include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "archive/aida_conversion.h"
 #include "archive/collector_file.h"
@@ -27,24 +31,47 @@ bool IsAidaReport(core::TKelIniFile& file) {
     return false;
 }
 
+// The converted file's folder is the user's own: in a folder that another local user could plant, as a link
+// to the user's files or as a folder they can read, the report would be written where it must not be. A
+// missing folder is made for the user alone; an existing one, never followed as a link, must be a folder of
+// the user's that nobody else may enter.
+bool MakePrivateFolder(const std::string& folder) {
+    if (!core::CreateDirectories(core::DirectoryOf(folder))) {
+        return false;
+    }
+    const std::string native = core::NativeFileName(folder);
+    if (::mkdir(native.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    struct stat status {};
+    return ::lstat(native.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
 // Replaces the converted file's content with the conversion of `report`; false when it was not written.
-bool WriteConvertedFile(core::TKelIniFile& report, const core::StringList& rules, const std::string& path,
+bool WriteConvertedFile(const core::TKelIniFile& report, const core::StringList& rules, const std::string& path,
                         AidaConversion& conversion) {
+    if (!MakePrivateFolder(core::DirectoryOf(path))) {
+        return false;
+    }
     try {
-        core::TKelIniFile target(path, false);
-        core::StringList sections;
-        target.ReadSections(sections);
-        for (const std::string& section : sections) {
-            target.EraseSection(section);
+        // Locked as every writer of a sectioned file locks it, before the conversion moves its running number.
+        auto file = core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, true);
+        if (!file || !file->TryLock(core::LockedFile::LockKind::Exclusive)) {
+            return false;
         }
-        conversion.ApplyRules(rules, report, target);
-        NormaliseAddress(target);
-        target.UpdateFile();
+        IndexedSections converted;
+        conversion.ApplyRules(rules, IndexedSections(report), converted);
+        NormaliseAddress(converted);
+        std::string image;
+        for (const std::string& line : converted.FileLines()) {
+            image.append(line).append("\r\n");
+        }
+        file->Rewrite(image);
     } catch (const core::Error&) {
         return false;
     }
-    // The write-back drops its changes silently when the file cannot be created.
-    return core::FileExists(path);
+    return true;
 }
 
 } // namespace
@@ -52,7 +79,8 @@ bool WriteConvertedFile(core::TKelIniFile& report, const core::StringList& rules
 RecognitionPaths RecognitionPathsOf(const shell::Settings& settings) {
     const std::string folder = settings.Bool(shell::Key::UseWorkDir) ? settings.FilePath(shell::Key::WorkDir) + "/"
                                                                      : settings.Paths().ToNative("C:\\");
-    return {settings.BaseDirectory() + "cfg_conv", folder + kConvertedFileName};
+    return {settings.BaseDirectory() + "cfg_conv",
+            folder + "pelgo-" + std::to_string(::geteuid()) + "/" + kConvertedFileName};
 }
 
 std::string CheckIniFormat(const std::string& path, const RecognitionPaths& paths, AidaConversion& conversion,

@@ -17,16 +17,18 @@ class AidaConversion;
 
 struct RecognitionPaths {
     std::string rules;         // cfg_conv
-    std::string convertedFile; // pelgotmp.ini
+    std::string convertedFile; // pelgotmp.ini, in a folder that only the user may enter
 };
 
-// cfg_conv in the base directory; pelgotmp.ini in the update's working directory when the files are copied
-// there, else in the system's temporary folder, which stands in for the root of drive C: as everywhere in
-// the settings (see shell/paths.h).
+// cfg_conv in the base directory; pelgotmp.ini in the user's own folder "pelgo-<uid>" inside the update's
+// working directory when the files are copied there, else inside the system's temporary folder, which stands
+// in for the root of drive C: as everywhere in the settings (see shell/paths.h).
 RecognitionPaths RecognitionPathsOf(const shell::Settings& settings);
 
-// The path to read for the file at `path`: the file itself, or the converted file. Whatever goes wrong is
-// written to the work log and leaves the file to be read as it is.
+// The path to read for the file at `path`: the file itself, or the converted file. The converted file's
+// folder is made with rights for the user alone; an existing one that is a link, belongs to someone else or
+// lets others in is refused. Whatever goes wrong is written to the work log and leaves the file to be read as
+// it is.
 std::string CheckIniFormat(const std::string& path, const RecognitionPaths& paths, AidaConversion& conversion,
                            core::WorkLog& log);
 

@@ -207,11 +207,15 @@ std::string MotherboardIdentifier::Intel(const std::string& bios) const {
         return {};
     }
     const std::string_view identifier = std::string_view(bios).substr(marker + kMarker.size());
-    if (const std::string* board = FirstBeginningWith(m_intel, identifier.substr(0, 12))) {
-        return *board;
-    }
-    if (const std::string* board = FirstBeginningWith(m_intel, identifier.substr(0, 9))) {
-        return std::string(identifier.substr(0, 12)) + " Compatible with " + *board;
+    // Both matches name the identifier's first 12 characters, and a shorter identifier would begin many lines.
+    constexpr std::size_t kIdentifierLength = 12;
+    if (identifier.size() >= kIdentifierLength) {
+        if (const std::string* board = FirstBeginningWith(m_intel, identifier.substr(0, kIdentifierLength))) {
+            return *board;
+        }
+        if (const std::string* board = FirstBeginningWith(m_intel, identifier.substr(0, 9))) {
+            return std::string(identifier.substr(0, kIdentifierLength)) + " Compatible with " + *board;
+        }
     }
     return "Unknown Intel Motherboard " + std::string(identifier);
 }

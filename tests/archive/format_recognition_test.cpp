@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "archive/aida_conversion.h"
 #include "core/cp1251.h"
@@ -25,6 +27,8 @@ protected:
     }
 
     std::string Recognise(const std::string& path) { return CheckIniFormat(path, m_paths, m_conversion, m_log); }
+    // The folder of the converted file as the conversion makes it, for a test that puts a file there first.
+    void MakePrivateFolder() const { ASSERT_EQ(::mkdir(core::DirectoryOf(m_paths.convertedFile).c_str(), 0700), 0); }
     std::string LogText() const { return testing::ReadBytes(m_dir / "pelgo.log"); }
     core::StringList ImageOf(const std::string& path) const {
         core::StringList image;
@@ -77,6 +81,7 @@ TEST_F(FormatRecognitionTest, ChoosesTheFileToRead) {
 }
 
 TEST_F(FormatRecognitionTest, ShippedRulesConvertTheReport) {
+    MakePrivateFolder();
     core::TKelIniFile stale(m_paths.convertedFile, false);
     stale.WriteString("Old", "key", "value");
     stale.UpdateFile();
@@ -114,6 +119,7 @@ TEST_F(FormatRecognitionTest, ShippedRulesConvertTheReport) {
 
 TEST_F(FormatRecognitionTest, ALockedConvertedFileLeavesTheReportAsItIs) {
     const std::string report = std::string(PELGO_TEST_DATA) + "/aida32_report.ini";
+    MakePrivateFolder();
     core::TKelIniFile holder(m_paths.convertedFile, false);
     holder.WriteString("Info", "MAC_Addr", "0050BA000001");
     holder.UpdateFile();
@@ -121,20 +127,67 @@ TEST_F(FormatRecognitionTest, ALockedConvertedFileLeavesTheReportAsItIs) {
     EXPECT_NE(LogText().find("Error closing Ini-file ! " + report), std::string::npos);
 }
 
-TEST(RecognitionPathsTest, ConvertedFileGoesToTheWorkingDirectoryOrTheTemporaryFolder) {
+TEST_F(FormatRecognitionTest, TheConvertedFileGoesToAFolderOnlyTheUserCanEnter) {
+    ASSERT_EQ(Recognise(std::string(PELGO_TEST_DATA) + "/aida32_report.ini"), m_paths.convertedFile);
+    struct stat folder {};
+    ASSERT_EQ(::lstat(core::DirectoryOf(m_paths.convertedFile).c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 07777, 0700u);
+}
+
+TEST_F(FormatRecognitionTest, AFolderOthersCouldReachIsRefused) {
+    const std::string report = std::string(PELGO_TEST_DATA) + "/aida32_report.ini";
+    const std::string folder = core::DirectoryOf(m_paths.convertedFile);
+    const std::string own = m_dir / "own";
+    ASSERT_EQ(::mkdir(own.c_str(), 0700), 0);
+    struct Case {
+        const char* what;
+        bool link;
+        mode_t mode;
+        bool foreignOwner;
+    };
+    const Case cases[] = {
+        {"a link planted at the folder's name, to a folder of the user's", true, 0, false},
+        {"a folder others can read", false, 0755, false},
+        {"a folder the group can write", false, 0770, false},
+        {"a folder of another user", false, 0700, true},
+    };
+    for (const Case& c : cases) {
+        if (c.foreignOwner && ::geteuid() != 0) {
+            continue; // only root can plant a folder owned by someone else
+        }
+        if (c.link) {
+            ASSERT_EQ(::symlink(own.c_str(), folder.c_str()), 0) << c.what;
+        } else {
+            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0) << c.what;
+            ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0) << c.what;
+            if (c.foreignOwner) {
+                ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0) << c.what;
+            }
+        }
+        const std::string before = LogText();
+        EXPECT_EQ(Recognise(report), report) << c.what;
+        EXPECT_NE(LogText().substr(before.size()).find("Error closing Ini-file ! " + report), std::string::npos)
+            << c.what;
+        EXPECT_FALSE(core::FileExists(m_paths.convertedFile)) << c.what;
+        std::filesystem::remove_all(folder);
+    }
+}
+
+TEST(RecognitionPathsTest, ConvertedFileGoesToAPrivateFolderInTheWorkingDirectoryOrTheTemporaryFolder) {
     testing::TempDir dir;
     shell::Settings settings(dir.Path());
     settings.Paths().SetBaseDirectory(dir / "data");
     settings.SetFilePath(shell::Key::WorkDir, dir / "work");
     settings.SetBool(shell::Key::UseWorkDir, true);
     EXPECT_EQ(RecognitionPathsOf(settings).rules, dir / "data/cfg_conv");
-    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "work/pelgotmp.ini");
+    const std::string privateFolder = "pelgo-" + std::to_string(::geteuid());
+    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "work/" + privateFolder + "/pelgotmp.ini");
 
     const char* tmp = std::getenv("TMPDIR");
     const std::string saved = tmp == nullptr ? "" : tmp;
     ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
     settings.SetBool(shell::Key::UseWorkDir, false);
-    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "tmp/pelgotmp.ini");
+    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "tmp/" + privateFolder + "/pelgotmp.ini");
     if (tmp == nullptr) {
         ::unsetenv("TMPDIR");
     } else {

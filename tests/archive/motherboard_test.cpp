@@ -77,6 +77,24 @@ TEST_F(MotherboardTest, Rules) {
     }
 }
 
+TEST_F(MotherboardTest, AnIntelIdentifierShorterThanTwelveCharactersMatchesNoLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"$IBIOSI$", "Unknown Intel Motherboard "},
+        {"Intel BIOS $IBIOSI$ ", "Unknown Intel Motherboard "},
+        {"$IBIOSI$RL", "Unknown Intel Motherboard RL"},
+        {"$IBIOSI$RL86510A.", "Unknown Intel Motherboard RL86510A."},
+        {"$IBIOSI$RL86510A.86", "Unknown Intel Motherboard RL86510A.86"},
+        {"$IBIOSI$BF86510A.99", "Unknown Intel Motherboard BF86510A.99"},
+        // From twelve characters on the table decides.
+        {"$IBIOSI$RL86510A.86A", "RL86510A.86A Intel D865PERL"},
+        {"$IBIOSI$BF86510A.99Z", "BF86510A.99Z Compatible with BF86510A.86A Intel D865GBF"},
+    };
+    MotherboardIdentifier identifier(Files(), m_log);
+    for (const auto& [bios, board] : cases) {
+        EXPECT_EQ(identifier.Motherboard(bios), board) << bios;
+    }
+}
+
 TEST_F(MotherboardTest, ChipsetsWithoutTheMarkerAreAllKeywords) {
     Write("keywords", "6A79A Intel 865\r\nI865PE Intel 865PE\r\n");
     MotherboardIdentifier identifier(Files("keywords"), m_log);

@@ -72,7 +72,7 @@ class CollectorCommandsTest(unittest.TestCase):
 
         report = os.path.join(TEST_DATA, "aida32_report.ini")
         out = self.check("collector", "recognise", report, env_extra={"TMPDIR": self.tmp}).splitlines()
-        converted = os.path.join(self.tmp, "pelgotmp.ini")
+        converted = os.path.join(self.tmp, f"pelgo-{os.geteuid()}", "pelgotmp.ini")
         self.assertEqual(out[0], converted)
         self.assertEqual(out[1:4], ["[Info]", "MAC_Addr=000EA61C2D3E", "Computer_Name=BUH-12"])
         self.assertIn("Current_User_Name=Петрова", out)
@@ -87,7 +87,7 @@ class CollectorCommandsTest(unittest.TestCase):
         self.check("profile", "set", ini, "Setup", "UseWorkDir", "1")
         report = os.path.join(TEST_DATA, "aida32_report.ini")
         out = self.check("--home", home, "collector", "recognise", report).splitlines()
-        self.assertEqual(out[0], os.path.join(work, "pelgotmp.ini"))
+        self.assertEqual(out[0], os.path.join(work, f"pelgo-{os.geteuid()}", "pelgotmp.ini"))
 
         os.remove(os.path.join(home, "BASE", "cfg_conv"))
         self.assertEqual(self.check("--home", home, "collector", "recognise", report), report + "\n")
