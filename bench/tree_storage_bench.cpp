@@ -57,6 +57,7 @@ struct Fixture {
     structure::NodeTypes nodeTypes{{}};
     shell::ProtectionFlags flags;
     structure::TreeModel tree;
+    structure::NodeIdentity identity{tree, clock};
     QuietDialog dialog;
     NoProgress progress;
     std::unique_ptr<TreeStorage> storage;
@@ -92,9 +93,9 @@ void Generate() {
     }
     bench.dir = pattern;
     bench.settings.Paths().SetBaseDirectory(bench.dir);
-    bench.storage = std::make_unique<TreeStorage>(
-        structure::TreeStorageContext{bench.tree, bench.nodeTypes, bench.settings, bench.flags, [] { return false; },
-                                      [] {}, bench.log, bench.dialog, bench.progress, bench.clock});
+    bench.storage = std::make_unique<TreeStorage>(structure::TreeStorageContext{
+        bench.tree, bench.identity, bench.nodeTypes, bench.settings, bench.flags, [] { return false; }, [] {},
+        bench.log, bench.dialog, bench.progress, bench.clock});
     bench.log.SetMovingSize(0);
     bench.storage->SetupTreeNode(TreeStorage::kLoad); // the first run: the bucket node alone
     structure::TreeModel& tree = bench.tree;
@@ -113,7 +114,7 @@ void Generate() {
     int index = 0;
     for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
         if (++index % 5 == 0) {
-            structure::NewAddData(*node, bench.clock).comments.emplace({comment, comment + " (2)"});
+            bench.identity.NewAddData(*node).comments.emplace({comment, comment + " (2)"});
         }
     }
     if (!bench.storage->SetupTreeNode(TreeStorage::kSave)) {

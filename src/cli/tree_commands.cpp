@@ -13,10 +13,10 @@
 namespace pelgo::cli {
 namespace {
 
-void PrintTree(structure::TreeModel& tree, const core::Clock& clock) {
+void PrintTree(structure::TreeModel& tree, structure::NodeIdentity& identity) {
     for (structure::TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
         PrintLine(std::string(static_cast<std::size_t>(node->Level()), '\t') + std::to_string(node->Icon()) + " " +
-                  structure::NodeUno(node, clock) + " " + node->Text());
+                  identity.NodeUno(node) + " " + node->Text());
     }
 }
 
@@ -24,7 +24,8 @@ void PrintTree(structure::TreeModel& tree, const core::Clock& clock) {
 
 const char* const kTreeUsage =
     "  tree [--save] [--yes|--no]  print the structure tree (TAB levels, icon index, UNO, text); --save loads\n"
-    "                              and saves it; --yes/--no answer the first run's sample-tree question\n";
+    "                              and saves it; --yes/--no answer the first run's sample-tree question and,\n"
+    "                              when another instance saved the tree meanwhile, whether to overwrite it\n";
 
 int RunTree(const Context& context, const std::vector<std::string>& raw) {
     const Args args(raw, {});
@@ -61,8 +62,9 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     CliDialog dialog(answer);
     CliProgress progress;
     structure::TreeModel tree;
+    structure::NodeIdentity identity(tree, installation.Clock());
     const structure::NodeTypes nodeTypes(settings.userNodeTypes);
-    structure::TreeStorage storage({tree, nodeTypes, settings, flags, protectData,
+    structure::TreeStorage storage({tree, identity, nodeTypes, settings, flags, protectData,
                                     [&] { installation.File().ReadIni(0); }, installation.Log(), dialog, progress,
                                     installation.Clock()});
     const bool loaded = storage.SetupTreeNode(structure::TreeStorage::kLoad);
@@ -70,7 +72,7 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
         throw core::Error("the structure tree could not be loaded (see above); nothing was written");
     }
     if (!save) {
-        PrintTree(tree, installation.Clock());
+        PrintTree(tree, identity);
     }
     if (flags.sboiFlag) {
         throw core::Error("the structure tree files are damaged (see above); nothing was written");
@@ -82,7 +84,7 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
                               "tree files (see above and " +
                               installation.Log().Path() + ")");
         }
-        PrintTree(tree, installation.Clock());
+        PrintTree(tree, identity);
     }
     return 0;
 }

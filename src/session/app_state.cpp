@@ -68,6 +68,9 @@ AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform:
                          core::FileExists(m_options.programDirectory + "/pelgo.set"),
                          {},
                      }),
+      m_identity(
+          m_tree, m_clock,
+          [this](const std::string& uno) { return m_otherTable.IsOpen() && !m_otherTable.table->Find(uno).empty(); }),
       m_multiUser(m_options.currentUser, m_options.computerName) {
     m_log.SetIdentity(m_options.currentUser, m_options.computerName);
     m_settingsFile.SetProtectionCheck([this] { return ProtectData(); });
@@ -130,6 +133,7 @@ void AppState::SetTreeHooks(std::function<void(bool)> setBusy, std::function<voi
 void AppState::LoadTree() {
     m_nodeTypes.emplace(m_settings.userNodeTypes);
     structure::TreeStorageContext context{m_tree,
+                                          m_identity,
                                           *m_nodeTypes,
                                           m_settings,
                                           m_flags,
@@ -195,7 +199,12 @@ void AppState::RotateLog() {
     m_log.SetMovingSize(0);
     m_log.LogClose();
     shell::Backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress).Backup(m_log.Path());
-    core::RemoveFile(m_log.Path());
+    // Only a log whose copy is complete goes; otherwise the rotation is tried again at the next start.
+    const auto copy = core::StampOf(core::ChangeFileExt(m_log.Path(), ".bak"));
+    const auto log = core::StampOf(m_log.Path());
+    if (copy && log && copy->size == log->size && copy->modifiedNs == log->modifiedNs) {
+        core::RemoveFile(m_log.Path());
+    }
     m_log.SetMovingSize(megabytes);
 }
 

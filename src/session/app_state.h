@@ -24,6 +24,7 @@
 #include "structure/node_types.h"
 #include "structure/tree_model.h"
 #include "structure/tree_storage.h"
+#include "structure/uno.h"
 #include "structure/write_timer.h"
 
 namespace pelgo::session {
@@ -90,6 +91,8 @@ public:
     void SetSelectedIndex(int index) { m_selectedIndex = index; }
 
     structure::TreeModel& Tree() { return m_tree; }
+    // Node records and UNOs, free of the tree's and the node-record table's UNOs.
+    structure::NodeIdentity& Identity() { return m_identity; }
     // Null before the start has loaded the tree.
     structure::TreeStorage* TreeStorage() { return m_treeStorage ? &*m_treeStorage : nullptr; }
     const structure::NodeTypes* NodeTypes() const { return m_nodeTypes ? &*m_nodeTypes : nullptr; }
@@ -143,6 +146,7 @@ private:
     shell::ManagedTable m_otherTable;
     std::vector<shell::JournalType> m_journalTypes;
     structure::TreeModel m_tree;
+    structure::NodeIdentity m_identity;
     std::optional<structure::NodeTypes> m_nodeTypes;
     std::optional<structure::TreeStorage> m_treeStorage;
     std::function<void(bool)> m_setBusy;

@@ -371,7 +371,8 @@ void SettingsFile::Write() {
     m_file.WriteString("Setup", "Help",
                        core::Utf8ToCp1251("При ошибках открытия файлов просто удалите секцию [SETUP]"));
     WriteTableKeys("Setup");
-    m_flags.sboiFlag = m_file.ReadBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag);
+    // Another instance may have raised the failure flag; only the clear-failure command lowers it.
+    m_flags.sboiFlag = m_flags.sboiFlag || m_file.ReadBool("Setup", "ProtectData_SBOI", false);
     SaveReportsSetup();
     WriteNumberedList("UpdPatches", m_settings.updPatches);
     WriteTableKeys("Other");

@@ -1,4 +1,4 @@
-// Line formats of the tree files, the consistent read and the commit.
+// Line formats of the tree files.
 #include "structure/tree_files.h"
 
 #include <algorithm>
@@ -11,24 +11,7 @@ namespace {
 constexpr std::size_t kFieldLookAhead = 255; // bytes looked at after a delimiter
 constexpr std::string_view kCommentMarker = ";Comment;";
 
-std::string TempName(const std::string& file) {
-    return file + std::string(kTempExtension);
-}
-
-TreeFileContent ReadContent(bool exists, core::LockedFile* file) {
-    TreeFileContent content{exists, std::nullopt};
-    if (file != nullptr) {
-        try {
-            content.bytes = file->ReadAll();
-        } catch (const core::FileError&) {
-            content.bytes.reset();
-        }
-    }
-    return content;
-}
-
 } // namespace
-
 
 TreeFormatError::TreeFormatError(int lineNumber, int level, std::string_view text)
     : core::Error("line " + std::to_string(lineNumber) + ": Invalid level (" + std::to_string(level) + ") for item \"" +
@@ -112,72 +95,6 @@ void AppendAddDataLine(std::string& out, int index, std::string_view comment) {
     out += kCommentMarker;
     out += comment;
     out += "\r\n";
-}
-
-bool AnyTempFilePresent(const TreeFilePaths& paths) {
-    for (const std::string& path : paths.All()) {
-        if (core::FileExists(TempName(path))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::optional<TreeFileSet> ReadConsistentSet(const TreeFilePaths& paths) {
-    const auto names = paths.All();
-    std::array<bool, 3> exists{};
-    std::array<std::optional<core::LockedFile>, 3> files;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        exists[i] = core::FileExists(names[i]);
-        if (exists[i]) {
-            files[i] = core::LockedFile::Open(names[i], core::LockedFile::Access::Read, false);
-        }
-    }
-    // The order of the checks matters: a commit half done when the last file was opened leaves a ".tmp"
-    // until after a file opened here has been replaced.
-    if (AnyTempFilePresent(paths)) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (files[i]) {
-            const auto stamp = core::StampOf(names[i]);
-            if (!stamp || stamp->inode != files[i]->Stamp().inode) {
-                return std::nullopt;
-            }
-        } else if (core::FileExists(names[i]) != exists[i]) {
-            return std::nullopt;
-        }
-    }
-    return TreeFileSet{ReadContent(exists[0], files[0] ? &*files[0] : nullptr),
-                       ReadContent(exists[1], files[1] ? &*files[1] : nullptr),
-                       ReadContent(exists[2], files[2] ? &*files[2] : nullptr)};
-}
-
-TreeFileSet ReadSetAsItIs(const TreeFilePaths& paths) {
-    const auto read = [](const std::string& path) {
-        auto file = core::LockedFile::Open(path, core::LockedFile::Access::Read, false);
-        return ReadContent(core::FileExists(path), file ? &*file : nullptr);
-    };
-    return {read(paths.treeText), read(paths.image), read(paths.addData)};
-}
-
-bool CommitTreeFile(const std::string& file, const std::function<bool(std::string_view, std::string_view)>& rename) {
-    const std::string temp = TempName(file);
-    const std::string previous = file + std::string(kPreviousExtension);
-    if (!core::FileExists(temp)) {
-        return false;
-    }
-    if (core::FileExists(file)) {
-        core::RemoveFile(previous);
-        rename(file, previous);
-    }
-    rename(temp, file);
-    if (!core::FileExists(file)) {
-        return false;
-    }
-    core::RemoveFile(previous);
-    core::RemoveFile(temp);
-    return true;
 }
 
 } // namespace pelgo::structure

@@ -1,27 +1,16 @@
 // The three tree files byte for byte: the tree text file (node texts behind TAB levels), the image/UNO file
-// (icon index and UNO of each node) and the add-data file (comment lines by absolute index); reading them
-// as one set, and the commit that replaces a file by its ".tmp" companion.
-//
-// Writers write F.tmp beside each file F and rename it over F, so an F.tmp on disk is the lock. Readers
-// open all three files, check that no F.tmp exists, and check that the names still lead to the files they
-// opened. Open files keep their inodes from being reused, and the files are committed in a fixed order, so
-// a set that passes both checks was on disk, whole, at one moment between two writers' commits.
+// (icon index and UNO of each node) and the add-data file (comment lines by absolute index).
 #pragma once
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/errors.h"
-#include "core/file.h"
 
 namespace pelgo::structure {
-
-inline constexpr std::string_view kTempExtension = ".tmp";     // the new content; its presence is the lock
-inline constexpr std::string_view kPreviousExtension = ".xxx"; // the previous content during the commit
 
 struct TreeFilePaths {
     std::string treeText;
@@ -75,28 +64,5 @@ struct AddDataLine {
 };
 AddDataLine ParseAddDataLine(std::string_view line);
 void AppendAddDataLine(std::string& out, int index, std::string_view comment);
-
-bool AnyTempFilePresent(const TreeFilePaths& paths);
-
-struct TreeFileContent {
-    bool exists = false;
-    std::optional<std::string> bytes; // empty when the file is missing or cannot be read
-};
-struct TreeFileSet {
-    TreeFileContent treeText;
-    TreeFileContent image;
-    TreeFileContent addData;
-};
-
-// The three files as one set; empty when a writer was at work while they were read.
-std::optional<TreeFileSet> ReadConsistentSet(const TreeFilePaths& paths);
-// The three files as they are, whatever a writer is doing.
-TreeFileSet ReadSetAsItIs(const TreeFilePaths& paths);
-
-// Replaces `file` by file + ".tmp", keeping the previous content in file + ".xxx" until the new one is in
-// place. False when there was nothing to commit or the rename failed; file + ".xxx" then still holds the
-// previous content. `rename` is the file system's, replaceable to exercise that failure.
-bool CommitTreeFile(const std::string& file,
-                    const std::function<bool(std::string_view, std::string_view)>& rename = core::RenameFile);
 
 } // namespace pelgo::structure

@@ -1,13 +1,31 @@
 // The tree model: node storage by handle, structural edits with their notifications, the pre-order table.
 #include "structure/tree_model.h"
 
+#include <random>
+
 namespace pelgo::structure {
 
 TreeNode* TreeNode::Child(int row) const {
     return row >= 0 && row < ChildCount() ? m_children[static_cast<std::size_t>(row)] : nullptr;
 }
 
-TreeModel::TreeModel() = default;
+namespace {
+
+// Nine digits: the UNO arithmetic keeps about ten digits of a handle, and a session adds far fewer nodes
+// than it would take to leave the int range.
+int RandomFirstHandle() {
+    std::random_device device;
+    return std::uniform_int_distribution<int>(100000000, 999999999)(device);
+}
+
+} // namespace
+
+TreeModel::TreeModel() : TreeModel(RandomFirstHandle()) {
+}
+
+TreeModel::TreeModel(int firstHandle) : m_firstHandle(firstHandle), m_nextHandle(firstHandle) {
+}
+
 TreeModel::~TreeModel() = default;
 
 template <typename Notify> void TreeModel::NotifyObserver(Notify&& notify) const {
@@ -113,8 +131,26 @@ void TreeModel::Release(TreeNode& node) {
         pending.pop_back();
         pending.insert(pending.end(), next->m_children.begin(), next->m_children.end());
         --m_count;
+        ForgetUno(next->m_record.get());
         m_nodes[static_cast<std::size_t>(next->m_handle - m_firstHandle)].reset();
     }
+}
+
+void TreeModel::ForgetUno(const TKelRec* record) {
+    if (record == nullptr) {
+        return;
+    }
+    if (const auto found = m_unos.find(record->uno); found != m_unos.end() && --found->second == 0) {
+        m_unos.erase(found);
+    }
+}
+
+void TreeModel::SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record) {
+    ForgetUno(node.m_record.get());
+    if (record != nullptr) {
+        ++m_unos[record->uno];
+    }
+    node.m_record = std::move(record);
 }
 
 void TreeModel::Remove(TreeNode& node) {
@@ -187,6 +223,7 @@ void TreeModel::Reset(const std::function<void()>& rebuild) {
     } done{*this};
     m_root.m_children.clear();
     m_nodes.clear();
+    m_unos.clear();
     m_firstHandle = m_nextHandle;
     m_count = 0;
     m_order.clear();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "structure/node_record.h"
@@ -32,9 +33,8 @@ public:
     // Depth: 0 for a top-level node.
     int Level() const { return m_level; }
 
-    // The node record; null until made (uno.h).
+    // The node record; null until made (uno.h), attached through the model, which indexes its UNO.
     TKelRec* Record() const { return m_record.get(); }
-    void SetRecord(std::unique_ptr<TKelRec> record) { m_record = std::move(record); }
 
 private:
     friend class TreeModel;
@@ -70,7 +70,10 @@ public:
 
 class TreeModel {
 public:
+    // Handles start at a random number, so that two instances that loaded the same tree give the nodes
+    // they add different handles (and with them different UNOs).
     TreeModel();
+    explicit TreeModel(int firstHandle);
     ~TreeModel();
     TreeModel(const TreeModel&) = delete;
     TreeModel& operator=(const TreeModel&) = delete;
@@ -102,6 +105,10 @@ public:
     bool Move(TreeNode& node, TreeNode* destination, int destinationRow);
     void SetText(TreeNode& node, std::string text);
     void SetIcon(TreeNode& node, int icon);
+    // Attaches (or, with null, frees) the node's record.
+    void SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record);
+    // Whether a node of the tree has a record with this UNO.
+    bool HasUno(const std::string& uno) const { return m_unos.contains(uno); }
     // Empties the tree and lets `rebuild` fill it, notified as one reset.
     void Reset(const std::function<void()>& rebuild);
 
@@ -111,6 +118,7 @@ private:
     void EnsureOrder() const;
     bool IsLastInPreOrder(const TreeNode& node) const;
     void Release(TreeNode& node);
+    void ForgetUno(const TKelRec* record);
     template <typename Notify> void NotifyObserver(Notify&& notify) const;
 
     TreeNode m_root;
@@ -120,6 +128,7 @@ private:
     int m_count = 0;
     TreeObserver* m_observer = nullptr;
     bool m_resetting = false;
+    std::unordered_map<std::string, int> m_unos; // UNO -> records holding it
     mutable std::vector<TreeNode*> m_order;
     mutable bool m_orderCurrent = true;
 };

@@ -61,19 +61,6 @@ TreeNode& AppendAtLevel(TreeModel& tree, std::vector<TreeNode*>& parents, int le
     return node;
 }
 
-std::string TempName(const std::string& file) {
-    return file + std::string(kTempExtension);
-}
-
-void WriteTemp(const std::string& file, std::string_view bytes) {
-    auto temp = core::LockedFile::Open(TempName(file), core::LockedFile::Access::ReadWrite, true);
-    if (!temp) {
-        throw core::CannotOpenFile(TempName(file));
-    }
-    temp->Rewrite(bytes);
-    temp->Sync();
-}
-
 std::string TreeCaption() {
     return core::Text(3007, "Структура предприятия");
 }
@@ -88,8 +75,8 @@ std::string SaveErrorTitle() {
 
 } // namespace
 
-// The common frame of a load or save: busy while it runs; the times, TreeModified and the controls are
-// settled however it ends.
+// The common frame of a load or save: busy while it runs; the check time and the controls are settled
+// however it ends.
 class TreeStorage::BusyScope {
 public:
     explicit BusyScope(TreeStorage& storage) : m_storage(storage) {
@@ -100,11 +87,8 @@ public:
     }
     ~BusyScope() {
         const TreeStorageContext& context = m_storage.m_context;
-        const core::DateTime now = context.clock.Now();
-        m_storage.m_treeFileStamp = core::StampOf(m_storage.Paths().treeText);
         m_storage.m_endedWithFailure = context.flags.sboiFlag;
-        m_storage.m_nextCheckTime = now;
-        m_storage.m_treeModified = false;
+        m_storage.m_nextCheckTime = context.clock.Now();
         if (context.setBusy) {
             context.setBusy(false);
         }
@@ -149,12 +133,11 @@ void TreeStorage::PumpEvents(int nodesDone) {
 }
 
 bool TreeStorage::TreeFileChanged() const {
-    return m_endedWithFailure || core::StampOf(Paths().treeText) != m_treeFileStamp;
+    return m_endedWithFailure || TreeTextStamp(Paths()) != m_treeFileStamp;
 }
 
-bool TreeStorage::WaitForWriters(bool saving, int& tries) {
-    const TreeFilePaths paths = Paths();
-    while (AnyTempFilePresent(paths)) {
+bool TreeStorage::WaitForWriters(bool saving, int& tries, const std::function<bool()>& claim) {
+    while (!claim()) {
         ++tries;
         if (tries == 30 || tries == 60) {
             m_context.progress.ProcessEvents();
@@ -187,63 +170,103 @@ bool TreeStorage::WaitForWriters(bool saving, int& tries) {
     return true;
 }
 
-bool TreeStorage::Load() {
-    const TreeFilePaths paths = Paths();
+TreeFileSet TreeStorage::ReadForLoad(const TreeFilePaths& paths) {
     int tries = 0;
-    std::optional<TreeFileSet> files;
-    while (!files) {
-        if (WaitForWriters(false, tries)) {
-            files = ReadConsistentSet(paths);
-        } else {
+    bool settled = false;
+    for (;;) {
+        std::optional<TreeSetLock> lock;
+        const auto claim = [&] {
+            lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Read);
+            return lock.has_value();
+        };
+        if (!WaitForWriters(false, tries, claim)) {
             m_context.flags.treeReadOnly = true;
-            files = ReadSetAsItIs(paths);
+            return ReadTreeFiles(paths);
+        }
+        if (!settled && LeftoversPresent(paths)) {
+            // A dead writer's files: tidied when this user may, read as the tidying would leave them if not.
+            settled = true;
+            lock.reset();
+            try {
+                if (TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write)) {
+                    SettleLeftovers(paths);
+                }
+            } catch (const core::FileError&) {
+            }
+            continue;
+        }
+        if (lock->Held()) {
+            return ReadTreeFiles(paths);
+        }
+        if (std::optional<TreeFileSet> files = ReadTreeFilesUnlocked(paths)) {
+            return std::move(*files);
         }
     }
+}
+
+bool TreeStorage::Load() {
+    const TreeFilePaths paths = Paths();
+    const TreeFileSet files = ReadForLoad(paths);
     TreeModel& tree = m_context.tree;
-    if (!files->treeText.exists) {
+    if (!files.treeText.exists) {
         FirstRun(paths.treeText);
     } else {
         m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.treeText);
-        if (!files->treeText.bytes) {
+        if (!files.treeText.bytes) {
             RejectLoad(paths.treeText, core::CannotOpenFile(paths.treeText).what());
             return false;
         }
         std::vector<TreeTextLine> lines;
         try {
-            lines = ParseTreeText(*files->treeText.bytes);
+            lines = ParseTreeText(*files.treeText.bytes);
         } catch (const TreeFormatError& error) {
             RejectLoad(paths.treeText, error.what());
             return false;
         }
-        // Only reading the image/UNO file lifts the failure flag, so a tree without it stays protected.
-        m_context.flags.sboiFlag = true;
+        // A tree without a sound image/UNO file is protected; a sound one leaves a standing flag standing.
+        bool failed = true;
         tree.Reset([&] {
             std::vector<TreeNode*> parents;
             for (const TreeTextLine& line : lines) {
                 AppendAtLevel(tree, parents, line.level, std::string(line.text), 0);
             }
-            if (files->image.exists && !tree.Empty()) {
+            if (files.image.exists && !tree.Empty()) {
                 m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.image);
-                if (files->image.bytes) {
-                    m_context.flags.sboiFlag = !ApplyImage(*files->image.bytes, paths.image);
+                if (files.image.bytes) {
+                    failed = !ApplyImage(*files.image.bytes, paths.image);
                 }
             }
         });
+        ReportDuplicateUnos();
         RestoreBookmarks();
-        if (files->addData.exists) {
+        if (files.addData.exists) {
             m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.addData);
-            if (files->addData.bytes) {
-                ApplyAddData(*files->addData.bytes, paths.addData);
+            if (files.addData.bytes) {
+                ApplyAddData(*files.addData.bytes, paths.addData);
             } else {
-                m_context.flags.sboiFlag = true;
+                failed = true;
             }
         }
-        if (m_context.flags.sboiFlag) {
+        if (failed) {
+            m_context.flags.sboiFlag = true;
             m_context.log.LogEvent(core::Text(1051, "Сбой  при чтении\\обработке ") + paths.image);
         }
     }
-    m_firstNodeUno = tree.Empty() ? std::string() : NodeUno(tree.First(), m_context.clock);
+    m_firstNodeUno = tree.Empty() ? std::string() : m_context.identity.NodeUno(tree.First());
+    m_treeFileStamp = files.treeTextStamp;
+    m_treeModified = false;
     return true;
+}
+
+void TreeStorage::ReportDuplicateUnos() {
+    const TreeModel& tree = m_context.tree;
+    const auto describe = [&](const TreeNode& node) {
+        return std::to_string(tree.AbsoluteIndex(node)) + " \"" + node.Text() + "\"";
+    };
+    for (const auto& [first, second] : DuplicateUnos(tree)) {
+        m_context.log.LogEvent(core::Utf8ToCp1251("Один UNO у двух узлов ") + first->Record()->uno + ": " +
+                               describe(*first) + ", " + describe(*second));
+    }
 }
 
 void TreeStorage::RejectLoad(const std::string& path, const std::string& reason) {
@@ -283,13 +306,13 @@ bool TreeStorage::ApplyImage(const std::string& bytes, const std::string& path) 
         }
         tree.SetIcon(*node, icon);
         if (parsed.unoState == ImageLine::Uno::Valid) {
-            node->SetRecord(std::make_unique<TKelRec>(TKelRec{std::string(parsed.uno), std::nullopt}));
+            tree.SetRecord(*node, std::make_unique<TKelRec>(TKelRec{std::string(parsed.uno), std::nullopt}));
         } else {
             if (parsed.unoState == ImageLine::Uno::Invalid) {
                 ReportLineError(1050, "СБОЙ! Ошибка UNO в строке :", line, path, platform::MessageKind::Error);
                 unosSound = false;
             }
-            NewAddData(*node, m_context.clock);
+            m_context.identity.NewAddData(*node);
         }
         node = tree.Next(*node);
         PumpEvents(++done);
@@ -309,7 +332,7 @@ void TreeStorage::ApplyAddData(const std::string& bytes, const std::string& path
         }
         // An index beyond the tree (a hand-edited or stale file) has no node to go to.
         if (TreeNode* node = m_context.tree.NodeAt(parsed.index)) {
-            TKelRec& record = NewAddData(*node, m_context.clock);
+            TKelRec& record = m_context.identity.NewAddData(*node);
             if (!record.comments) {
                 record.comments.emplace();
             }
@@ -383,19 +406,15 @@ bool TreeStorage::Save() {
     if (m_context.protectData()) {
         return false;
     }
-    int tries = 0;
-    if (!WaitForWriters(true, tries)) {
-        m_context.flags.sboiFlag = true;
-        m_context.protectData();
-        return false;
-    }
     TreeModel& tree = m_context.tree;
     const TreeFilePaths paths = Paths();
     TreeNode* first = tree.First();
     if (m_firstNodeUno.empty() || first == nullptr) {
         return false;
     }
-    if (const std::string uno = NodeUno(first, m_context.clock); uno != m_firstNodeUno) {
+    const std::string firstUno = m_context.identity.NodeUno(first);
+    const bool identityChanged = firstUno != m_firstNodeUno;
+    if (identityChanged) {
         const std::string changed = core::Text(1052, "ВНИМАНИЕ! Изменился индекс для") + " \"" + first->Text() + "\"";
         m_context.dialog.Inform(platform::MessageKind::Warning,
                                 changed + "\r\n" +
@@ -404,23 +423,25 @@ bool TreeStorage::Save() {
                                     paths.image + "\r\n" + core::Text(1054, "из резервной копии\r\n") + paths.image +
                                     ".sboi");
         m_context.log.LogEvent(changed + core::Utf8ToCp1251(" в Other.dbf изм.с ") + m_firstNodeUno +
-                               core::Utf8ToCp1251(" на ") + uno);
+                               core::Utf8ToCp1251(" на ") + firstUno);
         if (!MakeSafetyCopies(paths)) {
             return false;
         }
         m_context.flags.sboiFlag = true;
-        m_firstNodeUno = uno;
+        m_firstNodeUno = firstUno;
     }
     m_context.writeSettings();
-    for (const std::string& path : paths.All()) {
-        m_context.log.LogEvent(core::Text(1055, "Запись ") + path);
+    // Writing the settings re-reads the failure flag: another instance may have raised it meanwhile.
+    if (m_context.flags.sboiFlag && !identityChanged) {
+        m_context.protectData();
+        return false;
     }
     std::string treeText;
     std::string image;
     std::string addData;
     int index = 0;
     for (TreeNode* node = first; node != nullptr; node = tree.Next(*node)) {
-        const TKelRec& record = NewAddData(*node, m_context.clock);
+        const TKelRec& record = m_context.identity.NewAddData(*node);
         AppendTreeTextLine(treeText, node->Level(), node->Text());
         if (record.comments) {
             for (const std::string& line : *record.comments) {
@@ -430,37 +451,86 @@ bool TreeStorage::Save() {
         AppendImageLine(image, node->Icon(), record.uno, node->Text());
         PumpEvents(++index);
     }
+    std::optional<TreeSetLock> lock;
+    std::optional<TreeSetWriter> writer;
     try {
-        WriteTemp(paths.treeText, treeText);
-        WriteTemp(paths.image, image);
-        WriteTemp(paths.addData, addData);
-    } catch (const core::FileError& error) {
-        for (const std::string& path : paths.All()) {
-            core::RemoveFile(TempName(path));
+        const auto claim = [&] {
+            writer.reset();
+            lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write);
+            if (!lock) {
+                return false;
+            }
+            SettleLeftovers(paths);
+            writer = TreeSetWriter::Claim(paths);
+            if (!writer) {
+                lock.reset();
+            }
+            return writer.has_value();
+        };
+        std::optional<core::FileStamp> overwritable = m_treeFileStamp;
+        for (int tries = 0;;) {
+            if (!WaitForWriters(true, tries, claim)) {
+                m_context.flags.sboiFlag = true;
+                m_context.protectData();
+                return false;
+            }
+            const std::optional<core::FileStamp> onDisk = TreeTextStamp(paths);
+            if (onDisk == overwritable) {
+                break;
+            }
+            // Nobody waits on this instance's question.
+            writer.reset();
+            lock.reset();
+            if (!OverwriteOthersTree()) {
+                return false;
+            }
+            overwritable = onDisk;
         }
-        m_context.log.LogEvent(SaveErrorTitle() + " " + error.what());
-        m_context.dialog.Inform(platform::MessageKind::Error,
-                                SaveErrorTitle() + "\r\n" + error.what() + "\r\n" +
-                                    core::Utf8ToCp1251("Проверьте доступ к каталогу данных и сохраните снова."));
+        for (const std::string& path : paths.All()) {
+            m_context.log.LogEvent(core::Text(1055, "Запись ") + path);
+        }
+        writer->Write(treeText, image, addData);
+        for (const std::string& path : paths.All()) {
+            const auto stamp = core::StampOf(path);
+            m_context.log.LogEvent(path + " " + std::to_string(stamp ? stamp->size : -1) + " b.");
+        }
+        writer->Commit();
+        m_treeFileStamp = TreeTextStamp(paths);
+    } catch (const core::FileError& error) {
+        if (writer && writer->Committed()) {
+            m_treeFileStamp = TreeTextStamp(paths); // the new set is the tree; the next writer finishes its renames
+        }
+        ReportSaveFailure(error.what());
         return false;
     }
-    for (const std::string& path : paths.All()) {
-        const auto stamp = core::StampOf(path);
-        m_context.log.LogEvent(path + " " + std::to_string(stamp ? stamp->size : -1) + " b.");
-    }
-    for (const std::string& path : paths.All()) {
-        if (!CommitTreeFile(path)) {
-            const std::string reason = "Cannot replace " + path + " by " + TempName(path) +
-                                       "; its previous content is kept in " + path + std::string(kPreviousExtension);
-            m_context.flags.sboiFlag = true;
-            m_context.log.LogEvent(SaveErrorTitle() + " " + reason);
-            m_context.dialog.Inform(platform::MessageKind::Error, SaveErrorTitle() + "\r\n" + reason);
-            m_context.protectData();
-            return false;
-        }
-    }
     m_context.log.LogEvent(core::Text(1072, "Данные сохранены "));
+    m_treeModified = false;
     return true;
+}
+
+bool TreeStorage::OverwriteOthersTree() {
+    m_context.flags.multiUserAccess = true;
+    const platform::Answer answer = m_context.dialog.Ask(
+        platform::MessageKind::Warning,
+        core::Text(252, "Многопользовательский доступ") + "\r\n" +
+            core::Utf8ToCp1251("Структуру предприятия сохранил другой пользователь программы.\r\n"
+                               "Записать Ваше дерево поверх сохранённого (Да) или загрузить сохранённое дерево, "
+                               "отказавшись от своих изменений (Нет) ?"),
+        platform::Buttons::YesNo);
+    if (answer == platform::Answer::Yes) {
+        return true;
+    }
+    m_context.log.LogEvent(core::Text(252, "Многопользовательский доступ") +
+                           core::Utf8ToCp1251(" - загружено дерево другого пользователя, изменения не записаны"));
+    Load();
+    return false;
+}
+
+void TreeStorage::ReportSaveFailure(const std::string& reason) {
+    m_context.log.LogEvent(SaveErrorTitle() + " " + reason);
+    m_context.dialog.Inform(platform::MessageKind::Error,
+                            SaveErrorTitle() + "\r\n" + reason + "\r\n" +
+                                core::Utf8ToCp1251("Проверьте доступ к каталогу данных и сохраните снова."));
 }
 
 } // namespace pelgo::structure

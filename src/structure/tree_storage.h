@@ -15,8 +15,9 @@
 #include "shell/protection_flags.h"
 #include "shell/settings.h"
 #include "structure/node_types.h"
-#include "structure/tree_files.h"
+#include "structure/tree_file_set.h"
 #include "structure/tree_model.h"
+#include "structure/uno.h"
 
 namespace pelgo::structure {
 
@@ -28,6 +29,7 @@ struct BookmarkHooks {
 
 struct TreeStorageContext {
     TreeModel& tree;
+    NodeIdentity& identity;
     const NodeTypes& nodeTypes;
     const shell::Settings& settings;
     shell::ProtectionFlags& flags;
@@ -56,9 +58,11 @@ public:
     explicit TreeStorage(TreeStorageContext context);
 
     // kLoad replaces the tree by the files' content (or, without a tree text file, by a first-run tree);
-    // kSave writes and commits the three files unless the data are protected. True when the tree was
-    // loaded or the files committed; false when another load or save was running, a load was rejected
-    // (the previous tree stays and the failure flag is set) or a save wrote nothing.
+    // kSave writes and commits the three files unless the data are protected. When another instance has
+    // committed since this one loaded or saved, the save asks whether to overwrite that tree or to load it.
+    // True when the tree was loaded or the files committed; false when another load or save was running, a
+    // load was rejected (the previous tree stays and the failure flag is set) or a save wrote nothing (the
+    // tree then stays modified).
     bool SetupTreeNode(int mode);
 
     TreeFilePaths Paths() const;
@@ -81,9 +85,14 @@ private:
 
     bool Load();
     bool Save();
-    // True when no writer holds the lock (any more); false when the user chose to ignore it. `tries`
-    // carries the count of waits across calls of one load.
-    bool WaitForWriters(bool saving, int& tries);
+    // Waits until `claim` succeeds: true then; false when the user chose to ignore the writer that holds
+    // the files. `tries` carries the count of waits across calls of one load or save.
+    bool WaitForWriters(bool saving, int& tries, const std::function<bool()>& claim);
+    TreeFileSet ReadForLoad(const TreeFilePaths& paths);
+    // Asks whether to overwrite the tree another instance committed: true for Yes; on No that tree is loaded.
+    bool OverwriteOthersTree();
+    void ReportSaveFailure(const std::string& reason);
+    void ReportDuplicateUnos();
     void RejectLoad(const std::string& path, const std::string& reason);
     bool ApplyImage(const std::string& bytes, const std::string& path);
     void ApplyAddData(const std::string& bytes, const std::string& path);

@@ -1,7 +1,15 @@
 // UNO arithmetic and records made on demand.
 #include "structure/uno.h"
 
+#include <unordered_map>
+
 namespace pelgo::structure {
+namespace {
+
+constexpr char kFirstUnoChar = 'A';
+constexpr char kLastUnoChar = '}';
+
+} // namespace
 
 std::string CreateUNO(int icon, int handle, const core::DateTime& time) {
     const std::string digits =
@@ -17,23 +25,57 @@ std::string CreateUNO(int icon, int handle, const core::DateTime& time) {
     return uno;
 }
 
-std::string CreateUNO(const TreeNode& node, const core::Clock& clock) {
-    return CreateUNO(node.Icon(), node.Handle(), clock.Now());
+std::string NextUno(std::string uno) {
+    for (auto c = uno.rbegin(); c != uno.rend(); ++c) {
+        if (*c < kLastUnoChar) {
+            ++*c;
+            return uno;
+        }
+        *c = kFirstUnoChar;
+    }
+    return uno;
 }
 
-TKelRec& NewAddData(TreeNode& node, const core::Clock& clock) {
+NodeIdentity::NodeIdentity(TreeModel& tree, const core::Clock& clock, UnoInTable inTable)
+    : m_tree(tree), m_clock(clock), m_inTable(std::move(inTable)) {
+}
+
+std::string NodeIdentity::CreateUNO(const TreeNode& node) const {
+    std::string uno = structure::CreateUNO(node.Icon(), node.Handle(), m_clock.Now());
+    while (m_tree.HasUno(uno) || (m_inTable && m_inTable(uno))) {
+        uno = NextUno(std::move(uno));
+    }
+    return uno;
+}
+
+TKelRec& NodeIdentity::NewAddData(TreeNode& node) {
     if (node.Record() == nullptr) {
-        node.SetRecord(std::make_unique<TKelRec>(TKelRec{CreateUNO(node, clock), std::nullopt}));
+        m_tree.SetRecord(node, std::make_unique<TKelRec>(TKelRec{CreateUNO(node), std::nullopt}));
     }
     return *node.Record();
 }
 
-void DelAdditional(TreeNode& node) {
-    node.SetRecord(nullptr);
+void NodeIdentity::DelAdditional(TreeNode& node) {
+    m_tree.SetRecord(node, nullptr);
 }
 
-std::string NodeUno(TreeNode* node, const core::Clock& clock) {
-    return node != nullptr ? NewAddData(*node, clock).uno : kNoNodeUno;
+std::string NodeIdentity::NodeUno(TreeNode* node) {
+    return node != nullptr ? NewAddData(*node).uno : kNoNodeUno;
+}
+
+std::vector<std::pair<TreeNode*, TreeNode*>> DuplicateUnos(const TreeModel& tree) {
+    std::vector<std::pair<TreeNode*, TreeNode*>> pairs;
+    std::unordered_map<std::string_view, TreeNode*> first;
+    for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
+        if (node->Record() == nullptr) {
+            continue;
+        }
+        const auto [found, inserted] = first.try_emplace(node->Record()->uno, node);
+        if (!inserted) {
+            pairs.emplace_back(found->second, node);
+        }
+    }
+    return pairs;
 }
 
 } // namespace pelgo::structure

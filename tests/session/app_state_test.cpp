@@ -141,6 +141,17 @@ TEST_F(AppStateTest, OversizedLogIsRotatedAtStart) {
     EXPECT_NE(LogUtf8().find("--- LOG File is open for WS-01"), std::string::npos);
 }
 
+TEST_F(AppStateTest, LogWhoseCopyFailsIsKept) {
+    WriteIni("[Setup]\r\nLogOfMovingSize=1\r\n");
+    WriteBytes(dir / "pelgo.log", std::string(1048577, 'x'));
+    core::CreateDirectories(dir / "pelgo.ba_/occupied"); // the copy cannot take its name
+    dialog.ExpectMessage("Ошибка создания резервной копии");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_FALSE(core::FileExists(dir / "pelgo.bak"));
+    EXPECT_EQ(ReadBytes(dir / "pelgo.log").substr(0, 1048577), std::string(1048577, 'x'));
+}
+
 TEST_F(AppStateTest, SettingsFileOfAnOldLayoutIsMoved) {
     WriteBytes(dir / "BASE/pelgo.ini", "[Setup]\r\nBackupCount=5\r\n");
     dialog.ExpectMessage("Файл конфигурации переносится из");

@@ -1,4 +1,4 @@
-// Line formats of the three tree files, the set read and the commit of one file.
+// Line formats of the three tree files.
 #include "structure/tree_files.h"
 
 #include <gtest/gtest.h>
@@ -109,70 +109,6 @@ TEST(TreeFilesTest, AddDataLines) {
     std::string written;
     AppendAddDataLine(written, 12, "text");
     EXPECT_EQ(written, "12;Comment;text\r\n");
-}
-
-TEST(TreeFilesTest, CommitKeepsThePreviousContentWhenTheRenameFails) {
-    testing::TempDir dir;
-    const std::string file = dir / "struct";
-    const auto rejectNewContent = [&](std::string_view from, std::string_view to) {
-        return from != file + ".tmp" && core::RenameFile(from, to);
-    };
-    struct Case {
-        const char* name;
-        bool old;
-        bool staleXxx;
-        bool renameFails;
-        bool committed;
-    };
-    const Case cases[] = {
-        {"replace", true, true, false, true},
-        {"first save", false, false, false, true},
-        {"failed rename", true, false, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (const char* ext : {"", ".tmp", ".xxx"}) {
-            core::RemoveFile(file + ext);
-        }
-        if (c.old) {
-            WriteBytes(file, "old");
-        }
-        if (c.staleXxx) {
-            WriteBytes(file + ".xxx", "stale");
-        }
-        WriteBytes(file + ".tmp", "new");
-        EXPECT_EQ(c.renameFails ? CommitTreeFile(file, rejectNewContent) : CommitTreeFile(file), c.committed);
-        if (c.committed) {
-            EXPECT_EQ(ReadBytes(file), "new");
-            EXPECT_FALSE(core::FileExists(file + ".tmp"));
-            EXPECT_FALSE(core::FileExists(file + ".xxx"));
-        } else {
-            EXPECT_FALSE(core::FileExists(file));
-            EXPECT_EQ(ReadBytes(file + ".xxx"), "old");
-            EXPECT_EQ(ReadBytes(file + ".tmp"), "new");
-        }
-    }
-    core::RemoveFile(file + ".tmp");
-    EXPECT_FALSE(CommitTreeFile(file)) << "nothing to commit";
-}
-
-TEST(TreeFilesTest, SetIsReadOnlyWhileNoWriterHoldsTheLock) {
-    testing::TempDir dir;
-    const TreeFilePaths paths{dir / "struct", dir / "image", dir / "add_Data"};
-    WriteBytes(paths.treeText, "A\r\n");
-    WriteBytes(paths.image, "1 ; KKU_isOAAAAA ;A\r\n");
-
-    const std::optional<TreeFileSet> set = ReadConsistentSet(paths);
-    ASSERT_TRUE(set);
-    EXPECT_EQ(set->treeText.bytes, "A\r\n");
-    EXPECT_EQ(set->image.bytes, "1 ; KKU_isOAAAAA ;A\r\n");
-    EXPECT_FALSE(set->addData.exists);
-    EXPECT_FALSE(set->addData.bytes);
-
-    WriteBytes(paths.addData + ".tmp", "");
-    EXPECT_TRUE(AnyTempFilePresent(paths));
-    EXPECT_FALSE(ReadConsistentSet(paths));
-    EXPECT_EQ(ReadSetAsItIs(paths).treeText.bytes, "A\r\n");
 }
 
 } // namespace

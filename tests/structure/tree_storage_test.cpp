@@ -8,14 +8,15 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/file.h"
-#include "structure/uno.h"
 #include "core/text.h"
+#include "structure/uno.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 
@@ -43,6 +44,7 @@ protected:
         if (!storage) {
             storage = std::make_unique<TreeStorage>(TreeStorageContext{
                 tree,
+                identity,
                 nodeTypes,
                 settings,
                 flags,
@@ -50,7 +52,12 @@ protected:
                     ++protectCalls;
                     return flags.AnyFlagProtects();
                 },
-                [this] { ++settingsWrites; },
+                [this] {
+                    ++settingsWrites;
+                    if (onSettingsWrite) {
+                        onSettingsWrite();
+                    }
+                },
                 log,
                 dialog,
                 progress,
@@ -90,7 +97,7 @@ protected:
     std::string Dump() {
         std::string out;
         for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
-            out += std::to_string(node->Level()) + " " + std::to_string(node->Icon()) + " " + NodeUno(node, clock) +
+            out += std::to_string(node->Level()) + " " + std::to_string(node->Icon()) + " " + identity.NodeUno(node) +
                    " " + node->Text();
             if (node->Record()->comments) {
                 for (const std::string& line : *node->Record()->comments) {
@@ -109,10 +116,12 @@ protected:
     NodeTypes nodeTypes;
     shell::ProtectionFlags flags;
     TreeModel tree;
+    NodeIdentity identity{tree, clock};
     testing::ScriptedDialog dialog;
     testing::RecordingProgress progress;
     int protectCalls = 0;
     int settingsWrites = 0;
+    std::function<void()> onSettingsWrite;
     std::vector<int> waits;
     std::function<void()> onWait;
     std::vector<bool> minimiseCalls;
@@ -207,12 +216,13 @@ TEST_F(TreeStorageTest, MissingImageFileOrEmptyTreeProtectsTheData) {
         bool image;
         bool failedBefore;
         bool failureLogged;
+        bool failedAfter;
     };
     const Case cases[] = {
-        {"A\r\n", true, false, false},
-        {"A\r\n", false, false, true},
-        {"", true, false, true},      // nothing to read the image for
-        {"A\r\n", true, true, false}, // reading the image file lifts a standing failure
+        {"A\r\n", true, false, false, false},
+        {"A\r\n", false, false, true, true},
+        {"", true, false, true, true},      // nothing to read the image for
+        {"A\r\n", true, true, false, true}, // only the user lifts a standing failure
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.treeText) + (c.image ? " image" : "") + (c.failedBefore ? " failed" : ""));
@@ -225,7 +235,7 @@ TEST_F(TreeStorageTest, MissingImageFileOrEmptyTreeProtectsTheData) {
         }
         flags.sboiFlag = c.failedBefore;
         ASSERT_TRUE(Load());
-        EXPECT_EQ(flags.sboiFlag, c.failureLogged);
+        EXPECT_EQ(flags.sboiFlag, c.failedAfter);
         EXPECT_EQ(Logged("Сбой  при чтении\\обработке " + Base("image")), c.failureLogged);
         if (flags.sboiFlag) {
             EXPECT_TRUE(Storage().TreeFileChanged()) << "a failed load counts as changed, as if dated now";
@@ -352,9 +362,11 @@ TEST_F(TreeStorageTest, ChangedFirstNodeMakesSafetyCopiesAndProtectsTheData) {
     }
 }
 
-TEST_F(TreeStorageTest, StaleLockIsWaitedForThenRetriedOrIgnored) {
+TEST_F(TreeStorageTest, LiveWriterIsWaitedForThenRetriedOrIgnored) {
     WriteFiles(kTreeText, kImage, kAddData);
-    WriteBytes(Base("image.tmp"), "left behind");
+    WriteBytes(Base("image.tmp"), "being written");
+    const auto writer = TreeSetLock::TryAcquire(Storage().Paths(), TreeSetLock::Mode::Write);
+    ASSERT_TRUE(writer);
     dialog.ExpectQuestion("Структура предприятия - Ошибка загрузки данных :\r\nОшибка удаления файла BASE\\*.tmp",
                           Answer::Retry);
     dialog.ExpectQuestion("Ошибка загрузки данных", Answer::Ignore);
@@ -364,6 +376,7 @@ TEST_F(TreeStorageTest, StaleLockIsWaitedForThenRetriedOrIgnored) {
     EXPECT_EQ(minimiseCalls, (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(flags.treeReadOnly);
     EXPECT_EQ(tree.Count(), 4) << "loaded despite the lock";
+    EXPECT_EQ(ReadBytes(Base("image.tmp")), "being written") << "a live writer's file is left alone";
 
     waits.clear();
     dialog.ExpectQuestion("СБОЙ! Структура предприятия - Ошибка записи данных :", Answer::Ignore);
@@ -373,22 +386,47 @@ TEST_F(TreeStorageTest, StaleLockIsWaitedForThenRetriedOrIgnored) {
     EXPECT_TRUE(flags.sboiFlag);
     EXPECT_EQ(protectCalls, protectCallsBefore + 2) << "asked before the wait and again after the failure";
     EXPECT_EQ(ReadBytes(Base("image")), kImage);
-    EXPECT_EQ(settingsWrites, 0);
 }
 
-TEST_F(TreeStorageTest, LockThatVanishesEndsTheWaitAndNothingElseStartsMeanwhile) {
+TEST_F(TreeStorageTest, WriterThatFinishesEndsTheWaitAndNothingElseStartsMeanwhile) {
     WriteFiles(kTreeText, kImage, kAddData);
-    WriteBytes(Base("struct.tmp"), "a writer at work");
-    onWait = [this] {
+    std::optional<TreeSetLock> writer = TreeSetLock::TryAcquire(Storage().Paths(), TreeSetLock::Mode::Write);
+    ASSERT_TRUE(writer);
+    onWait = [&] {
         EXPECT_FALSE(Storage().SetupTreeNode(TreeStorage::kSave)) << "busy";
         if (waits.size() == 3) {
-            core::RemoveFile(Base("struct.tmp"));
+            writer.reset();
         }
     };
     ASSERT_TRUE(Load());
     EXPECT_EQ(waits, (std::vector<int>{1000, 1000, 1000}));
     EXPECT_FALSE(flags.treeReadOnly);
     EXPECT_EQ(tree.Count(), 4);
+}
+
+TEST_F(TreeStorageTest, DeadWritersFilesAreSettledWithoutWaiting) {
+    struct Case {
+        const char* name;
+        bool committed;
+        const char* treeText;
+    };
+    const Case cases[] = {{"never committed", false, kTreeText}, {"committed", true, "N\r\n"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFiles(kTreeText, kImage, kAddData);
+        WriteBytes(Base("struct.tmp"), "N\r\n");
+        WriteBytes(Base("image.tmp"), "2 ; NNNNNNNNNNNN ;N\r\n");
+        WriteBytes(Base("add_Data.tmp"), "");
+        if (c.committed) {
+            WriteBytes(Base("struct.commit"), "");
+        }
+        ASSERT_TRUE(Load());
+        EXPECT_TRUE(waits.empty());
+        EXPECT_EQ(ReadBytes(Base("struct")), c.treeText);
+        EXPECT_FALSE(LeftoversPresent(Storage().Paths()));
+        EXPECT_EQ(tree.First()->Text(), c.committed ? "N" : "A");
+        EXPECT_FALSE(Storage().TreeFileChanged());
+    }
 }
 
 TEST_F(TreeStorageTest, InvalidLevelRejectsTheWholeLoad) {
@@ -417,16 +455,30 @@ TEST_F(TreeStorageTest, InvalidLevelRejectsTheWholeLoad) {
     }
 }
 
-TEST_F(TreeStorageTest, FailedWriteLeavesNoLockBehind) {
+TEST_F(TreeStorageTest, WriteThatFailsMidwayLeavesNoLockAndKeepsTheEdits) {
     WriteFiles(kTreeText, kImage, kAddData);
     ASSERT_TRUE(Load());
-    core::CreateDirectories(Base("add_Data.tmp/occupied")); // not a file: no lock, but it cannot be written
-    dialog.ExpectMessage("Ошибка записи данных :\r\nCannot open file " + Base("add_Data.tmp"));
-    EXPECT_FALSE(Save());
-    EXPECT_FALSE(core::FileExists(Base("struct.tmp")));
-    EXPECT_FALSE(core::FileExists(Base("image.tmp")));
+    tree.SetText(*tree.NodeAt(1), std::string(4096, 'x'));
+    Storage().SetTreeModified(true);
+    // The file-size limit fails the write of the long tree text file after its ".tmp" files were claimed.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        dialog.ExpectMessage("Cannot write file");
+        const bool saved = Save();
+        const bool reported = dialog.shown.size() == 1 && dialog.shown[0].find(Base("struct.tmp")) != std::string::npos;
+        ::_exit(saved ? 1 : !Storage().TreeModified() ? 2 : !reported ? 3 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported saved; 2: the edits were dropped; 3: not reported";
+    EXPECT_FALSE(AnyTempFilePresent(Storage().Paths()));
     EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
-    EXPECT_FALSE(flags.sboiFlag) << "the files on disk are untouched";
+    EXPECT_TRUE(Save()) << "nothing stands in the way of the next save";
 }
 
 TEST_F(TreeStorageTest, BookmarksAreRestoredToTheirNodes) {
@@ -464,7 +516,7 @@ TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingButEndsTheRun) {
     Storage().SetTreeModified(true);
     tree.SetText(*tree.First(), "renamed");
     EXPECT_FALSE(Save());
-    EXPECT_FALSE(Storage().TreeModified());
+    EXPECT_TRUE(Storage().TreeModified()) << "the edits wait for the protection to be lifted";
     EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
     EXPECT_TRUE(waits.empty()) << "a protected instance does not wait for writers";
 }
@@ -485,14 +537,14 @@ std::string UnoOf(const std::string& text) {
 
 void BuildVersion(TreeModel& tree, int version, const std::string& bucketUno) {
     tree.Reset([&] {
-        tree.AddChild(nullptr, -1, "bucket", kIconDepartment)
-            .SetRecord(std::make_unique<TKelRec>(TKelRec{bucketUno, {}}));
+        tree.SetRecord(tree.AddChild(nullptr, -1, "bucket", kIconDepartment),
+                       std::make_unique<TKelRec>(TKelRec{bucketUno, {}}));
         TreeNode* department = nullptr;
         for (int i = 1; i < kVersionSizes[version]; ++i) {
             const std::string text = static_cast<char>('A' + version) + std::to_string(i);
             TreeNode& node = i % 10 == 1 ? *(department = &tree.AddChild(nullptr, -1, text, kIconDepartment))
                                          : tree.AddChild(department, -1, text, kIconEmployee);
-            node.SetRecord(std::make_unique<TKelRec>(TKelRec{UnoOf(text), std::vector<std::string>{text}}));
+            tree.SetRecord(node, std::make_unique<TKelRec>(TKelRec{UnoOf(text), std::vector<std::string>{text}}));
         }
     });
 }
@@ -544,10 +596,11 @@ int RunSaver(const std::string& home, const std::string& bucketUno) {
     NodeTypes nodeTypes(settings.userNodeTypes);
     shell::ProtectionFlags flags;
     TreeModel tree;
+    NodeIdentity identity(tree, clock);
     CountingDialog dialog;
     testing::RecordingProgress progress;
-    TreeStorage storage({tree, nodeTypes, settings, flags, [&] { return flags.AnyFlagProtects(); }, [] {}, log, dialog,
-                         progress, clock, SleepMs});
+    TreeStorage storage({tree, identity, nodeTypes, settings, flags, [&] { return flags.AnyFlagProtects(); }, [] {},
+                         log, dialog, progress, clock, SleepMs});
     if (!storage.SetupTreeNode(TreeStorage::kLoad) || VersionOf(tree, bucketUno) != 0) {
         return 2;
     }
