@@ -1,134 +1,23 @@
 // SetupTreeNode: the three files read and written byte for byte, line errors, the first run, the identity
-// check, the wait for other writers, rejected loads, and a loader racing a saver in another process.
+// check, waiting for and settling after other writers, a save racing another instance's, and failures.
 #include "structure/tree_storage.h"
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
-#include "core/cp1251.h"
-#include "core/file.h"
 #include "core/text.h"
-#include "structure/uno.h"
-#include "support/scripted_dialog.h"
-#include "support/temp_dir.h"
+#include "structure/tree_storage_fixture.h"
 
 namespace pelgo::structure {
 namespace {
 
 using platform::Answer;
-using testing::ReadBytes;
-using testing::WriteBytes;
-
-constexpr char kTreeText[] = "A\r\n\tB\r\n\t\tC\r\nD\r\n";
-constexpr char kImage[] =
-    "1 ; KKU_isOAAAAA ;A\r\n2 ; KKU_isOAAAAB ;B\r\n3 ; KKU_isOAAAAC ;C\r\n11 ; KKU_isOAAAAD ;D\r\n";
-constexpr char kAddData[] = "1;Comment;first\r\n3;Comment;one\r\n3;Comment;two\r\n";
-
-class TreeStorageTest : public ::testing::Test {
-protected:
-    TreeStorageTest() : settings(dir.Path()), log(dir / "pelgo.log", clock), nodeTypes(settings.userNodeTypes) {
-        clock.Set({2026, 3, 10, 15, 0, 0});
-        core::CreateDirectories(dir / "BASE");
-        log.SetIdentity("IVANOV", "WS-01");
-    }
-
-    TreeStorage& Storage() {
-        if (!storage) {
-            storage = std::make_unique<TreeStorage>(TreeStorageContext{
-                tree,
-                identity,
-                nodeTypes,
-                settings,
-                flags,
-                [this] {
-                    ++protectCalls;
-                    return flags.AnyFlagProtects();
-                },
-                [this] {
-                    ++settingsWrites;
-                    if (onSettingsWrite) {
-                        onSettingsWrite();
-                    }
-                },
-                log,
-                dialog,
-                progress,
-                clock,
-                [this](int milliseconds) {
-                    waits.push_back(milliseconds);
-                    if (onWait) {
-                        onWait();
-                    }
-                },
-                {[this](int slot, TreeNode& node) {
-                     bookmarks.push_back({slot, tree.AbsoluteIndex(node)});
-                 },
-                 [this] { ++barShown; }},
-                {},
-                [this](bool minimised) { minimiseCalls.push_back(minimised); },
-            });
-        }
-        return *storage;
-    }
-    bool Load() { return Storage().SetupTreeNode(TreeStorage::kLoad); }
-    bool Save() { return Storage().SetupTreeNode(TreeStorage::kSave); }
-
-    std::string Base(const std::string& name) const { return dir / ("BASE/" + name); }
-    void WriteFiles(const std::string& treeText, const std::string& image, const std::string& addData) {
-        WriteBytes(Base("struct"), treeText);
-        WriteBytes(Base("image"), image);
-        WriteBytes(Base("add_Data"), addData);
-    }
-    std::string Files() const {
-        return ReadBytes(Base("struct")) + ReadBytes(Base("image")) + ReadBytes(Base("add_Data"));
-    }
-    std::string LogUtf8() const { return core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log")); }
-    bool Logged(const std::string& utf8) const { return LogUtf8().find(utf8) != std::string::npos; }
-
-    // One line per node: level, icon, UNO, text and comments.
-    std::string Dump() {
-        std::string out;
-        for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
-            out += std::to_string(node->Level()) + " " + std::to_string(node->Icon()) + " " + identity.NodeUno(node) +
-                   " " + node->Text();
-            if (node->Record()->comments) {
-                for (const std::string& line : *node->Record()->comments) {
-                    out += " /" + line;
-                }
-            }
-            out += "\n";
-        }
-        return out;
-    }
-
-    testing::TempDir dir;
-    core::Clock clock;
-    shell::Settings settings;
-    core::WorkLog log;
-    NodeTypes nodeTypes;
-    shell::ProtectionFlags flags;
-    TreeModel tree;
-    NodeIdentity identity{tree, clock};
-    testing::ScriptedDialog dialog;
-    testing::RecordingProgress progress;
-    int protectCalls = 0;
-    int settingsWrites = 0;
-    std::function<void()> onSettingsWrite;
-    std::vector<int> waits;
-    std::function<void()> onWait;
-    std::vector<bool> minimiseCalls;
-    std::vector<std::pair<int, int>> bookmarks;
-    int barShown = 0;
-    std::unique_ptr<TreeStorage> storage;
-};
 
 TEST_F(TreeStorageTest, RoundTripIsByteExact) {
     struct Case {
@@ -509,6 +398,57 @@ TEST_F(TreeStorageTest, BookmarksAreRestoredToTheirNodes) {
     }
 }
 
+TEST_F(TreeStorageTest, AnotherInstancesSaveIsOverwrittenOnlyWhenTheUserSaysSo) {
+    struct Case {
+        Answer answer;
+        bool saved;
+        const char* firstNodeAfter;
+    };
+    for (const Case c : {Case{Answer::Yes, true, "mine"}, Case{Answer::No, false, "theirs"}}) {
+        SCOPED_TRACE(c.saved);
+        WriteFiles(kTreeText, kImage, kAddData);
+        flags.multiUserAccess = false;
+        ASSERT_TRUE(Load());
+        SaveAsAnotherInstance([](TreeModel& other) { other.SetText(*other.First(), "theirs"); });
+        tree.SetText(*tree.First(), "mine");
+        Storage().SetTreeModified(true);
+        dialog.ExpectQuestion("Многопользовательский доступ\r\nСтруктуру предприятия сохранил другой пользователь",
+                              c.answer);
+        EXPECT_EQ(Save(), c.saved);
+        EXPECT_EQ(tree.First()->Text(), c.firstNodeAfter);
+        EXPECT_TRUE(ReadBytes(Base("struct")).starts_with(std::string(c.firstNodeAfter) + "\r\n"));
+        EXPECT_FALSE(Storage().TreeModified());
+        EXPECT_FALSE(Storage().TreeFileChanged());
+        EXPECT_TRUE(flags.multiUserAccess);
+        EXPECT_FALSE(AnyTempFilePresent(Storage().Paths()));
+    }
+}
+
+TEST_F(TreeStorageTest, FailureFlagRaisedByAnotherInstanceStopsTheSave) {
+    WriteFiles(kTreeText, kImage, kAddData);
+    ASSERT_TRUE(Load());
+    tree.SetText(*tree.First(), "changed");
+    Storage().SetTreeModified(true);
+    onSettingsWrite = [this] { flags.sboiFlag = true; }; // what re-reading pelgo.ini finds
+    const int protectCallsBefore = protectCalls;
+    EXPECT_FALSE(Save());
+    EXPECT_EQ(protectCalls, protectCallsBefore + 2) << "the flag takes effect at once";
+    EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
+    EXPECT_TRUE(Storage().TreeModified());
+}
+
+TEST_F(TreeStorageTest, DuplicateUnosAreReportedAndKept) {
+    const std::string image = "1 ; KKU_isOAAAAA ;A\r\n2 ; KKU_isOAAAAB ;B\r\n3 ; KKU_isOAAAAA ;C\r\n"
+                              "11 ; KKU_isOAAAAA ;D\r\n";
+    WriteFiles(kTreeText, image, "");
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Logged("Один UNO у двух узлов KKU_isOAAAAA: 0 \"A\", 2 \"C\""));
+    EXPECT_TRUE(Logged("Один UNO у двух узлов KKU_isOAAAAA: 0 \"A\", 3 \"D\""));
+    EXPECT_FALSE(flags.sboiFlag);
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(ReadBytes(Base("image")), image) << "nothing renumbered";
+}
+
 TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingButEndsTheRun) {
     WriteFiles(kTreeText, kImage, kAddData);
     ASSERT_TRUE(Load());
@@ -519,140 +459,6 @@ TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingButEndsTheRun) {
     EXPECT_TRUE(Storage().TreeModified()) << "the edits wait for the protection to be lifted";
     EXPECT_EQ(Files(), std::string(kTreeText) + kImage + kAddData);
     EXPECT_TRUE(waits.empty()) << "a protected instance does not wait for writers";
-}
-
-// Two versions of one tree that share node 0. Every other node's UNO and comment follow from its text, so
-// a tree assembled from the files of both versions shows at once.
-constexpr int kVersionSizes[] = {300, 500};
-
-std::string UnoOf(const std::string& text) {
-    std::string uno(12, 'A');
-    uno[0] = text[0];
-    const std::string digits = text.substr(1);
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        uno[12 - digits.size() + i] = static_cast<char>('a' + (digits[i] - '0'));
-    }
-    return uno;
-}
-
-void BuildVersion(TreeModel& tree, int version, const std::string& bucketUno) {
-    tree.Reset([&] {
-        tree.SetRecord(tree.AddChild(nullptr, -1, "bucket", kIconDepartment),
-                       std::make_unique<TKelRec>(TKelRec{bucketUno, {}}));
-        TreeNode* department = nullptr;
-        for (int i = 1; i < kVersionSizes[version]; ++i) {
-            const std::string text = static_cast<char>('A' + version) + std::to_string(i);
-            TreeNode& node = i % 10 == 1 ? *(department = &tree.AddChild(nullptr, -1, text, kIconDepartment))
-                                         : tree.AddChild(department, -1, text, kIconEmployee);
-            tree.SetRecord(node, std::make_unique<TKelRec>(TKelRec{UnoOf(text), std::vector<std::string>{text}}));
-        }
-    });
-}
-
-// The version the tree holds whole; -1 for a mixture.
-int VersionOf(const TreeModel& tree, const std::string& bucketUno) {
-    const TreeNode* bucket = tree.First();
-    if (bucket == nullptr || bucket->Record()->uno != bucketUno || tree.Count() < 2) {
-        return -1;
-    }
-    const int version = tree.NodeAt(1)->Text()[0] - 'A';
-    if (version < 0 || version > 1 || tree.Count() != kVersionSizes[version]) {
-        return -1;
-    }
-    for (const TreeNode* node = tree.Next(*bucket); node != nullptr; node = tree.Next(*node)) {
-        const TKelRec* record = node->Record();
-        if (node->Text()[0] != 'A' + version || record->uno != UnoOf(node->Text()) || !record->comments ||
-            *record->comments != std::vector<std::string>{node->Text()}) {
-            return -1;
-        }
-    }
-    return version;
-}
-
-// A dialog for the saving process, which must not use the test framework: it only counts.
-class CountingDialog : public platform::UserDialog {
-public:
-    platform::Answer Ask(platform::MessageKind, std::string_view, platform::Buttons) override {
-        ++count;
-        return platform::Answer::Ignore;
-    }
-    void Inform(platform::MessageKind, std::string_view) override { ++count; }
-    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
-    std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    int count = 0;
-};
-
-void SleepMs(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-// The saving process: alternates the two versions for a while. Its exit code tells what went wrong.
-int RunSaver(const std::string& home, const std::string& bucketUno) {
-    core::Clock clock;
-    shell::Settings settings(home);
-    core::WorkLog log(home + "/saver.log", clock);
-    NodeTypes nodeTypes(settings.userNodeTypes);
-    shell::ProtectionFlags flags;
-    TreeModel tree;
-    NodeIdentity identity(tree, clock);
-    CountingDialog dialog;
-    testing::RecordingProgress progress;
-    TreeStorage storage({tree, identity, nodeTypes, settings, flags, [&] { return flags.AnyFlagProtects(); }, [] {},
-                         log, dialog, progress, clock, SleepMs});
-    if (!storage.SetupTreeNode(TreeStorage::kLoad) || VersionOf(tree, bucketUno) != 0) {
-        return 2;
-    }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-    for (int version = 1; std::chrono::steady_clock::now() < end; version = 1 - version) {
-        BuildVersion(tree, version, bucketUno);
-        if (!storage.SetupTreeNode(TreeStorage::kSave)) {
-            return 3;
-        }
-        SleepMs(1);
-    }
-    return dialog.count == 0 ? 0 : 4;
-}
-
-TEST_F(TreeStorageTest, LoaderInAnotherProcessNeverSeesAMixedSet) {
-    dialog.ExpectMessage("Здравствуйте !");
-    dialog.ExpectQuestion("Создать пример", Answer::No);
-    ASSERT_TRUE(Load());
-    const std::string bucketUno = Storage().FirstNodeUno();
-    BuildVersion(tree, 0, bucketUno);
-    ASSERT_TRUE(Save());
-
-    onWait = [] { SleepMs(5); };
-    const pid_t saver = ::fork();
-    ASSERT_GE(saver, 0);
-    if (saver == 0) {
-        ::_exit(RunSaver(dir.Path(), bucketUno));
-    }
-    int seen[2] = {0, 0};
-    int mixed = 0;
-    int status = 0;
-    bool loadsSound = true;
-    while (loadsSound && ::waitpid(saver, &status, WNOHANG) == 0) {
-        loadsSound = Load() && !flags.sboiFlag;
-        const int version = VersionOf(tree, bucketUno);
-        if (version < 0) {
-            ++mixed;
-        } else {
-            ++seen[version];
-        }
-    }
-    if (!loadsSound) {
-        ::kill(saver, SIGKILL);
-        ::waitpid(saver, &status, 0);
-        FAIL() << "a load failed while the other process saved";
-    }
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(mixed, 0);
-    EXPECT_GT(seen[0], 0);
-    EXPECT_GT(seen[1], 0);
-    RecordProperty("loads", seen[0] + seen[1]);
 }
 
 } // namespace
