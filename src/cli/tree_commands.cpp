@@ -64,9 +64,19 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     structure::TreeModel tree;
     structure::NodeIdentity identity(tree, installation.Clock());
     const structure::NodeTypes nodeTypes(settings.userNodeTypes);
-    structure::TreeStorage storage({tree, identity, nodeTypes, settings, flags, protectData,
-                                    [&] { installation.File().ReadIni(0); }, installation.Log(), dialog, progress,
-                                    installation.Clock()});
+    structure::TreeStorageContext storageContext{tree,
+                                                 identity,
+                                                 nodeTypes,
+                                                 settings,
+                                                 flags,
+                                                 protectData,
+                                                 [&] { installation.File().ReadIni(0); },
+                                                 installation.Log(),
+                                                 dialog,
+                                                 progress,
+                                                 installation.Clock()};
+    storageContext.lookOnly = !save;
+    structure::TreeStorage storage(std::move(storageContext));
     const bool loaded = storage.SetupTreeNode(structure::TreeStorage::kLoad);
     if (!loaded) {
         throw core::Error("the structure tree could not be loaded (see above); nothing was written");

@@ -183,7 +183,7 @@ TreeFileSet TreeStorage::ReadForLoad(const TreeFilePaths& paths) {
             m_context.flags.treeReadOnly = true;
             return ReadTreeFiles(paths);
         }
-        if (!settled && LeftoversPresent(paths)) {
+        if (!settled && !m_context.lookOnly && LeftoversPresent(paths)) {
             // A dead writer's files: tidied when this user may, read as the tidying would leave them if not.
             settled = true;
             lock.reset();

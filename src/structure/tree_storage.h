@@ -48,6 +48,8 @@ struct TreeStorageContext {
     std::function<void(bool busy)> setBusy = {};
     // ... and the application minimised for a moment while a writer's lock has been waited for long.
     std::function<void(bool minimised)> minimise = {};
+    // A look at the data writes nothing, not even to tidy up after a writer that died.
+    bool lookOnly = false;
 };
 
 class TreeStorage {

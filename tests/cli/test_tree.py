@@ -84,6 +84,26 @@ class TreeTest(InstallationCase):
         with open(os.path.join(self.home, "pelgo.log"), "rb") as f:
             self.assertEqual(f.read().decode("cp1251").count("Данные сохранены"), 2)
 
+    def test_a_dead_writers_commit_is_shown_by_a_look_and_finished_by_the_next_save(self):
+        self.assertEqual(run(self.home, "tree", "--no", "--save").returncode, 0)
+        image = self.read("image").decode("cp1251").replace("Неоприходованная техника", "Склад")
+        for name, content in (("struct.tmp", "Склад\r\n".encode("cp1251")), ("image.tmp", image.encode("cp1251")),
+                              ("add_Data.tmp", b""), ("struct.commit", b"")):
+            with open(self.base(name), "wb") as f:
+                f.write(content)
+        before = self.snapshot()
+        look = run(self.home, "tree")
+        self.assertEqual(look.returncode, 0, look.stderr)
+        self.assertEqual([text for *_, text in self.parse(look.stdout)], ["Склад"])
+        self.assertEqual(self.snapshot(), before, "a look leaves the dead writer's files to a writer")
+
+        saved = run(self.home, "tree", "--save")
+        self.assertEqual(saved.returncode, 0, saved.stderr)
+        self.assertEqual([text for *_, text in self.parse(saved.stdout)], ["Склад"])
+        tree_files = [n for n in os.listdir(os.path.join(self.home, "BASE")) if n.startswith(("struct", "image", "add"))]
+        self.assertEqual(sorted(tree_files), ["add_Data", "image", "struct", "struct.lock"])
+        self.assertEqual(self.read("struct"), "Склад\r\n".encode("cp1251"))
+
     def test_a_save_is_present_on_the_data_while_it_runs_and_leaves_no_presence(self):
         self.assertEqual(run(self.home, "tree", "--no", "--save").returncode, 0)
         dump = subprocess.run([CLI, "dbf", "dump", self.base("other.dbf")], capture_output=True, text=True)

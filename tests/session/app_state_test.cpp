@@ -325,6 +325,16 @@ TEST_F(AppStateTest, FirstRunBuildsTheSampleTreeAndTheCloseSavesIt) {
     EXPECT_TRUE(core::FileExists(dir / "BASE/image"));
 }
 
+TEST_F(AppStateTest, NewUnoStepsPastKeysOfTheNodeRecordTable) {
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    structure::TreeNode& node = state->Tree().AddChild(state->Tree().First(), -1, "PC", structure::kIconComputer);
+    const std::string taken = structure::CreateUNO(node.Icon(), node.Handle(), state->Clock().Now());
+    state->OtherTable().table->Append({taken, "Main", "Model", "left by a deleted node of another instance"});
+    EXPECT_EQ(state->Identity().NodeUno(&node), structure::NextUno(taken));
+    state->CloseRequest();
+}
+
 TEST_F(AppStateTest, SharedDataUnchangedAtCloseAreNotSaved) {
     const std::string tree = ReadBytes(dir / "BASE/struct");
     auto held = platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::Shared, clock);
