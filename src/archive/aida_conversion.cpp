@@ -1,27 +1,11 @@
-// The indexed sections, template expansion and the target rules of the AIDA32 conversion.
+// Template expansion and the target rules of the AIDA32 conversion.
 #include "archive/aida_conversion.h"
 
-#include "archive/collector_file.h"
 #include "core/cp1251.h"
-#include "core/kel_ini_file.h"
 #include "core/text.h"
 
 namespace pelgo::archive {
 namespace {
-
-// Equal for two names exactly when SameText says they are equal.
-std::string Folded(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        c = core::FoldCase(c);
-    }
-    return folded;
-}
-
-// A stored line without "=" is all key and no value.
-std::string_view KeyOf(std::string_view line) {
-    return line.substr(0, line.find('='));
-}
 
 // A key written prefix{n}suffix whose "}" stands at index `closeFrom` or later: prefix, n (1 when it is
 // no integer) and suffix.
@@ -56,82 +40,6 @@ std::optional<std::pair<std::string, std::string>> SplitBracketedTarget(std::str
 }
 
 } // namespace
-
-IndexedSections::IndexedSections(const core::TKelIniFile& file) {
-    for (StoredSection& stored : StoredSections(file)) {
-        Section& section = SectionToWrite(stored.name);
-        section.lines = std::move(stored.lines);
-        for (std::size_t line = 0; line < section.lines.size(); ++line) {
-            section.lineOfKey.try_emplace(Folded(KeyOf(section.lines[line])), line);
-        }
-    }
-}
-
-std::string IndexedSections::ReadString(const std::string& section, const std::string& key,
-                                        const std::string& defaultValue) const {
-    const auto position = m_sectionOfName.find(Folded(section));
-    if (position == m_sectionOfName.end()) {
-        return defaultValue;
-    }
-    const Section& found = m_sections[position->second];
-    const auto line = found.lineOfKey.find(Folded(key));
-    if (line == found.lineOfKey.end()) {
-        return defaultValue;
-    }
-    const std::string& text = found.lines[line->second];
-    const std::size_t equals = text.find('=');
-    return equals == std::string::npos ? std::string() : text.substr(equals + 1);
-}
-
-void IndexedSections::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    if (key.empty()) {
-        EraseSection(section);
-        return;
-    }
-    Section& target = SectionToWrite(section);
-    const auto [line, added] = target.lineOfKey.try_emplace(Folded(key), target.lines.size());
-    if (added) {
-        target.lines.push_back(key + "=" + value);
-    } else {
-        target.lines[line->second] = key + "=" + value;
-    }
-}
-
-core::StringList IndexedSections::FileLines() const {
-    core::StringList image;
-    for (const Section& section : m_sections) {
-        if (section.lines.empty()) {
-            continue;
-        }
-        image.push_back("[" + section.name + "]");
-        image.insert(image.end(), section.lines.begin(), section.lines.end());
-        image.emplace_back();
-    }
-    return image;
-}
-
-IndexedSections::Section& IndexedSections::SectionToWrite(const std::string& name) {
-    const auto [position, added] = m_sectionOfName.try_emplace(Folded(name), m_sections.size());
-    if (added) {
-        m_sections.push_back({name, {}, {}});
-    }
-    return m_sections[position->second];
-}
-
-void IndexedSections::EraseSection(const std::string& name) {
-    const auto position = m_sectionOfName.find(Folded(name));
-    if (position == m_sectionOfName.end()) {
-        return;
-    }
-    const std::size_t erased = position->second;
-    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(erased));
-    m_sectionOfName.erase(position);
-    for (auto& [folded, later] : m_sectionOfName) {
-        if (later > erased) {
-            --later;
-        }
-    }
-}
 
 std::vector<TemplateItem> GetStrings(std::string_view templateText) {
     enum class Open { Literal, Section, Key };
@@ -187,7 +95,7 @@ std::vector<TemplateItem> GetStrings(std::string_view templateText) {
     return items;
 }
 
-core::StringList ExpandTemplate(const std::vector<TemplateItem>& items, const IndexedSections& report) {
+core::StringList ExpandTemplate(const std::vector<TemplateItem>& items, core::CustomIniFile& report) {
     std::vector<TemplateItem> round = items;
     core::StringList lines;
     for (;;) {
@@ -220,7 +128,7 @@ core::StringList ExpandTemplate(const std::vector<TemplateItem>& items, const In
     return lines;
 }
 
-void AidaConversion::ApplyRule(std::string_view rule, const IndexedSections& report, IndexedSections& target) {
+void AidaConversion::ApplyRule(std::string_view rule, core::CustomIniFile& report, core::CustomIniFile& target) {
     const std::size_t equals = rule.find('=');
     const std::string_view targetText = rule.substr(0, equals);
     const std::string_view templateText =
@@ -247,13 +155,14 @@ void AidaConversion::ApplyRule(std::string_view rule, const IndexedSections& rep
     WriteStrings(key, ExpandTemplate(GetStrings(templateText), report), target);
 }
 
-void AidaConversion::ApplyRules(const core::StringList& rules, const IndexedSections& report, IndexedSections& target) {
+void AidaConversion::ApplyRules(const core::StringList& rules, core::CustomIniFile& report,
+                                core::CustomIniFile& target) {
     for (const std::string& rule : rules) {
         ApplyRule(rule, report, target);
     }
 }
 
-void AidaConversion::WriteStrings(const std::string& key, const core::StringList& lines, IndexedSections& target) {
+void AidaConversion::WriteStrings(const std::string& key, const core::StringList& lines, core::CustomIniFile& target) {
     if (!m_runningNumber && lines.size() == 1) {
         target.WriteString(m_targetSection, key, lines.front());
         return;
@@ -265,7 +174,7 @@ void AidaConversion::WriteStrings(const std::string& key, const core::StringList
     }
 }
 
-void NormaliseAddress(IndexedSections& file) {
+void NormaliseAddress(core::CustomIniFile& file) {
     std::string address = core::ReplaceAll(core::UpperLatin(file.ReadString("Info", "MAC_Addr", "BAD_MAC")), "-", "");
     if (address.size() < 12) {
         address.insert(0, 12 - address.size(), '0');

@@ -49,25 +49,26 @@ bool MakePrivateFolder(const std::string& folder) {
 }
 
 // Replaces the converted file's content with the conversion of `report`; false when it was not written.
-bool WriteConvertedFile(const core::TKelIniFile& report, const core::StringList& rules, const std::string& path,
+bool WriteConvertedFile(core::TKelIniFile& report, const core::StringList& rules, const std::string& path,
                         AidaConversion& conversion) {
     if (!MakePrivateFolder(core::DirectoryOf(path))) {
         return false;
     }
     try {
-        // Locked as every writer of a sectioned file locks it, before the conversion moves its running number.
-        auto file = core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, true);
-        if (!file || !file->TryLock(core::LockedFile::LockKind::Exclusive)) {
+        // A writer locks an existing file when it loads it, a missing one only when it writes it back: the file
+        // is made first, so that the lock is held before the conversion moves its running number.
+        if (!core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, true)) {
             return false;
         }
-        IndexedSections converted;
-        conversion.ApplyRules(rules, IndexedSections(report), converted);
-        NormaliseAddress(converted);
-        std::string image;
-        for (const std::string& line : converted.FileLines()) {
-            image.append(line).append("\r\n");
+        core::TKelIniFile target(path, false);
+        core::StringList sections;
+        target.ReadSections(sections);
+        for (const std::string& section : sections) {
+            target.EraseSection(section);
         }
-        file->Rewrite(image);
+        conversion.ApplyRules(rules, report, target);
+        NormaliseAddress(target);
+        target.UpdateFile();
     } catch (const core::Error&) {
         return false;
     }

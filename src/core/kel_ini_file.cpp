@@ -1,7 +1,6 @@
 // Loading with the line normalisation, in-memory reads and writes, and the one-pass write-back.
 #include "core/kel_ini_file.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "core/cp1251.h"
@@ -16,10 +15,6 @@ bool IsSpaceOrTab(char c) {
 }
 
 // A stored line without "=" is all key and no value.
-std::string_view KeyOf(std::string_view line) {
-    return line.substr(0, line.find('='));
-}
-
 std::string_view ValueOf(std::string_view line) {
     const std::size_t equals = line.find('=');
     return equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
@@ -34,11 +29,6 @@ std::string WithoutLineFeeds(std::string_view raw) {
     }
     line.append(raw);
     return line;
-}
-
-template <typename Lines> auto FindKeyLine(Lines& lines, std::string_view key) {
-    return std::find_if(lines.begin(), lines.end(),
-                        [key](std::string_view line) { return SameText(KeyOf(line), key); });
 }
 
 } // namespace
@@ -78,12 +68,12 @@ void TKelIniFile::Load() {
 
     // Lines are gathered per section and moved in when the section ends, so that each section's list is
     // allocated once at its final size.
-    std::optional<std::size_t> section;
+    std::optional<std::string> section;
     StringList pending;
     const auto endSection = [&] {
         if (section) {
-            m_sections.Lines(*section).assign(std::make_move_iterator(pending.begin()),
-                                              std::make_move_iterator(pending.end()));
+            m_sections.Add(std::move(*section), StringList(std::make_move_iterator(pending.begin()),
+                                                           std::make_move_iterator(pending.end())));
         }
         pending.clear();
     };
@@ -91,7 +81,7 @@ void TKelIniFile::Load() {
         switch (KindOf(line)) {
         case LineKind::Header:
             endSection();
-            section = m_sections.Add(std::string(line.substr(1, line.size() - 2)));
+            section = std::string(line.substr(1, line.size() - 2));
             break;
         case LineKind::Key:
             if (section) {
@@ -183,9 +173,8 @@ std::string TKelIniFile::ReadString(const std::string& section, const std::strin
     if (!index) {
         return defaultValue;
     }
-    const StringList& lines = m_sections.Lines(*index);
-    const auto line = FindKeyLine(lines, key);
-    return line == lines.end() ? defaultValue : std::string(ValueOf(*line));
+    const std::string* line = m_sections.FindKeyLine(*index, key);
+    return line ? std::string(ValueOf(*line)) : defaultValue;
 }
 
 void TKelIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
@@ -197,15 +186,8 @@ void TKelIniFile::WriteString(const std::string& section, const std::string& key
         }
         return;
     }
-    std::string newLine = key + "=" + value;
-    StringList& lines = m_sections.Lines(*FindSection(section, true));
-    const auto line = FindKeyLine(lines, key);
-    if (line == lines.end()) {
-        lines.push_back(std::move(newLine));
-        m_modified = true;
-    } else if (*line != newLine) {
-        // Byte comparison on purpose: a key written in another letter case takes over the stored spelling.
-        *line = std::move(newLine);
+    // Lines are compared byte for byte: a key written in another letter case takes over the stored spelling.
+    if (m_sections.WriteKeyLine(*FindSection(section, true), key, key + "=" + value)) {
         m_modified = true;
     }
 }
@@ -230,12 +212,14 @@ void TKelIniFile::ReadSectionValues(const std::string& section, StringList& targ
     if (!index) {
         return;
     }
+    // A replaced line keeps its key but for letter case, so the index of the target stays right.
+    KeyIndex targetKeys(target);
     for (const std::string& line : m_sections.Lines(*index)) {
-        const auto existing = FindKeyLine(target, KeyOf(line));
-        if (existing == target.end()) {
-            target.push_back(line);
+        if (const auto existing = targetKeys.Find(KeyOf(line))) {
+            target[*existing] = line;
         } else {
-            *existing = line;
+            targetKeys.Add(line, target.size());
+            target.push_back(line);
         }
     }
 }
@@ -248,10 +232,7 @@ void TKelIniFile::EraseSection(const std::string& section) {
 }
 
 void TKelIniFile::DeleteKey(const std::string& section, const std::string& key) {
-    StringList& lines = m_sections.Lines(*FindSection(section, true));
-    const auto line = FindKeyLine(lines, key);
-    if (line != lines.end()) {
-        lines.erase(line);
+    if (m_sections.DeleteKeyLine(*FindSection(section, true), key)) {
         m_modified = true;
     }
 }

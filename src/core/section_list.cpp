@@ -1,4 +1,5 @@
-// Section lookup with a remembered position and the merge of duplicate sections after loading.
+// Section lookup with a remembered position, key lookup through each section's index, and the merge of
+// duplicate sections after loading.
 #include "core/section_list.h"
 
 #include <algorithm>
@@ -21,6 +22,34 @@ std::uint64_t FoldedHash(std::string_view name) {
 
 } // namespace
 
+std::string_view KeyOf(std::string_view line) {
+    return line.substr(0, line.find('='));
+}
+
+std::size_t KeyIndex::Hash::operator()(std::string_view key) const {
+    return static_cast<std::size_t>(FoldedHash(key));
+}
+
+bool KeyIndex::Equal::operator()(std::string_view a, std::string_view b) const {
+    return SameText(a, b);
+}
+
+KeyIndex::KeyIndex(const StringList& lines) {
+    m_positions.reserve(lines.size());
+    for (std::size_t position = 0; position < lines.size(); ++position) {
+        Add(lines[position], position);
+    }
+}
+
+std::optional<std::size_t> KeyIndex::Find(std::string_view key) const {
+    const auto found = m_positions.find(key);
+    return found == m_positions.end() ? std::nullopt : std::optional(found->second);
+}
+
+void KeyIndex::Add(std::string_view line, std::size_t position) {
+    m_positions.try_emplace(std::string(KeyOf(line)), position);
+}
+
 std::optional<std::size_t> TSectionList::IndexOf(std::string_view name) {
     const std::size_t count = m_sections.size();
     for (std::size_t step = 0; step < count; ++step) {
@@ -33,8 +62,8 @@ std::optional<std::size_t> TSectionList::IndexOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::size_t TSectionList::Add(std::string name) {
-    m_sections.push_back(Section{std::move(name), {}});
+std::size_t TSectionList::Add(std::string name, StringList lines) {
+    m_sections.push_back(Section{std::move(name), std::move(lines), std::nullopt});
     m_lastFound = m_sections.size() - 1;
     return m_lastFound;
 }
@@ -47,6 +76,48 @@ void TSectionList::Delete(std::size_t index) {
 void TSectionList::Clear() {
     m_sections.clear();
     m_lastFound = 0;
+}
+
+KeyIndex& TSectionList::KeysOf(Section& section) {
+    if (!section.keys) {
+        section.keys.emplace(section.lines);
+    }
+    return *section.keys;
+}
+
+const std::string* TSectionList::FindKeyLine(std::size_t index, std::string_view key) {
+    Section& section = m_sections[index];
+    const auto position = KeysOf(section).Find(key);
+    return position ? &section.lines[*position] : nullptr;
+}
+
+bool TSectionList::WriteKeyLine(std::size_t index, std::string_view key, std::string line) {
+    Section& section = m_sections[index];
+    KeyIndex& keys = KeysOf(section);
+    if (const auto position = keys.Find(key)) {
+        // The line keeps its key but for letter case, so the index stays right.
+        std::string& stored = section.lines[*position];
+        if (stored == line) {
+            return false;
+        }
+        stored = std::move(line);
+        return true;
+    }
+    keys.Add(line, section.lines.size());
+    section.lines.push_back(std::move(line));
+    return true;
+}
+
+bool TSectionList::DeleteKeyLine(std::size_t index, std::string_view key) {
+    Section& section = m_sections[index];
+    const auto position = KeysOf(section).Find(key);
+    if (!position) {
+        return false;
+    }
+    section.lines.erase(section.lines.begin() + static_cast<std::ptrdiff_t>(*position));
+    // Every later line has moved up, and a repeated key now stands for a later line of its own.
+    section.keys.reset();
+    return true;
 }
 
 void TSectionList::RemoveDuplicates(const DuplicateSectionHandler& handler) {

@@ -1,11 +1,10 @@
-// The indexed sections and the rule language of the AIDA32 conversion: templates, numbered references, target keys and
-// the running number that carries over between rules and reports, and the address normalisation.
+// The rule language of the AIDA32 conversion: templates, numbered references, target keys and the running
+// number that carries over between rules and reports, and the address normalisation.
 #include "archive/aida_conversion.h"
 
-#include <array>
 #include <gtest/gtest.h>
+#include <memory>
 
-#include "core/cp1251.h"
 #include "core/kel_ini_file.h"
 #include "support/temp_dir.h"
 
@@ -29,36 +28,10 @@ std::string Describe(const std::vector<TemplateItem>& items) {
     return text;
 }
 
-TEST(IndexedSectionsTest, ReadsAndWritesAsTKelIniFile) {
-    testing::TempDir dir;
-    testing::WriteBytes(dir / "file.ini", core::Utf8ToCp1251("[Сеть]\r\nКарта=1\r\nкарта=2\r\nkey = spaced \r\n"
-                                                             "[Other]\r\nA=x=y\r\nB=\r\n"));
-    core::TKelIniFile file(dir / "file.ini", true);
-    const IndexedSections indexed(file);
-    const std::pair<const char*, const char*> reads[] = {
-        {"Сеть", "Карта"}, {"СЕТЬ", "КАРТА"}, {"сеть", "key"}, {"Other", "a"},
-        {"Other", "B"},    {"Other", "C"},    {"None", "A"},
-    };
-    for (const auto& [section, key] : reads) {
-        const std::string s = core::Utf8ToCp1251(section);
-        const std::string k = core::Utf8ToCp1251(key);
-        EXPECT_EQ(indexed.ReadString(s, k, "default"), file.ReadString(s, k, "default")) << section << " " << key;
-    }
-
-    // Section and key spellings, replacement in place, and the erasing of a section by an empty key.
-    const std::array<const char*, 3> writes[] = {
-        {"Info", "Name", "PC1"}, {"Computer", "CPU0", "P4"}, {"info", "NAME", "PC2"},       {"Сеть", "Карта", "1"},
-        {"СЕТЬ", "КАРТА", "2"},  {"Computer", "", "x"},      {"computer", "CPU1", "P4 HT"}, {"Empty", "", "x"},
-    };
-    core::TKelIniFile expected("", false);
-    IndexedSections written;
-    for (const auto& [section, key, value] : writes) {
-        expected.WriteString(core::Utf8ToCp1251(section), core::Utf8ToCp1251(key), value);
-        written.WriteString(core::Utf8ToCp1251(section), core::Utf8ToCp1251(key), value);
-    }
+core::StringList ImageOf(const core::TKelIniFile& file) {
     core::StringList image;
-    expected.GetFileLines(image);
-    EXPECT_EQ(written.FileLines(), image);
+    file.GetFileLines(image);
+    return image;
 }
 
 TEST(AidaConversionTest, GetStringsSplitsTemplates) {
@@ -84,20 +57,20 @@ protected:
         testing::WriteBytes(m_dir / "report.ini", "[Summary]\r\nComputer Name=BUH-12\r\nEmpty=\r\n"
                                                   "[CPU]\r\nCPU1=Pentium 4\r\nCPU2=Pentium 4 HT\r\nClock=3000\r\n"
                                                   "[Disks]\r\nDisk1=ST3160\r\nDisk2=WD800\r\nDisk3=ST380\r\n");
-        m_report = IndexedSections(core::TKelIniFile(m_dir / "report.ini", true));
+        m_report = std::make_unique<core::TKelIniFile>(m_dir / "report.ini", true);
     }
 
-    core::StringList Expand(const char* templateText) { return ExpandTemplate(GetStrings(templateText), m_report); }
+    core::StringList Expand(const char* templateText) { return ExpandTemplate(GetStrings(templateText), *m_report); }
 
     // The converted file's image after the rules.
     core::StringList Convert(AidaConversion& conversion, const core::StringList& rules) {
-        IndexedSections target;
-        conversion.ApplyRules(rules, m_report, target);
-        return target.FileLines();
+        core::TKelIniFile target("", false);
+        conversion.ApplyRules(rules, *m_report, target);
+        return ImageOf(target);
     }
 
     testing::TempDir m_dir;
-    IndexedSections m_report;
+    std::unique_ptr<core::TKelIniFile> m_report;
 };
 
 TEST_F(ConversionTest, ExpandTemplateRepeatsWhileNumberedValuesLast) {
@@ -162,13 +135,13 @@ TEST_F(ConversionTest, StateCarriesOverToTheNextReport) {
 
 TEST(AidaConversionTest, ABigNumberedSectionConvertsFully) {
     constexpr int kDevices = 60000;
-    IndexedSections report;
+    core::TKelIniFile report("", false);
     for (int n = 1; n <= kDevices; ++n) {
         report.WriteString("Devices", "Device" + std::to_string(n), "PCI device " + std::to_string(n));
     }
-    IndexedSections target;
+    core::TKelIniFile target("", false);
     AidaConversion().ApplyRules({"[Windows_Devices]Device=[Devices]<Device{1}>"}, report, target);
-    const core::StringList image = target.FileLines();
+    const core::StringList image = ImageOf(target);
     ASSERT_EQ(image.size(), kDevices + 2u);
     EXPECT_EQ(image.front(), "[Windows_Devices]");
     for (int n = 1; n <= kDevices; ++n) {
@@ -186,7 +159,7 @@ TEST(AidaConversionTest, NormaliseAddress) {
     testing::TempDir dir;
     for (const auto& [bytes, address] : cases) {
         testing::WriteBytes(dir / "file.ini", bytes);
-        IndexedSections file(core::TKelIniFile(dir / "file.ini", true));
+        core::TKelIniFile file(dir / "file.ini", true);
         NormaliseAddress(file);
         EXPECT_EQ(file.ReadString("Info", "MAC_Addr", ""), address) << bytes;
     }

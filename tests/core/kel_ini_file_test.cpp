@@ -2,6 +2,7 @@
 // and the writer lock between instances and processes.
 #include "core/kel_ini_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -167,6 +168,102 @@ TEST_F(KelIniFileTest, LookupsIgnoreCyrillicCaseAndWrapAround) {
                   std::to_string(i));
     }
     EXPECT_EQ(ini.ReadString(Utf8ToCp1251("Диск 9"), Utf8ToCp1251("Имя"), "-"), "-");
+}
+
+// The reference for key lookups: a section's lines walked from the top, the first line with the key counting.
+class LineByLineSection {
+public:
+    explicit LineByLineSection(StringList lines) : m_lines(std::move(lines)) {}
+
+    std::string Read(const std::string& key) {
+        const auto line = Find(key);
+        return line == m_lines.end() ? "-" : line->substr(line->find('=') + 1);
+    }
+    void Write(const std::string& key, const std::string& value) {
+        const auto line = Find(key);
+        if (line == m_lines.end()) {
+            m_lines.push_back(key + "=" + value);
+        } else {
+            *line = key + "=" + value;
+        }
+    }
+    void Delete(const std::string& key) {
+        if (const auto line = Find(key); line != m_lines.end()) {
+            m_lines.erase(line);
+        }
+    }
+    const StringList& Lines() const { return m_lines; }
+
+private:
+    StringList::iterator Find(std::string_view key) {
+        return std::find_if(m_lines.begin(), m_lines.end(),
+                            [key](std::string_view line) { return SameText(line.substr(0, line.find('=')), key); });
+    }
+
+    StringList m_lines;
+};
+
+TEST_F(KelIniFileTest, ABigSectionReadsAndWritesAsALineByLineSearch) {
+    constexpr int kKeys = 1000;
+    // Keys from kKeys on are new. kVisited is prime to 3 and 4, so each key meets every operation and every
+    // spelling below.
+    constexpr int kVisited = 1201;
+    const std::string spellings[] = {Utf8ToCp1251("Ключ"), Utf8ToCp1251("КЛЮЧ"), Utf8ToCp1251("ключ")};
+    // Every fifth key is repeated further down in another spelling: its first line is the one that counts,
+    // until that line is deleted.
+    StringList lines;
+    for (int n = 0; n < kKeys; ++n) {
+        lines.push_back(spellings[0] + std::to_string(n) + "=" + std::to_string(n));
+    }
+    for (int n = 0; n < kKeys; n += 5) {
+        lines.push_back(spellings[1] + std::to_string(n) + "=repeated " + std::to_string(n));
+    }
+    std::string bytes = "[Big]\r\n";
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    TKelIniFile ini(WriteFile("big.ini", bytes), false);
+
+    // Merged into a list that repeats a key itself: the list's first line with the key takes each value, the
+    // section's repeated keys included.
+    StringList merged{"other=1", spellings[2] + "5=old", spellings[0] + "5=older"};
+    LineByLineSection expectedMerge(merged);
+    for (const std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        expectedMerge.Write(line.substr(0, equals), line.substr(equals + 1));
+    }
+    ini.ReadSectionValues("big", merged);
+    EXPECT_EQ(merged, expectedMerge.Lines());
+
+    LineByLineSection expected(lines);
+    for (int step = 0; step < 4 * kVisited; ++step) {
+        const std::string key = spellings[step % 3] + std::to_string(step * 7919 % kVisited);
+        switch (step % 4) {
+        case 0: // a read alone
+            break;
+        case 1:
+            ini.WriteString("Big", key, "written " + std::to_string(step));
+            expected.Write(key, "written " + std::to_string(step));
+            break;
+        case 2:
+            ini.DeleteKey("BIG", key);
+            expected.Delete(key);
+            break;
+        case 3: // the same value under another spelling, or a new line with "-"
+            ini.WriteString("big", key, expected.Read(key));
+            expected.Write(key, expected.Read(key));
+            break;
+        }
+        ASSERT_EQ(ini.ReadString("Big", key, "-"), expected.Read(key)) << "step " << step;
+    }
+    for (int n = 0; n < kVisited; ++n) {
+        const std::string key = spellings[2] + std::to_string(n);
+        ASSERT_EQ(ini.ReadString("Big", key, "-"), expected.Read(key)) << n;
+    }
+    StringList image{"[Big]"};
+    image.insert(image.end(), expected.Lines().begin(), expected.Lines().end());
+    image.push_back("");
+    EXPECT_EQ(ImageOf(ini), image);
 }
 
 TEST_F(KelIniFileTest, SectionListings) {
