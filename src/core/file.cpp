@@ -23,6 +23,10 @@ namespace {
 
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 
+FileStamp StampFrom(const struct stat& st) {
+    return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+}
+
 bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool wait) {
     struct flock fl {};
     fl.l_type = type;
@@ -142,7 +146,7 @@ std::optional<FileStamp> StampOf(std::string_view path) {
     if (::stat(NativeFileName(path).c_str(), &st) != 0) {
         return std::nullopt;
     }
-    return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+    return StampFrom(st);
 }
 
 std::optional<DateTime> ModificationTimeOf(std::string_view path) {
@@ -272,7 +276,15 @@ void LockedFile::Close() {
 }
 
 bool LockedFile::TryLock(LockKind kind, std::int64_t start, std::int64_t length) {
-    return SetLock(m_fd, kind == LockKind::Shared ? F_RDLCK : F_WRLCK, start, length, false);
+    if (SetLock(m_fd, kind == LockKind::Shared ? F_RDLCK : F_WRLCK, start, length, false)) {
+        return true;
+    }
+    // Anything but a lock held elsewhere (a share without locks, a file opened for reading only) would
+    // otherwise look like a holder that never lets go.
+    if (errno != EAGAIN && errno != EACCES) {
+        throw FileError("Cannot lock file " + m_path + ": " + SystemReason());
+    }
+    return false;
 }
 
 void LockedFile::Lock(LockKind kind, std::int64_t start, std::int64_t length) {
@@ -298,7 +310,7 @@ FileStamp LockedFile::Stamp() const {
     if (::fstat(m_fd, &st) != 0) {
         throw FileError("Cannot read file " + m_path + ": " + SystemReason());
     }
-    return FileStamp{st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec, st.st_ino};
+    return StampFrom(st);
 }
 
 std::string LockedFile::ReadAll() const {

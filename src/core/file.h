@@ -77,7 +77,8 @@ public:
     int Descriptor() const { return m_fd; }
     void Close();
 
-    // Non-blocking lock of [start, start+length); length 0 means to the end of any file size.
+    // Non-blocking lock of [start, start+length); length 0 means to the end of any file size. False while
+    // another holder has it; throws FileError when the file system refuses locks.
     bool TryLock(LockKind kind, std::int64_t start = 0, std::int64_t length = 0);
     // Waits for the lock.
     void Lock(LockKind kind, std::int64_t start = 0, std::int64_t length = 0);

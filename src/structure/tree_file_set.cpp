@@ -1,8 +1,13 @@
 // The set's lock, reading, settling a dead writer's leftovers, and the commit.
 #include "structure/tree_file_set.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pelgo::structure {
 namespace {
+
+constexpr std::string_view kWritingMark = "writing";
 
 std::string TempName(const std::string& file) {
     return file + std::string(kTempExtension);
@@ -26,10 +31,21 @@ void SyncFolderOf(const std::string& path) {
     }
 }
 
-// Where the content of `file` stands while the set is settled or not: a committed ".tmp" is the file, and
-// a file missing beside its F.xxx (a commit interrupted between its two renames) is F.xxx. Empty when the
-// file does not exist at all.
-std::optional<std::string> ResolvedName(const std::string& file, bool committed) {
+// Every user who may write the folder must be able to take the lock for writing, so the lock file gets the
+// folder's read and write permissions rather than its creator's umask.
+void ShareLikeItsFolder(const core::LockedFile& file, const std::string& path) {
+    struct stat folder {};
+    struct stat own {};
+    if (::fstat(file.Descriptor(), &own) == 0 && own.st_uid == ::geteuid() &&
+        ::stat(core::NativeFileName(core::DirectoryOf(path)).c_str(), &folder) == 0) {
+        ::fchmod(file.Descriptor(), (folder.st_mode & 0666) | (own.st_mode & 0600));
+    }
+}
+
+// Where the content of `file` stands: a committed ".tmp" is the file, and a file missing beside its F.xxx (a
+// commit interrupted between two renames by a program that knows no marker) is F.xxx. With `orTemp`, a file
+// that exists only as ".tmp" is that. Empty when the file does not exist at all.
+std::optional<std::string> ResolvedName(const std::string& file, bool committed, bool orTemp = false) {
     if (committed && core::FileExists(TempName(file))) {
         return TempName(file);
     }
@@ -38,6 +54,9 @@ std::optional<std::string> ResolvedName(const std::string& file, bool committed)
     }
     if (!committed && core::FileExists(PreviousName(file))) {
         return PreviousName(file);
+    }
+    if (orTemp && core::FileExists(TempName(file))) {
+        return TempName(file);
     }
     return std::nullopt;
 }
@@ -60,14 +79,6 @@ TreeFileContent ReadResolved(const std::optional<std::string>& name, std::option
     return content;
 }
 
-TreeFileSet ReadSet(const TreeFilePaths& paths, bool committed) {
-    TreeFileSet set;
-    set.treeText = ReadResolved(ResolvedName(paths.treeText, committed), &set.treeTextStamp);
-    set.image = ReadResolved(ResolvedName(paths.image, committed), nullptr);
-    set.addData = ReadResolved(ResolvedName(paths.addData, committed), nullptr);
-    return set;
-}
-
 void Rename(const std::string& from, const std::string& to) {
     if (!core::RenameFile(from, to)) {
         throw core::FileError("Cannot replace " + to + " by " + from + ": " + core::SystemReason());
@@ -78,6 +89,19 @@ void Remove(const std::string& path) {
     if (!core::RemoveFile(path) && core::FileExists(path)) {
         throw core::FileError("Cannot remove " + path + ": " + core::SystemReason());
     }
+}
+
+// What a reader without a lock compares before and after reading: every name the set can be read from.
+std::array<std::optional<core::FileStamp>, 10> SetStamps(const TreeFilePaths& paths) {
+    std::array<std::optional<core::FileStamp>, 10> stamps;
+    std::size_t i = 0;
+    for (const std::string& path : paths.All()) {
+        stamps[i++] = core::StampOf(path);
+        stamps[i++] = core::StampOf(TempName(path));
+        stamps[i++] = core::StampOf(PreviousName(path));
+    }
+    stamps[i] = core::StampOf(MarkerName(paths));
+    return stamps;
 }
 
 } // namespace
@@ -96,8 +120,10 @@ std::optional<TreeSetLock> TreeSetLock::TryAcquire(const TreeFilePaths& paths, M
     if (mode == Mode::Write) {
         auto file = core::LockedFile::Open(name, core::LockedFile::Access::ReadWrite, true);
         if (!file) {
-            throw core::CannotOpenFile(name);
+            throw core::FileError("Cannot open file " + name + " for writing: " + core::SystemReason() +
+                                  ". Every user who saves the structure tree needs write access to it.");
         }
+        ShareLikeItsFolder(*file, name);
         if (!file->TryLock(core::LockedFile::LockKind::Exclusive)) {
             return std::nullopt;
         }
@@ -113,9 +139,13 @@ std::optional<TreeSetLock> TreeSetLock::TryAcquire(const TreeFilePaths& paths, M
     return TreeSetLock(std::move(*file));
 }
 
-std::optional<core::FileStamp> TreeTextStamp(const TreeFilePaths& paths) {
-    const auto name = ResolvedName(paths.treeText, core::FileExists(MarkerName(paths)));
-    return name ? core::StampOf(*name) : std::nullopt;
+bool TreeSetLock::WriterWasAtWork() const {
+    return Held() && m_file.ReadAt(0, kWritingMark.size()) == kWritingMark;
+}
+
+void TreeSetLock::MarkWriting(bool writing) {
+    m_file.Rewrite(writing ? kWritingMark : std::string_view());
+    m_file.Sync();
 }
 
 bool LeftoversPresent(const TreeFilePaths& paths) {
@@ -130,7 +160,16 @@ bool LeftoversPresent(const TreeFilePaths& paths) {
     return false;
 }
 
-void SettleLeftovers(const TreeFilePaths& paths) {
+Leftovers FindLeftovers(const TreeFilePaths& paths, const TreeSetLock& lock) {
+    // Only this program writes a marker, and only under its lock.
+    const bool foreign = AnyTempFilePresent(paths) && !core::FileExists(MarkerName(paths)) && !lock.WriterWasAtWork();
+    if (foreign) {
+        return Leftovers::Foreign;
+    }
+    return LeftoversPresent(paths) || lock.WriterWasAtWork() ? Leftovers::DeadWriters : Leftovers::None;
+}
+
+void SettleLeftovers(const TreeFilePaths& paths, TreeSetLock& lock) {
     const bool committed = core::FileExists(MarkerName(paths));
     for (const std::string& path : paths.All()) {
         if (committed) {
@@ -150,57 +189,69 @@ void SettleLeftovers(const TreeFilePaths& paths) {
     }
     // A marker that outlived its commit would make the next unfinished write look committed.
     Remove(MarkerName(paths));
+    lock.MarkWriting(false);
 }
 
-TreeFileSet ReadTreeFiles(const TreeFilePaths& paths) {
-    return ReadSet(paths, core::FileExists(MarkerName(paths)));
+std::optional<core::FileStamp> TreeTextStamp(const TreeFilePaths& paths) {
+    const auto name = ResolvedName(paths.treeText, core::FileExists(MarkerName(paths)));
+    return name ? core::StampOf(*name) : std::nullopt;
+}
+
+TreeFileSet ReadTreeFiles(const TreeFilePaths& paths, bool orTemp) {
+    const bool committed = core::FileExists(MarkerName(paths));
+    TreeFileSet set;
+    set.treeText = ReadResolved(ResolvedName(paths.treeText, committed, orTemp), &set.treeTextStamp);
+    set.image = ReadResolved(ResolvedName(paths.image, committed, orTemp), nullptr);
+    set.addData = ReadResolved(ResolvedName(paths.addData, committed, orTemp), nullptr);
+    return set;
 }
 
 std::optional<TreeFileSet> ReadTreeFilesUnlocked(const TreeFilePaths& paths) {
+    const auto before = SetStamps(paths);
     TreeFileSet set = ReadTreeFiles(paths);
-    // Every writer makes the lock file before it touches the set.
-    if (core::FileExists(LockName(paths))) {
+    if (SetStamps(paths) != before) {
         return std::nullopt;
     }
     return set;
 }
 
-std::optional<TreeSetWriter> TreeSetWriter::Claim(const TreeFilePaths& paths) {
-    if (core::FileExists(MarkerName(paths))) {
-        throw core::FileError("Cannot remove " + MarkerName(paths));
-    }
+std::optional<TreeSetWriter> TreeSetWriter::Claim(const TreeFilePaths& paths, TreeSetLock& lock) {
+    lock.MarkWriting(true);
     std::array<core::LockedFile, 3> files;
     const auto names = paths.All();
     for (std::size_t i = 0; i < names.size(); ++i) {
         auto file = core::LockedFile::CreateNew(TempName(names[i]));
         if (!file) {
+            const std::string reason = core::SystemReason();
             const bool foreignWriter = core::FileExists(TempName(names[i]));
             for (std::size_t made = 0; made < i; ++made) {
                 files[made].Close();
                 core::RemoveFile(TempName(names[made]));
             }
+            lock.MarkWriting(false);
             if (foreignWriter) {
                 return std::nullopt;
             }
-            throw core::CannotOpenFile(TempName(names[i]));
+            throw core::FileError("Cannot create file " + TempName(names[i]) + ": " + reason);
         }
         files[i] = std::move(*file);
     }
-    return TreeSetWriter(paths, std::move(files));
+    return TreeSetWriter(paths, lock, std::move(files));
 }
 
-TreeSetWriter::TreeSetWriter(TreeFilePaths paths, std::array<core::LockedFile, 3> files)
-    : m_paths(std::move(paths)), m_files(std::move(files)) {
+TreeSetWriter::TreeSetWriter(TreeFilePaths paths, TreeSetLock& lock, std::array<core::LockedFile, 3> files)
+    : m_paths(std::move(paths)), m_lock(&lock), m_files(std::move(files)) {
 }
 
 TreeSetWriter::TreeSetWriter(TreeSetWriter&& other) noexcept
-    : m_paths(other.m_paths), m_files(std::move(other.m_files)), m_committed(other.m_committed) {
+    : m_paths(other.m_paths), m_lock(other.m_lock), m_files(std::move(other.m_files)), m_committed(other.m_committed) {
 }
 
 TreeSetWriter& TreeSetWriter::operator=(TreeSetWriter&& other) noexcept {
     if (this != &other) {
         RemoveUncommitted();
         m_paths = other.m_paths;
+        m_lock = other.m_lock;
         m_files = std::move(other.m_files);
         m_committed = other.m_committed;
     }
@@ -216,10 +267,19 @@ void TreeSetWriter::RemoveUncommitted() {
         return;
     }
     const auto names = m_paths.All();
+    bool owned = false;
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         if (m_files[i].IsOpen()) { // a moved-from writer owns no files
+            owned = true;
             m_files[i].Close();
             core::RemoveFile(TempName(names[i]));
+        }
+    }
+    if (owned) {
+        try {
+            m_lock->MarkWriting(false);
+        } catch (const core::FileError&) {
+            // The mark stays; the next writer finds no ".tmp" files to settle and clears it.
         }
     }
 }
@@ -233,7 +293,7 @@ void TreeSetWriter::Write(std::string_view treeText, std::string_view image, std
     SyncFolderOf(m_paths.treeText);
     auto marker = core::LockedFile::CreateNew(MarkerName(m_paths));
     if (!marker) {
-        throw core::CannotOpenFile(MarkerName(m_paths));
+        throw core::FileError("Cannot create file " + MarkerName(m_paths) + ": " + core::SystemReason());
     }
     m_committed = true;
     marker->Close();
@@ -246,8 +306,8 @@ void TreeSetWriter::Commit() {
     }
     for (const std::string& path : m_paths.All()) {
         core::RemoveFile(PreviousName(path));
-        if (core::FileExists(path) && !core::LinkFile(path, PreviousName(path))) {
-            core::CopyFileKeepingTime(path, PreviousName(path));
+        if (core::FileExists(path)) {
+            core::LinkFile(path, PreviousName(path)); // a courtesy where links exist; the marker is the guarantee
         }
         Rename(TempName(path), path);
     }
@@ -256,6 +316,7 @@ void TreeSetWriter::Commit() {
     for (const std::string& path : m_paths.All()) {
         core::RemoveFile(PreviousName(path));
     }
+    m_lock->MarkWriting(false);
 }
 
 } // namespace pelgo::structure

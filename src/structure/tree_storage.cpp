@@ -170,38 +170,45 @@ bool TreeStorage::WaitForWriters(bool saving, int& tries, const std::function<bo
     return true;
 }
 
-TreeFileSet TreeStorage::ReadForLoad(const TreeFilePaths& paths) {
-    int tries = 0;
-    bool settled = false;
-    for (;;) {
-        std::optional<TreeSetLock> lock;
-        const auto claim = [&] {
-            lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Read);
-            return lock.has_value();
-        };
-        if (!WaitForWriters(false, tries, claim)) {
-            m_context.flags.treeReadOnly = true;
-            return ReadTreeFiles(paths);
-        }
-        if (!settled && !m_context.lookOnly && LeftoversPresent(paths)) {
-            // A dead writer's files: tidied when this user may, read as the tidying would leave them if not.
-            settled = true;
-            lock.reset();
-            try {
-                if (TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write)) {
-                    SettleLeftovers(paths);
-                }
-            } catch (const core::FileError&) {
-            }
-            continue;
-        }
-        if (lock->Held()) {
-            return ReadTreeFiles(paths);
-        }
-        if (std::optional<TreeFileSet> files = ReadTreeFilesUnlocked(paths)) {
-            return std::move(*files);
-        }
+void TreeStorage::SettleDeadWriters(const TreeFilePaths& paths) {
+    if (m_context.lookOnly || !LeftoversPresent(paths)) {
+        return;
     }
+    try {
+        if (std::optional<TreeSetLock> lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write)) {
+            if (FindLeftovers(paths, *lock) == Leftovers::DeadWriters) {
+                SettleLeftovers(paths, *lock);
+            }
+        }
+    } catch (const core::FileError&) {
+        // A user who may not tidy up reads the set as the tidying would leave it.
+    }
+}
+
+TreeFileSet TreeStorage::ReadForLoad(const TreeFilePaths& paths) {
+    SettleDeadWriters(paths);
+    int tries = 0;
+    std::optional<TreeFileSet> files;
+    const auto claim = [&] {
+        const std::optional<TreeSetLock> lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Read);
+        if (!lock) {
+            return false;
+        }
+        if (!lock->Held()) {
+            files = ReadTreeFilesUnlocked(paths);
+            return files.has_value();
+        }
+        if (FindLeftovers(paths, *lock) == Leftovers::Foreign) {
+            return false;
+        }
+        files = ReadTreeFiles(paths);
+        return true;
+    };
+    if (!WaitForWriters(false, tries, claim)) {
+        m_context.flags.treeReadOnly = true;
+        return ReadTreeFiles(paths, true);
+    }
+    return std::move(*files);
 }
 
 bool TreeStorage::Load() {
@@ -264,6 +271,10 @@ void TreeStorage::ReportDuplicateUnos() {
         return std::to_string(tree.AbsoluteIndex(node)) + " \"" + node.Text() + "\"";
     };
     for (const auto& [first, second] : DuplicateUnos(tree)) {
+        // Once per run: a reload after another instance's save finds the same pairs again.
+        if (!m_reportedDuplicates.emplace(first->Record()->uno, tree.AbsoluteIndex(*second)).second) {
+            continue;
+        }
         m_context.log.LogEvent(core::Utf8ToCp1251("Один UNO у двух узлов ") + first->Record()->uno + ": " +
                                describe(*first) + ", " + describe(*second));
     }
@@ -424,15 +435,10 @@ bool TreeStorage::Save() {
                                     ".sboi");
         m_context.log.LogEvent(changed + core::Utf8ToCp1251(" в Other.dbf изм.с ") + m_firstNodeUno +
                                core::Utf8ToCp1251(" на ") + firstUno);
-        if (!MakeSafetyCopies(paths)) {
-            return false;
-        }
-        m_context.flags.sboiFlag = true;
-        m_firstNodeUno = firstUno;
     }
     m_context.writeSettings();
     // Writing the settings re-reads the failure flag: another instance may have raised it meanwhile.
-    if (m_context.flags.sboiFlag && !identityChanged) {
+    if (m_context.flags.sboiFlag) {
         m_context.protectData();
         return false;
     }
@@ -455,36 +461,49 @@ bool TreeStorage::Save() {
     std::optional<TreeSetWriter> writer;
     try {
         const auto claim = [&] {
-            writer.reset();
             lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write);
             if (!lock) {
                 return false;
             }
-            SettleLeftovers(paths);
-            writer = TreeSetWriter::Claim(paths);
-            if (!writer) {
+            switch (FindLeftovers(paths, *lock)) {
+            case Leftovers::Foreign:
                 lock.reset();
+                return false;
+            case Leftovers::DeadWriters:
+                SettleLeftovers(paths, *lock);
+                break;
+            case Leftovers::None:
+                break;
             }
-            return writer.has_value();
+            return true;
         };
         std::optional<core::FileStamp> overwritable = m_treeFileStamp;
-        for (int tries = 0;;) {
+        for (int tries = 0; !writer;) {
             if (!WaitForWriters(true, tries, claim)) {
                 m_context.flags.sboiFlag = true;
                 m_context.protectData();
                 return false;
             }
-            const std::optional<core::FileStamp> onDisk = TreeTextStamp(paths);
-            if (onDisk == overwritable) {
-                break;
+            if (const std::optional<core::FileStamp> onDisk = TreeTextStamp(paths); onDisk != overwritable) {
+                lock.reset(); // nobody waits on this instance's question
+                if (!OverwriteOthersTree()) {
+                    return false;
+                }
+                overwritable = onDisk;
+                continue;
             }
-            // Nobody waits on this instance's question.
-            writer.reset();
-            lock.reset();
-            if (!OverwriteOthersTree()) {
-                return false;
+            if (identityChanged) {
+                // Taken under the lock, so that the copies are one set.
+                if (!MakeSafetyCopies(paths)) {
+                    return false;
+                }
+                m_context.flags.sboiFlag = true;
+                m_firstNodeUno = firstUno;
             }
-            overwritable = onDisk;
+            writer = TreeSetWriter::Claim(paths, *lock);
+            if (!writer) {
+                lock.reset(); // a writer that knows no lock file has just begun
+            }
         }
         for (const std::string& path : paths.All()) {
             m_context.log.LogEvent(core::Text(1055, "Запись ") + path);

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "core/date_time.h"
 #include "core/file.h"
@@ -91,6 +93,8 @@ private:
     // the files. `tries` carries the count of waits across calls of one load or save.
     bool WaitForWriters(bool saving, int& tries, const std::function<bool()>& claim);
     TreeFileSet ReadForLoad(const TreeFilePaths& paths);
+    // Settles what a writer that died left, when this user may take the lock for writing.
+    void SettleDeadWriters(const TreeFilePaths& paths);
     // Asks whether to overwrite the tree another instance committed: true for Yes; on No that tree is loaded.
     bool OverwriteOthersTree();
     void ReportSaveFailure(const std::string& reason);
@@ -111,6 +115,7 @@ private:
     bool m_endedWithFailure = false;
     core::DateTime m_nextCheckTime;
     std::string m_firstNodeUno;
+    std::set<std::pair<std::string, int>> m_reportedDuplicates; // UNO and the later node's index
 };
 
 } // namespace pelgo::structure

@@ -50,34 +50,50 @@ TEST_F(TreeFileSetTest, EveryCrashStateOfACommitGivesOneWholeSet) {
     struct Case {
         const char* name;
         std::map<std::string, std::string> files;
+        bool markedWriting; // the lock file says a writer of this program was at work
+        Leftovers found;
         const char* set;
     };
     const Case cases[] = {
-        {"writing the .tmp files", over({{"struct.tmp", "S1"}, {"image.tmp", "I"}}, oldSet), "S0I0A0"},
-        {"all .tmp written, no marker", over(newTemps, oldSet), "S0I0A0"},
-        {"marker, nothing renamed", over(over(newTemps, marker), oldSet), "S1I1A1"},
+        {"writing the .tmp files", over({{"struct.tmp", "S1"}, {"image.tmp", "I"}}, oldSet), true,
+         Leftovers::DeadWriters, "S0I0A0"},
+        {"all .tmp written, no marker", over(newTemps, oldSet), true, Leftovers::DeadWriters, "S0I0A0"},
+        {"marker, nothing renamed", over(over(newTemps, marker), oldSet), true, Leftovers::DeadWriters, "S1I1A1"},
         {"marker, one file renamed",
          over({{"struct", "S1"}, {"struct.xxx", "S0"}, {"image.tmp", "I1"}, {"add_Data.tmp", "A1"}},
               over(marker, oldSet)),
-         "S1I1A1"},
+         true, Leftovers::DeadWriters, "S1I1A1"},
         {"marker, all renamed",
-         over({{"struct", "S1"}, {"image", "I1"}, {"add_Data", "A1"}, {"add_Data.xxx", "A0"}}, marker), "S1I1A1"},
-        {"an older writer between its two renames",
+         over({{"struct", "S1"}, {"image", "I1"}, {"add_Data", "A1"}, {"add_Data.xxx", "A0"}}, marker), true,
+         Leftovers::DeadWriters, "S1I1A1"},
+        {"first save before its marker", newTemps, true, Leftovers::DeadWriters, "---"},
+        {"first save after its marker", over(newTemps, marker), true, Leftovers::DeadWriters, "S1I1A1"},
+        {"a writer without a lock between its two renames",
          {{"struct.xxx", "S0"}, {"struct.tmp", "S1"}, {"image", "I0"}, {"add_Data", "A0"}},
+         false,
+         Leftovers::Foreign,
          "S0I0A0"},
-        {"first save before its marker", newTemps, "---"},
-        {"first save after its marker", over(newTemps, marker), "S1I1A1"},
+        {"a writer without a lock, its first save", newTemps, false, Leftovers::Foreign, "S1I1A1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove_all(dir.Path());
         std::filesystem::create_directory(dir.Path());
         Lay(c.files);
+        Lay({{"struct.lock", c.markedWriting ? "writing" : ""}});
         ASSERT_TRUE(LeftoversPresent(paths));
+        auto lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write);
+        ASSERT_TRUE(lock);
+        ASSERT_EQ(FindLeftovers(paths, *lock), c.found);
+        if (c.found == Leftovers::Foreign) {
+            // Read only when the user ignores the writer: whatever holds a tree is read, never a first run.
+            EXPECT_EQ(Of(ReadTreeFiles(paths, true)), c.set);
+            continue;
+        }
         EXPECT_EQ(Of(ReadTreeFiles(paths)), c.set) << "read before settling";
-        SettleLeftovers(paths);
+        SettleLeftovers(paths, *lock);
         EXPECT_EQ(OnDisk(), c.set);
-        EXPECT_FALSE(LeftoversPresent(paths));
+        EXPECT_EQ(FindLeftovers(paths, *lock), Leftovers::None);
         for (const std::string& path : paths.All()) {
             EXPECT_FALSE(core::FileExists(path + ".xxx")) << path;
         }
@@ -99,7 +115,6 @@ TEST_F(TreeFileSetTest, WritersExcludeEveryoneAndReadersExcludeWriters) {
         ASSERT_TRUE(writer && writer->Held());
         EXPECT_FALSE(TreeSetLock::TryAcquire(paths, Mode::Write));
         EXPECT_FALSE(TreeSetLock::TryAcquire(paths, Mode::Read));
-        EXPECT_FALSE(ReadTreeFilesUnlocked(paths)) << "a writer appeared while the set was read without a lock";
     }
     const auto reader = TreeSetLock::TryAcquire(paths, Mode::Read);
     ASSERT_TRUE(reader && reader->Held());
@@ -109,31 +124,37 @@ TEST_F(TreeFileSetTest, WritersExcludeEveryoneAndReadersExcludeWriters) {
 
 TEST_F(TreeFileSetTest, WriterClaimsItsFilesAtOnceAndLeavesNoneUncommitted) {
     Lay({{"struct", "S0"}, {"image", "I0"}, {"image.tmp", "a writer without a lock"}});
-    EXPECT_FALSE(TreeSetWriter::Claim(paths));
+    auto lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Write);
+    ASSERT_TRUE(lock);
+    EXPECT_FALSE(TreeSetWriter::Claim(paths, *lock));
     EXPECT_FALSE(core::FileExists(dir / "struct.tmp")) << "what it claimed before the clash is given back";
     EXPECT_EQ(ReadBytes(dir / "image.tmp"), "a writer without a lock");
+    EXPECT_EQ(FindLeftovers(paths, *lock), Leftovers::Foreign) << "and the mark with it";
     core::RemoveFile(dir / "image.tmp");
 
     {
-        auto abandoned = TreeSetWriter::Claim(paths);
-        ASSERT_TRUE(abandoned);
-        abandoned->Write("S9", "I9", "A9"); // committed: the next writer would finish it; here: dropped by hand
-        EXPECT_TRUE(abandoned->Committed());
-    }
-    SettleLeftovers(paths);
-    EXPECT_EQ(OnDisk(), "S9I9A9");
-    {
-        auto unfinished = TreeSetWriter::Claim(paths);
+        auto unfinished = TreeSetWriter::Claim(paths, *lock);
         ASSERT_TRUE(unfinished);
+        EXPECT_TRUE(lock->WriterWasAtWork());
     }
-    EXPECT_FALSE(AnyTempFilePresent(paths)) << "a save that never reached its commit takes its files along";
+    EXPECT_EQ(FindLeftovers(paths, *lock), Leftovers::None)
+        << "a save that never reached its commit takes its files along";
+    {
+        auto committed = TreeSetWriter::Claim(paths, *lock);
+        ASSERT_TRUE(committed);
+        committed->Write("S9", "I9", "A9");
+        EXPECT_TRUE(committed->Committed()); // and then the process dies before its renames
+    }
+    EXPECT_EQ(FindLeftovers(paths, *lock), Leftovers::DeadWriters);
+    SettleLeftovers(paths, *lock);
+    EXPECT_EQ(OnDisk(), "S9I9A9");
 
-    auto writer = TreeSetWriter::Claim(paths);
+    auto writer = TreeSetWriter::Claim(paths, *lock);
     ASSERT_TRUE(writer);
     writer->Write("S1", "I1", "A1");
     writer->Commit();
     EXPECT_EQ(OnDisk(), "S1I1A1");
-    EXPECT_FALSE(LeftoversPresent(paths));
+    EXPECT_EQ(FindLeftovers(paths, *lock), Leftovers::None);
 }
 
 } // namespace

@@ -251,30 +251,40 @@ TEST_F(TreeStorageTest, ChangedFirstNodeMakesSafetyCopiesAndProtectsTheData) {
     }
 }
 
-TEST_F(TreeStorageTest, LiveWriterIsWaitedForThenRetriedOrIgnored) {
-    WriteFiles(kTreeText, kImage, kAddData);
-    WriteBytes(Base("image.tmp"), "being written");
-    const auto writer = TreeSetLock::TryAcquire(Storage().Paths(), TreeSetLock::Mode::Write);
-    ASSERT_TRUE(writer);
-    dialog.ExpectQuestion("Структура предприятия - Ошибка загрузки данных :\r\nОшибка удаления файла BASE\\*.tmp",
-                          Answer::Retry);
-    dialog.ExpectQuestion("Ошибка загрузки данных", Answer::Ignore);
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 1000), 100) << "90 waits, then 10 more after Retry";
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 500), 2);
-    EXPECT_EQ(minimiseCalls, (std::vector<bool>{true, false, true, false}));
-    EXPECT_TRUE(flags.treeReadOnly);
-    EXPECT_EQ(tree.Count(), 4) << "loaded despite the lock";
-    EXPECT_EQ(ReadBytes(Base("image.tmp")), "being written") << "a live writer's file is left alone";
+TEST_F(TreeStorageTest, LiveOrForeignWriterIsWaitedForThenRetriedOrIgnored) {
+    for (const bool holdsTheLock : {true, false}) {
+        SCOPED_TRACE(holdsTheLock ? "a writer of this program" : "a writer that knows no lock file");
+        waits.clear();
+        minimiseCalls.clear();
+        flags = {};
+        WriteFiles(kTreeText, kImage, kAddData);
+        WriteBytes(Base("image.tmp"), "being written");
+        std::optional<TreeSetLock> writer;
+        if (holdsTheLock) {
+            writer = TreeSetLock::TryAcquire(Storage().Paths(), TreeSetLock::Mode::Write);
+            ASSERT_TRUE(writer);
+        }
+        dialog.ExpectQuestion("Структура предприятия - Ошибка загрузки данных :\r\nОшибка удаления файла BASE\\*.tmp",
+                              Answer::Retry);
+        dialog.ExpectQuestion("Ошибка загрузки данных", Answer::Ignore);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(std::count(waits.begin(), waits.end(), 1000), 100) << "90 waits, then 10 more after Retry";
+        EXPECT_EQ(std::count(waits.begin(), waits.end(), 500), 2);
+        EXPECT_EQ(minimiseCalls, (std::vector<bool>{true, false, true, false}));
+        EXPECT_TRUE(flags.treeReadOnly);
+        EXPECT_EQ(tree.Count(), 4) << "loaded despite the lock";
 
-    waits.clear();
-    dialog.ExpectQuestion("СБОЙ! Структура предприятия - Ошибка записи данных :", Answer::Ignore);
-    flags.treeReadOnly = false;
-    const int protectCallsBefore = protectCalls;
-    EXPECT_FALSE(Save());
-    EXPECT_TRUE(flags.sboiFlag);
-    EXPECT_EQ(protectCalls, protectCallsBefore + 2) << "asked before the wait and again after the failure";
-    EXPECT_EQ(ReadBytes(Base("image")), kImage);
+        waits.clear();
+        dialog.ExpectQuestion("СБОЙ! Структура предприятия - Ошибка записи данных :", Answer::Ignore);
+        flags.treeReadOnly = false;
+        const int protectCallsBefore = protectCalls;
+        EXPECT_FALSE(Save());
+        EXPECT_TRUE(flags.sboiFlag);
+        EXPECT_EQ(protectCalls, protectCallsBefore + 2) << "asked before the wait and again after the failure";
+        EXPECT_EQ(ReadBytes(Base("image")), kImage);
+        EXPECT_EQ(ReadBytes(Base("image.tmp")), "being written") << "another writer's file is left alone";
+        core::RemoveFile(Base("image.tmp"));
+    }
 }
 
 TEST_F(TreeStorageTest, WriterThatFinishesEndsTheWaitAndNothingElseStartsMeanwhile) {
@@ -306,6 +316,7 @@ TEST_F(TreeStorageTest, DeadWritersFilesAreSettledWithoutWaiting) {
         WriteBytes(Base("struct.tmp"), "N\r\n");
         WriteBytes(Base("image.tmp"), "2 ; NNNNNNNNNNNN ;N\r\n");
         WriteBytes(Base("add_Data.tmp"), "");
+        WriteBytes(Base("struct.lock"), "writing"); // what a writer of this program leaves when it dies
         if (c.committed) {
             WriteBytes(Base("struct.commit"), "");
         }
@@ -449,7 +460,7 @@ TEST_F(TreeStorageTest, DuplicateUnosAreReportedAndKept) {
     EXPECT_EQ(ReadBytes(Base("image")), image) << "nothing renumbered";
 }
 
-TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingButEndsTheRun) {
+TEST_F(TreeStorageTest, SaveOfProtectedDataWritesNothingAndKeepsTheEditsPending) {
     WriteFiles(kTreeText, kImage, kAddData);
     ASSERT_TRUE(Load());
     flags.readOnlyStart = true;
