@@ -78,10 +78,10 @@ bool WriteConvertedFile(core::TKelIniFile& report, const core::StringList& rules
 } // namespace
 
 RecognitionPaths RecognitionPathsOf(const shell::Settings& settings) {
-    const std::string folder = settings.Bool(shell::Key::UseWorkDir) ? settings.FilePath(shell::Key::WorkDir) + "/"
-                                                                     : settings.Paths().ToNative("C:\\");
+    // Directly in the temporary folder, whose sticky bit keeps other users from replacing the private folder;
+    // a work folder of the settings may be one that every user shares.
     return {settings.BaseDirectory() + "cfg_conv",
-            folder + "pelgo-" + std::to_string(::geteuid()) + "/" + kConvertedFileName};
+            settings.Paths().ToNative("C:\\") + "pelgo-" + std::to_string(::geteuid()) + "/" + kConvertedFileName};
 }
 
 std::string CheckIniFormat(const std::string& path, const RecognitionPaths& paths, AidaConversion& conversion,

@@ -20,9 +20,9 @@ struct RecognitionPaths {
     std::string convertedFile; // pelgotmp.ini, in a folder that only the user may enter
 };
 
-// cfg_conv in the base directory; pelgotmp.ini in the user's own folder "pelgo-<uid>" inside the update's
-// working directory when the files are copied there, else inside the system's temporary folder, which stands
-// in for the root of drive C: as everywhere in the settings (see shell/paths.h).
+// cfg_conv in the base directory; pelgotmp.ini in the user's own folder "pelgo-<uid>" directly inside the
+// system's temporary folder, which stands in for the root of drive C: as everywhere in the settings (see
+// shell/paths.h).
 RecognitionPaths RecognitionPathsOf(const shell::Settings& settings);
 
 // The path to read for the file at `path`: the file itself, or the converted file. The converted file's

@@ -5,6 +5,7 @@
 #include "cli/installation.h"
 #include "core/errors.h"
 #include "core/file.h"
+#include "structure/node_records_table.h"
 #include "structure/node_types.h"
 #include "structure/tree_model.h"
 #include "structure/tree_storage.h"
@@ -62,7 +63,9 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     CliDialog dialog(answer);
     CliProgress progress;
     structure::TreeModel tree;
-    structure::NodeIdentity identity(tree, installation.Clock());
+    structure::NodeIdentity identity(
+        tree, installation.Clock(),
+        structure::UnoLookupIn(settings.FilePath(shell::Key::OtherTable), installation.Clock()));
     const structure::NodeTypes nodeTypes(settings.userNodeTypes);
     structure::TreeStorageContext storageContext{tree,
                                                  identity,

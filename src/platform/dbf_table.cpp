@@ -72,7 +72,8 @@ bool IsRecordMark(char c) {
 
 // Past the header's count, the records end at the first slot that does not start with a record mark: the end
 // marker, or whatever a crash or another program left after it, is never taken for a record. Within the count
-// only the end marker ends them, so a record whose mark byte is damaged is kept, not cut off with all after it.
+// only an end marker with no record after it ends them, so a record whose mark byte is damaged is kept, not
+// cut off with all after it.
 DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::size_t fieldCount) {
     DbfHealth health;
     health.version = header.Version();
@@ -87,9 +88,16 @@ DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::siz
         const std::string block = file.ReadAt(end, blockBytes);
         std::size_t at = 0;
         const auto isRecord = [&](std::size_t slotAt) {
-            const auto slot = static_cast<std::uint64_t>(end - header.HeaderLength()) + slotAt;
-            return IsRecordMark(block[slotAt]) ||
-                   (slot / length < header.RecordCount() && block[slotAt] != kDbfEndMarker);
+            if (IsRecordMark(block[slotAt])) {
+                return true;
+            }
+            const std::int64_t offset = end + static_cast<std::int64_t>(slotAt);
+            if ((offset - header.HeaderLength()) / static_cast<std::int64_t>(length) >= header.RecordCount()) {
+                return false;
+            }
+            // Within the count an end marker ends the records only where no record follows it.
+            return block[slotAt] != kDbfEndMarker ||
+                   IsRecordMark(file.ReadAt(offset + static_cast<std::int64_t>(length), 1).c_str()[0]);
         };
         while (at + length <= block.size() && isRecord(at)) {
             at += length;

@@ -2,14 +2,20 @@
 #include "session/app_state.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "shell/version.h"
+#include "structure/node_records_table.h"
 
 namespace pelgo::session {
 namespace {
+
+// Tries of 100 ms to find the tree files free of writers for the start's backups.
+constexpr int kTreeBackupTries = 50;
 
 shell::JournalType BuiltInJournal(int nameId, const char* name, const char* code, int firstCaptionId,
                                   const std::array<const char*, 4>& captions) {
@@ -68,9 +74,13 @@ AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform:
                          core::FileExists(m_options.programDirectory + "/pelgo.set"),
                          {},
                      }),
-      m_identity(
-          m_tree, m_clock,
-          [this](const std::string& uno) { return m_otherTable.IsOpen() && !m_otherTable.table->Find(uno).empty(); }),
+      m_identity(m_tree, m_clock,
+                 [this](const std::string& uno) {
+                     if (m_otherTable.IsOpen()) {
+                         return !m_otherTable.table->Find(uno).empty();
+                     }
+                     return m_unoLookupBeforeOpen && m_unoLookupBeforeOpen(uno);
+                 }),
       m_multiUser(m_options.currentUser, m_options.computerName) {
     m_log.SetIdentity(m_options.currentUser, m_options.computerName);
     m_settingsFile.SetProtectionCheck([this] { return ProtectData(); });
@@ -165,7 +175,10 @@ void AppState::LoadTree() {
         }
     };
     m_treeStorage.emplace(std::move(context));
+    // The start loads the tree before it opens the tables; UNOs made meanwhile are checked all the same.
+    m_unoLookupBeforeOpen = structure::UnoLookupIn(m_settings.FilePath(shell::Key::OtherTable), m_clock);
     m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
+    m_unoLookupBeforeOpen = nullptr;
 }
 
 void AppState::LocateSettingsFile() {
@@ -220,8 +233,21 @@ void AppState::StartupBackups(const StepReport& report) {
         backups.Backup(m_settings.FilePath(shell::Key::OtherTable));
     }
     report("Backup ConfigFiles");
-    for (const shell::Key key : {shell::Key::StructTreeView, shell::Key::ImageTreeView, shell::Key::AddDataFile}) {
-        backups.Backup(m_settings.FilePath(key));
+    // The tree files are copied as one set: under the readers' lock, and not while a writer's files lie about.
+    const structure::TreeFilePaths paths = structure::TreeFilePathsOf(m_settings);
+    const auto acquire = [&] { return structure::TreeSetLock::TryAcquire(paths, structure::TreeSetLock::Mode::Read); };
+    std::optional<structure::TreeSetLock> lock = acquire();
+    for (int tries = 1; !lock && tries < kTreeBackupTries; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        m_progress.ProcessEvents();
+        lock = acquire();
+    }
+    if (!lock || structure::LeftoversPresent(paths)) {
+        m_log.LogEvent("Backup ConfigFiles: skipped, another instance is saving the structure tree");
+        return;
+    }
+    for (const std::string& path : paths.All()) {
+        backups.Backup(path);
     }
 }
 

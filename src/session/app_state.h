@@ -146,6 +146,7 @@ private:
     shell::ManagedTable m_otherTable;
     std::vector<shell::JournalType> m_journalTypes;
     structure::TreeModel m_tree;
+    structure::UnoInTable m_unoLookupBeforeOpen;
     structure::NodeIdentity m_identity;
     std::optional<structure::NodeTypes> m_nodeTypes;
     std::optional<structure::TreeStorage> m_treeStorage;

@@ -1,6 +1,9 @@
 // Node records by UNO.
 #include "structure/node_records_table.h"
 
+#include <memory>
+#include <optional>
+
 #include "core/text.h"
 
 namespace pelgo::structure {
@@ -38,6 +41,28 @@ std::size_t NodeRecordsTable::DeleteNodeRecords(std::string_view uno) {
         m_table.Delete(record.number);
     }
     return records.size();
+}
+
+UnoInTable UnoLookupIn(std::string path, const core::Clock& clock) {
+    struct Lookup {
+        std::string path;
+        const core::Clock* clock;
+        bool opened = false;
+        std::optional<platform::DbfTable> table;
+    };
+    auto lookup = std::make_shared<Lookup>(Lookup{std::move(path), &clock, false, std::nullopt});
+    return [lookup](const std::string& uno) {
+        if (!lookup->opened) {
+            lookup->opened = true;
+            try {
+                lookup->table = platform::DbfTable::Open(lookup->path, platform::DbfOpenMode::ReadOnly, *lookup->clock);
+                lookup->table->SetIndex("UNO");
+            } catch (const core::Error&) {
+                lookup->table.reset();
+            }
+        }
+        return lookup->table && !lookup->table->Find(uno).empty();
+    };
 }
 
 } // namespace pelgo::structure

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/dbf_table.h"
+#include "structure/uno.h"
 
 namespace pelgo::structure {
 
@@ -38,5 +39,10 @@ private:
     std::size_t m_name;
     std::size_t m_text;
 };
+
+// Whether a UNO has records in the node-record table at `path`, for UNOs made while the table is not open
+// (a load at start): the table is opened read-only at the first question and kept by the returned function; a
+// table that cannot be opened has no records.
+UnoInTable UnoLookupIn(std::string path, const core::Clock& clock);
 
 } // namespace pelgo::structure

@@ -112,10 +112,13 @@ TreeStorage::TreeStorage(TreeStorageContext context) : m_context(std::move(conte
     }
 }
 
-TreeFilePaths TreeStorage::Paths() const {
-    const shell::Settings& settings = m_context.settings;
+TreeFilePaths TreeFilePathsOf(const shell::Settings& settings) {
     return {settings.FilePath(shell::Key::StructTreeView), settings.FilePath(shell::Key::ImageTreeView),
             settings.FilePath(shell::Key::AddDataFile)};
+}
+
+TreeFilePaths TreeStorage::Paths() const {
+    return TreeFilePathsOf(m_context.settings);
 }
 
 bool TreeStorage::SetupTreeNode(int mode) {
@@ -492,11 +495,14 @@ bool TreeStorage::Save() {
                 overwritable = onDisk;
                 continue;
             }
+            // A first save over an image/UNO or add-data file that no tree text file goes with keeps them too.
+            const bool strayFiles =
+                !m_treeFileStamp && (core::FileExists(paths.image) || core::FileExists(paths.addData));
+            // Taken under the lock, so that the copies are one set.
+            if ((identityChanged || strayFiles) && !MakeSafetyCopies(paths)) {
+                return false;
+            }
             if (identityChanged) {
-                // Taken under the lock, so that the copies are one set.
-                if (!MakeSafetyCopies(paths)) {
-                    return false;
-                }
                 m_context.flags.sboiFlag = true;
                 m_firstNodeUno = firstUno;
             }

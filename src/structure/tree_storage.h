@@ -23,6 +23,9 @@
 
 namespace pelgo::structure {
 
+// The three tree files the settings name.
+TreeFilePaths TreeFilePathsOf(const shell::Settings& settings);
+
 // Where the bookmark bar takes the bookmarks a load restores from [BookMarks].
 struct BookmarkHooks {
     std::function<void(int slot, TreeNode& node)> set; // slot 1..5

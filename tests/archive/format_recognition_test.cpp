@@ -173,21 +173,20 @@ TEST_F(FormatRecognitionTest, AFolderOthersCouldReachIsRefused) {
     }
 }
 
-TEST(RecognitionPathsTest, ConvertedFileGoesToAPrivateFolderInTheWorkingDirectoryOrTheTemporaryFolder) {
+TEST(RecognitionPathsTest, ConvertedFileGoesToAPrivateFolderInTheTemporaryFolderWhateverTheWorkFolder) {
     testing::TempDir dir;
     shell::Settings settings(dir.Path());
     settings.Paths().SetBaseDirectory(dir / "data");
-    settings.SetFilePath(shell::Key::WorkDir, dir / "work");
-    settings.SetBool(shell::Key::UseWorkDir, true);
-    EXPECT_EQ(RecognitionPathsOf(settings).rules, dir / "data/cfg_conv");
-    const std::string privateFolder = "pelgo-" + std::to_string(::geteuid());
-    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "work/" + privateFolder + "/pelgotmp.ini");
-
     const char* tmp = std::getenv("TMPDIR");
     const std::string saved = tmp == nullptr ? "" : tmp;
     ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
-    settings.SetBool(shell::Key::UseWorkDir, false);
-    EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "tmp/" + privateFolder + "/pelgotmp.ini");
+    const std::string privateFolder = "pelgo-" + std::to_string(::geteuid());
+    settings.SetFilePath(shell::Key::WorkDir, dir / "work"); // may be shared by every user of the workstation
+    for (const bool useWorkDir : {true, false}) {
+        settings.SetBool(shell::Key::UseWorkDir, useWorkDir);
+        EXPECT_EQ(RecognitionPathsOf(settings).rules, dir / "data/cfg_conv");
+        EXPECT_EQ(RecognitionPathsOf(settings).convertedFile, dir / "tmp/" + privateFolder + "/pelgotmp.ini");
+    }
     if (tmp == nullptr) {
         ::unsetenv("TMPDIR");
     } else {

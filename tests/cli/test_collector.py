@@ -86,11 +86,13 @@ class CollectorCommandsTest(unittest.TestCase):
         self.check("profile", "set", ini, "Setup", "WorkDir", work)
         self.check("profile", "set", ini, "Setup", "UseWorkDir", "1")
         report = os.path.join(TEST_DATA, "aida32_report.ini")
-        out = self.check("--home", home, "collector", "recognise", report).splitlines()
-        self.assertEqual(out[0], os.path.join(work, f"pelgo-{os.geteuid()}", "pelgotmp.ini"))
+        out = self.check("--home", home, "collector", "recognise", report, env_extra={"TMPDIR": self.tmp})
+        self.assertEqual(out.splitlines()[0], os.path.join(self.tmp, f"pelgo-{os.geteuid()}", "pelgotmp.ini"))
+        self.assertFalse(os.path.exists(work), "a work folder every user may share holds no private file")
 
         os.remove(os.path.join(home, "BASE", "cfg_conv"))
-        self.assertEqual(self.check("--home", home, "collector", "recognise", report), report + "\n")
+        self.assertEqual(
+            self.check("--home", home, "collector", "recognise", report, env_extra={"TMPDIR": self.tmp}), report + "\n")
         with open(os.path.join(home, "pelgo.log"), "rb") as f:
             self.assertIn(b"Unknown format in Ini-file " + report.encode(), f.read())
 

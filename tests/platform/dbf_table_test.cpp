@@ -570,6 +570,9 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
          health(4, 3, 0, true, 400), 2, true},
         {"a damaged mark within the count: the record is kept, not cut off with those after it",
          [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "X"); }, health(3, 3, 0, true), 0, false},
+        {"a mark damaged into the end marker within the count",
+         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "\x1A"); }, health(3, 3, 0, true), 0,
+         false},
     };
     for (const DamageCase& damage : cases) {
         SCOPED_TRACE(damage.name);

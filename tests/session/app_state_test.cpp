@@ -5,6 +5,7 @@
 
 #include "core/cp1251.h"
 #include "core/file.h"
+#include "core/profile_file.h"
 #include "platform/dbf_table.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
@@ -93,6 +94,37 @@ TEST_F(AppStateTest, StartRunsItsStepsInOrderAndBacksUpByTheSetting) {
     const std::string log = LogUtf8();
     EXPECT_NE(log.find("IVANOV Чтение " + dir / "pelgo.ini"), std::string::npos);
     EXPECT_NE(log.find("IVANOV начал работу . Компьютер WS-01"), std::string::npos);
+}
+
+TEST_F(AppStateTest, TreeFilesAreNotBackedUpWhileAWritersFilesLieAbout) {
+    WriteIni("[Setup]\r\nCreateBackup=2\r\n");
+    const std::string image = ReadBytes(dir / "BASE/image");
+    WriteBytes(dir / "BASE/struct.tmp", "Склад\r\n");
+    WriteBytes(dir / "BASE/image.tmp", image.substr(0, image.find('\n') + 1));
+    WriteBytes(dir / "BASE/add_Data.tmp", "");
+    WriteBytes(dir / "BASE/struct.commit", ""); // a writer died after its commit point
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_FALSE(core::FileExists(dir / "BASE/struct.bak")) << "a copy now would mix the old and the new set";
+    EXPECT_NE(LogUtf8().find("Backup ConfigFiles: skipped"), std::string::npos);
+    EXPECT_EQ(state->Tree().Count(), 1) << "the load finished the dead writer's commit";
+    state->CloseRequest();
+}
+
+TEST_F(AppStateTest, FailureFlagRaisedInTheSettingsFileByAnotherInstanceStopsTheNextSave) {
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    state->Activate();
+    const std::string tree = ReadBytes(dir / "BASE/struct");
+    core::ProfileFile(dir / "pelgo.ini").WriteString("Setup", "ProtectData_SBOI", "1");
+    state->Tree().SetText(*state->Tree().First(), "renamed");
+    state->TreeStorage()->SetTreeModified(true);
+    state->SaveAll();
+    EXPECT_EQ(ReadBytes(dir / "BASE/struct"), tree);
+    EXPECT_TRUE(state->Flags().sboiFlag);
+    EXPECT_TRUE(state->ProtectData());
+    EXPECT_TRUE(state->TreeStorage()->TreeModified());
+    state->CloseRequest();
 }
 
 TEST_F(AppStateTest, UsersWithoutRightsAreRefusedBeforeTheTablesOpen) {

@@ -35,5 +35,22 @@ TEST(NodeRecordsTableTest, DeletingANodesRecordsLeavesEveryOtherKeyAlone) {
     }
 }
 
+TEST(NodeRecordsTableTest, UnoLookupOpensTheTableAtTheFirstQuestion) {
+    testing::TempDir dir;
+    core::Clock clock;
+    const UnoInTable madeBeforeTheTable = UnoLookupIn(dir / "other.dbf", clock);
+    platform::DbfTable::Create(dir / "other.dbf", platform::kOtherTableFields, clock);
+    {
+        auto table = platform::DbfTable::Open(dir / "other.dbf", platform::DbfOpenMode::Shared, clock);
+        table.Append({"KKU_isOAAAAA", "Main", "aModel", "P4"});
+    }
+    const UnoInTable lookup = UnoLookupIn(dir / "other.dbf", clock);
+    EXPECT_TRUE(lookup("KKU_isOAAAAA"));
+    EXPECT_FALSE(lookup("KKU_isOAAAAB"));
+    EXPECT_TRUE(madeBeforeTheTable("KKU_isOAAAAA")) << "opened at the first question, not when made";
+    EXPECT_TRUE(UnoLookupIn(dir / "other.dbf", clock)("KKU_isOAAAAA"));
+    EXPECT_FALSE(UnoLookupIn(dir / "missing.dbf", clock)("KKU_isOAAAAA"));
+}
+
 } // namespace
 } // namespace pelgo::structure

@@ -205,6 +205,21 @@ TEST_F(TreeStorageTest, FirstRunBuildsTheTreeAndTheFirstSaveWritesIt) {
     }
 }
 
+TEST_F(TreeStorageTest, FirstSaveKeepsTheFilesOfATreeWhoseTextFileIsGone) {
+    WriteBytes(Base("image"), kImage);
+    WriteBytes(Base("add_Data"), kAddData);
+    dialog.ExpectMessage("Здравствуйте !");
+    dialog.ExpectQuestion("Создать пример дерева структуры Вашего предприятия ?", Answer::No);
+    ASSERT_TRUE(Load());
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(ReadBytes(Base("image.sboi")), kImage);
+    EXPECT_EQ(ReadBytes(Base("add_Data.sboi")), kAddData);
+    EXPECT_EQ(ReadBytes(Base("add_Data")), "");
+    core::RemoveFile(Base("image.sboi"));
+    ASSERT_TRUE(Save());
+    EXPECT_FALSE(core::FileExists(Base("image.sboi"))) << "only the first save over them";
+}
+
 TEST_F(TreeStorageTest, ChangedFirstNodeMakesSafetyCopiesAndProtectsTheData) {
     struct Case {
         bool copyFails;
