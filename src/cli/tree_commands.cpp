@@ -93,9 +93,8 @@ int RunTree(const Context& context, const std::vector<std::string>& raw) {
     if (save) {
         const PresentInstance present(installation);
         if (!storage.SetupTreeNode(structure::TreeStorage::kSave)) {
-            throw core::Error("the structure tree was not saved: the data are protected or another writer holds the "
-                              "tree files (see above and " +
-                              installation.Log().Path() + ")");
+            throw core::Error("the structure tree was not saved; the messages above and " + installation.Log().Path() +
+                              " say why");
         }
         PrintTree(tree, identity);
     }

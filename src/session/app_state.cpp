@@ -211,11 +211,8 @@ void AppState::RotateLog() {
     }
     m_log.SetMovingSize(0);
     m_log.LogClose();
-    shell::Backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress).Backup(m_log.Path());
     // Only a log whose copy is complete goes; otherwise the rotation is tried again at the next start.
-    const auto copy = core::StampOf(core::ChangeFileExt(m_log.Path(), ".bak"));
-    const auto log = core::StampOf(m_log.Path());
-    if (copy && log && copy->size == log->size && copy->modifiedNs == log->modifiedNs) {
+    if (shell::Backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress).Backup(m_log.Path())) {
         core::RemoveFile(m_log.Path());
     }
     m_log.SetMovingSize(megabytes);

@@ -29,8 +29,11 @@ core::DateTime DayOf(const std::string& path) {
     return day;
 }
 
-core::DateTime TimeOf(const std::string& path) {
-    return core::ModificationTimeOf(path).value_or(core::DateTime{});
+// A copy keeps its source's modification time, so a copy with the file's time and size is current.
+bool HoldsCurrentCopy(const std::string& copy, const std::string& file) {
+    const auto copied = core::StampOf(copy);
+    const auto source = core::StampOf(file);
+    return copied && source && copied->modifiedNs == source->modifiedNs && copied->size == source->size;
 }
 
 } // namespace
@@ -102,10 +105,10 @@ bool Backups::ShiftGenerations(const std::string& file) {
     return SubBackup(core::ChangeFileExt(file, ".bak"), prefix + "1", false);
 }
 
-void Backups::Backup(const std::string& file) {
+bool Backups::Backup(const std::string& file) {
     const std::string bak = core::ChangeFileExt(file, ".bak");
     const std::string pending = core::ChangeFileExt(file, ".ba_");
-    if (TimeOf(bak) != TimeOf(file)) {
+    if (!HoldsCurrentCopy(bak, file)) {
         SubBackup(file, ".ba_", true);
     }
     const bool newDay =
@@ -118,6 +121,7 @@ void Backups::Backup(const std::string& file) {
     if (m_progress != nullptr) {
         m_progress->ProcessEvents();
     }
+    return HoldsCurrentCopy(bak, file);
 }
 
 } // namespace pelgo::shell

@@ -27,7 +27,8 @@ public:
     // step that fails leaves the target as it was.
     bool SubBackup(const std::string& source, const std::string& extension, bool onceADay);
     // The full rotation for one data file.
-    void Backup(const std::string& file);
+    // True when F.bak holds the current content of the file afterwards.
+    bool Backup(const std::string& file);
 
 private:
     bool IsToday(const core::DateTime& time) const;
