@@ -140,6 +140,7 @@ void TreeModel::ForgetUno(const TKelRec* record) {
     if (record == nullptr) {
         return;
     }
+    --m_recordCount;
     if (const auto found = m_unos.find(record->uno); found != m_unos.end() && --found->second == 0) {
         m_unos.erase(found);
     }
@@ -149,6 +150,7 @@ void TreeModel::SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record) {
     ForgetUno(node.m_record.get());
     if (record != nullptr) {
         ++m_unos[record->uno];
+        ++m_recordCount;
     }
     node.m_record = std::move(record);
 }
@@ -224,6 +226,7 @@ void TreeModel::Reset(const std::function<void()>& rebuild) {
     m_root.m_children.clear();
     m_nodes.clear();
     m_unos.clear();
+    m_recordCount = 0;
     m_firstHandle = m_nextHandle;
     m_count = 0;
     m_order.clear();

@@ -109,6 +109,8 @@ public:
     void SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record);
     // Whether a node of the tree has a record with this UNO.
     bool HasUno(const std::string& uno) const { return m_unos.contains(uno); }
+    // Whether two records share a UNO.
+    bool HasDuplicateUnos() const { return m_unos.size() != m_recordCount; }
     // Empties the tree and lets `rebuild` fill it, notified as one reset.
     void Reset(const std::function<void()>& rebuild);
 
@@ -129,6 +131,7 @@ private:
     TreeObserver* m_observer = nullptr;
     bool m_resetting = false;
     std::unordered_map<std::string, int> m_unos; // UNO -> records holding it
+    std::size_t m_recordCount = 0;
     mutable std::vector<TreeNode*> m_order;
     mutable bool m_orderCurrent = true;
 };

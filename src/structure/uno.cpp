@@ -65,6 +65,9 @@ std::string NodeIdentity::NodeUno(TreeNode* node) {
 
 std::vector<std::pair<TreeNode*, TreeNode*>> DuplicateUnos(const TreeModel& tree) {
     std::vector<std::pair<TreeNode*, TreeNode*>> pairs;
+    if (!tree.HasDuplicateUnos()) {
+        return pairs;
+    }
     std::unordered_map<std::string_view, TreeNode*> first;
     for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
         if (node->Record() == nullptr) {
