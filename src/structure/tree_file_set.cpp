@@ -133,8 +133,12 @@ std::optional<TreeSetLock> TreeSetLock::TryAcquire(const TreeFilePaths& paths, M
     if (!file) {
         return TreeSetLock(core::LockedFile());
     }
-    if (!file->TryLock(core::LockedFile::LockKind::Shared)) {
-        return std::nullopt;
+    try {
+        if (!file->TryLock(core::LockedFile::LockKind::Shared)) {
+            return std::nullopt;
+        }
+    } catch (const core::FileError&) {
+        return TreeSetLock(core::LockedFile()); // a share without locks: read and compare stamps
     }
     return TreeSetLock(std::move(*file));
 }

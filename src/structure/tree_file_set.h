@@ -54,8 +54,9 @@ class TreeSetLock {
 public:
     enum class Mode { Read, Write };
     // Empty while another instance holds the set against `mode`. For writing, throws core::FileError when
-    // the lock file cannot be made or written. For reading, a lock file that is missing (no writer has been
-    // here) or that this user cannot read gives a lock that is not held: read with ReadTreeFilesUnlocked.
+    // the lock file cannot be made, written or locked. For reading, a lock file that is missing (no writer has
+    // been here), that this user cannot read or that cannot be locked gives a lock that is not held: read with
+    // ReadTreeFilesUnlocked.
     static std::optional<TreeSetLock> TryAcquire(const TreeFilePaths& paths, Mode mode);
 
     bool Held() const { return m_file.IsOpen(); }
