@@ -1,10 +1,8 @@
 // Format recognition and the conversion of AIDA32 reports.
 #include "archive/format_recognition.h"
 
-#include <cerrno>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "archive/aida_conversion.h"
@@ -31,27 +29,10 @@ bool IsAidaReport(core::TKelIniFile& file) {
     return false;
 }
 
-// The converted file's folder is the user's own: in a folder that another local user could plant, as a link
-// to the user's files or as a folder they can read, the report would be written where it must not be. A
-// missing folder is made for the user alone; an existing one, never followed as a link, must be a folder of
-// the user's that nobody else may enter.
-bool MakePrivateFolder(const std::string& folder) {
-    if (!core::CreateDirectories(core::DirectoryOf(folder))) {
-        return false;
-    }
-    const std::string native = core::NativeFileName(folder);
-    if (::mkdir(native.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
-    }
-    struct stat status {};
-    return ::lstat(native.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
-           (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
-}
-
 // Replaces the converted file's content with the conversion of `report`; false when it was not written.
 bool WriteConvertedFile(core::TKelIniFile& report, const core::StringList& rules, const std::string& path,
                         AidaConversion& conversion) {
-    if (!MakePrivateFolder(core::DirectoryOf(path))) {
+    if (!core::MakePrivateFolder(core::DirectoryOf(path))) {
         return false;
     }
     try {

@@ -107,6 +107,25 @@ bool CreateDirectories(std::string_view path) {
     return ::mkdir(NativeFileName(path).c_str(), 0777) == 0 || errno == EEXIST;
 }
 
+bool MakePrivateFolder(std::string_view folder) {
+    if (!CreateDirectories(DirectoryOf(folder))) {
+        return false;
+    }
+    const std::string native = NativeFileName(folder);
+    if (::mkdir(native.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    struct stat status {};
+    if (::lstat(native.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) {
+        return false;
+    }
+    // One that others could write may hold what they planted; one they could only read is narrowed.
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return false;
+    }
+    return (status.st_mode & (S_IRWXG | S_IRWXO)) == 0 || ::chmod(native.c_str(), 0700) == 0;
+}
+
 std::string DirectoryOf(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') {
         path.remove_suffix(1);
@@ -254,6 +273,10 @@ std::optional<LockedFile> LockedFile::Open(std::string_view path, Access access,
 
 std::optional<LockedFile> LockedFile::CreateNew(std::string_view path) {
     return OpenWith(path, O_RDWR | O_CREAT | O_EXCL);
+}
+
+std::optional<LockedFile> LockedFile::OpenNoLink(std::string_view path, Access access) {
+    return OpenWith(path, (access == Access::Read ? O_RDONLY : O_RDWR) | O_NOFOLLOW);
 }
 
 std::optional<LockedFile> LockedFile::OpenWith(std::string_view path, int flags) {

@@ -20,6 +20,10 @@ bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
 // Creates the directory and every missing parent; false when it cannot.
 bool CreateDirectories(std::string_view path);
+// A folder of the user's alone, for files another local user must neither read nor plant: made with rights
+// for the user only. An existing one, never followed as a link, must be the user's own folder that nobody else
+// could write; one others could read is narrowed to the user. False when it cannot be had.
+bool MakePrivateFolder(std::string_view folder);
 // Everything before the last '/' (empty when there is none).
 std::string DirectoryOf(std::string_view path);
 bool RemoveFile(std::string_view path);
@@ -72,6 +76,9 @@ public:
     // Creates the file for reading and writing; empty when it exists already (or cannot be made), so that
     // finding no file and claiming the name are one step.
     static std::optional<LockedFile> CreateNew(std::string_view path);
+    // Opens an existing file but not through a link: for files of the program's own in a folder that others
+    // may write, where a planted link would lead the program's writes to someone's files.
+    static std::optional<LockedFile> OpenNoLink(std::string_view path, Access access);
 
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }

@@ -2,6 +2,7 @@
 #include "platform/dbf_table.h"
 
 #include <algorithm>
+#include <exception>
 #include <sys/stat.h>
 
 #include "core/cp1251.h"
@@ -73,7 +74,8 @@ bool IsRecordMark(char c) {
 // Past the header's count, the records end at the first slot that does not start with a record mark: the end
 // marker, or whatever a crash or another program left after it, is never taken for a record. Within the count
 // only an end marker with no record after it ends them, so a record whose mark byte is damaged is kept, not
-// cut off with all after it.
+// cut off with all after it; it is counted as damage all the same, since other programs skip such a record or,
+// at an end marker, lose every record after it.
 DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::size_t fieldCount) {
     DbfHealth health;
     health.version = header.Version();
@@ -100,6 +102,7 @@ DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::siz
                    IsRecordMark(file.ReadAt(offset + static_cast<std::int64_t>(length), 1).c_str()[0]);
         };
         while (at + length <= block.size() && isRecord(at)) {
+            health.damagedMarks += IsRecordMark(block[at]) ? 0 : 1;
             at += length;
         }
         end += static_cast<std::int64_t>(at);
@@ -117,6 +120,10 @@ DbfHealth Examine(const LockedFile& file, const DbfFixedHeader& header, std::siz
     return health;
 }
 
+std::string RecordsText(std::uint32_t count) {
+    return std::to_string(count) + (count == 1 ? " record" : " records");
+}
+
 } // namespace
 
 std::vector<std::string> DbfHealth::Problems() const {
@@ -127,6 +134,10 @@ std::vector<std::string> DbfHealth::Problems() const {
     if (headerCount != recordsInFile) {
         problems.push_back("the header counts " + std::to_string(headerCount) + " records, the file holds " +
                            std::to_string(recordsInFile));
+    }
+    if (damagedMarks > 0) {
+        problems.push_back("the deletion mark of " + RecordsText(damagedMarks) +
+                           " is damaged; other programs skip such records or end the table there");
     }
     if (partialBytes > 0) {
         problems.push_back("an incomplete record of " + std::to_string(partialBytes) + " bytes ends the file");
@@ -149,9 +160,14 @@ public:
             table.SetExclusive(true);
         }
     }
+    // A throw from here would end the program. A file system that refuses to convert the lock back leaves
+    // the table in exclusive use, as its mode says, which is safe for us and lasts until the table is closed.
     ~ExclusiveUse() {
         if (m_wasShared && m_table.IsOpen()) {
-            m_table.SetExclusive(false);
+            try {
+                m_table.SetExclusive(false);
+            } catch (const std::exception&) {
+            }
         }
     }
     ExclusiveUse(const ExclusiveUse&) = delete;
@@ -209,6 +225,14 @@ std::vector<std::string> DbfTable::RepairLocked() {
     const DbfHealth health = Examine(m_file, m_header, m_fields.size());
     const std::int64_t end = RecordOffset(health.recordsInFile);
     std::vector<std::string> repairs;
+    if (health.damagedMarks > 0) {
+        ForEachLiveRecord(0, health.recordsInFile, [&](RecordNumber number, std::string_view raw) {
+            if (raw.front() != kDbfLiveMark) {
+                m_file.WriteAt(RecordOffset(number), std::string(1, kDbfLiveMark));
+            }
+        });
+        repairs.push_back("set the damaged deletion mark of " + RecordsText(health.damagedMarks) + " to live");
+    }
     if (health.partialBytes > 0) {
         m_file.Truncate(end);
         repairs.push_back("removed an incomplete record of " + std::to_string(health.partialBytes) +

@@ -58,7 +58,8 @@ struct DbfHealth {
     std::uint16_t headerLength = 0;
     std::uint16_t recordLength = 0;
     std::uint32_t headerCount = 0;   // records the header counts
-    std::uint32_t recordsInFile = 0; // whole records before the first slot that starts with no record mark
+    std::uint32_t recordsInFile = 0; // whole records present, up to the end of the records
+    std::uint32_t damagedMarks = 0;  // of those, records whose first byte is neither ' ' nor '*'
     std::uint32_t partialBytes = 0;  // bytes of an incomplete record at the end
     bool endMarker = false;
     std::uint32_t trailingBytes = 0; // bytes after the records and the end marker
@@ -78,8 +79,9 @@ public:
     // The check: needs no more than read access.
     static DbfHealth Inspect(std::string_view path);
     // Repairs what a crash can leave behind (a count that disagrees with the records present, an incomplete
-    // last record, bytes after the records, a missing end marker) under exclusive use; returns one line per
-    // repair, empty when the table was sound. A damaged header is beyond repair: TableDamaged.
+    // last record, bytes after the records, a missing end marker, damaged deletion marks, which become live so
+    // that the user sees the record) under exclusive use; returns one line per repair, empty when the table was
+    // sound. A damaged header is beyond repair: TableDamaged.
     static std::vector<std::string> Repair(std::string_view path, const core::Clock& clock);
 
     // Header byte 28: the table claims a production index (.mdx). We never write one, so each of our writes

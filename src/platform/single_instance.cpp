@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include "core/cp1251.h"
+#include "core/errors.h"
+#include "core/file.h"
 
 namespace pelgo::platform {
 namespace {
@@ -22,13 +24,17 @@ SingleInstance::SingleInstance(const std::string& name) : m_path(RuntimeDirector
 }
 
 bool SingleInstance::Acquire() {
-    core::CreateDirectories(core::DirectoryOf(m_path));
-    auto file = core::LockedFile::Open(m_path, core::LockedFile::Access::ReadWrite, true);
-    if (!file) {
+    // A lock that cannot be had (a planted folder, a file system without locks) does not keep the user out.
+    if (!core::MakePrivateFolder(core::DirectoryOf(m_path))) {
         return true;
     }
-    if (!file->TryLock(core::LockedFile::LockKind::Exclusive)) {
-        return false;
+    auto file = core::LockedFile::Open(m_path, core::LockedFile::Access::ReadWrite, true);
+    try {
+        if (file && !file->TryLock(core::LockedFile::LockKind::Exclusive)) {
+            return false;
+        }
+    } catch (const core::FileError&) {
+        return true;
     }
     m_file = std::move(file);
     return true;

@@ -2,7 +2,6 @@
 #include "structure/tree_file_set.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace pelgo::structure {
 namespace {
@@ -31,15 +30,26 @@ void SyncFolderOf(const std::string& path) {
     }
 }
 
-// Every user who may write the folder must be able to take the lock for writing, so the lock file gets the
-// folder's read and write permissions rather than its creator's umask.
-void ShareLikeItsFolder(const core::LockedFile& file, const std::string& path) {
-    struct stat folder {};
-    struct stat own {};
-    if (::fstat(file.Descriptor(), &own) == 0 && own.st_uid == ::geteuid() &&
-        ::stat(core::NativeFileName(core::DirectoryOf(path)).c_str(), &folder) == 0) {
-        ::fchmod(file.Descriptor(), (folder.st_mode & 0666) | (own.st_mode & 0600));
+// The lock file, never through a link (another user of the folder could plant one that leads to any file of
+// ours) and only a plain file. One this call makes gets the folder's read and write permissions rather than its
+// maker's umask, so that every user who may write the folder can take the lock for writing.
+std::optional<core::LockedFile> OpenLockFile(const std::string& path, core::LockedFile::Access access) {
+    std::optional<core::LockedFile> file;
+    if (access == core::LockedFile::Access::ReadWrite) {
+        file = core::LockedFile::CreateNew(path);
+        struct stat folder {};
+        if (file && ::stat(core::NativeFileName(core::DirectoryOf(path)).c_str(), &folder) == 0) {
+            ::fchmod(file->Descriptor(), (folder.st_mode & 0666) | 0600);
+        }
     }
+    if (!file) {
+        file = core::LockedFile::OpenNoLink(path, access);
+    }
+    struct stat own {};
+    if (file && (::fstat(file->Descriptor(), &own) != 0 || !S_ISREG(own.st_mode))) {
+        file.reset();
+    }
+    return file;
 }
 
 // Where the content of `file` stands: a committed ".tmp" is the file, and a file missing beside its F.xxx (a
@@ -118,18 +128,17 @@ bool AnyTempFilePresent(const TreeFilePaths& paths) {
 std::optional<TreeSetLock> TreeSetLock::TryAcquire(const TreeFilePaths& paths, Mode mode) {
     const std::string name = LockName(paths);
     if (mode == Mode::Write) {
-        auto file = core::LockedFile::Open(name, core::LockedFile::Access::ReadWrite, true);
+        auto file = OpenLockFile(name, core::LockedFile::Access::ReadWrite);
         if (!file) {
             throw core::FileError("Cannot open file " + name + " for writing: " + core::SystemReason() +
-                                  ". Every user who saves the structure tree needs write access to it.");
+                                  ". It must be a plain file that every user who saves the structure tree may write.");
         }
-        ShareLikeItsFolder(*file, name);
         if (!file->TryLock(core::LockedFile::LockKind::Exclusive)) {
             return std::nullopt;
         }
         return TreeSetLock(std::move(*file));
     }
-    auto file = core::LockedFile::Open(name, core::LockedFile::Access::Read, false);
+    auto file = OpenLockFile(name, core::LockedFile::Access::Read);
     if (!file) {
         return TreeSetLock(core::LockedFile());
     }

@@ -194,18 +194,12 @@ TreeFileSet TreeStorage::ReadForLoad(const TreeFilePaths& paths) {
     std::optional<TreeFileSet> files;
     const auto claim = [&] {
         const std::optional<TreeSetLock> lock = TreeSetLock::TryAcquire(paths, TreeSetLock::Mode::Read);
-        if (!lock) {
+        // Without a lock file to read, every ".tmp" file without a marker counts as a live writer's.
+        if (!lock || FindLeftovers(paths, *lock) == Leftovers::Foreign) {
             return false;
         }
-        if (!lock->Held()) {
-            files = ReadTreeFilesUnlocked(paths);
-            return files.has_value();
-        }
-        if (FindLeftovers(paths, *lock) == Leftovers::Foreign) {
-            return false;
-        }
-        files = ReadTreeFiles(paths);
-        return true;
+        files = lock->Held() ? ReadTreeFiles(paths) : ReadTreeFilesUnlocked(paths);
+        return files.has_value();
     };
     if (!WaitForWriters(false, tries, claim)) {
         m_context.flags.treeReadOnly = true;

@@ -128,13 +128,22 @@ TEST_F(FormatRecognitionTest, ALockedConvertedFileLeavesTheReportAsItIs) {
 }
 
 TEST_F(FormatRecognitionTest, TheConvertedFileGoesToAFolderOnlyTheUserCanEnter) {
-    ASSERT_EQ(Recognise(std::string(PELGO_TEST_DATA) + "/aida32_report.ini"), m_paths.convertedFile);
-    struct stat folder {};
-    ASSERT_EQ(::lstat(core::DirectoryOf(m_paths.convertedFile).c_str(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 07777, 0700u);
+    const std::string folder = core::DirectoryOf(m_paths.convertedFile);
+    for (const bool readableByOthers : {false, true}) { // the second: a folder an older build made
+        SCOPED_TRACE(readableByOthers);
+        std::filesystem::remove_all(folder);
+        if (readableByOthers) {
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+        }
+        ASSERT_EQ(Recognise(std::string(PELGO_TEST_DATA) + "/aida32_report.ini"), m_paths.convertedFile);
+        struct stat status {};
+        ASSERT_EQ(::lstat(folder.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0700u);
+    }
 }
 
-TEST_F(FormatRecognitionTest, AFolderOthersCouldReachIsRefused) {
+TEST_F(FormatRecognitionTest, AFolderOthersCouldPlantFilesInIsRefused) {
     const std::string report = std::string(PELGO_TEST_DATA) + "/aida32_report.ini";
     const std::string folder = core::DirectoryOf(m_paths.convertedFile);
     const std::string own = m_dir / "own";
@@ -147,7 +156,7 @@ TEST_F(FormatRecognitionTest, AFolderOthersCouldReachIsRefused) {
     };
     const Case cases[] = {
         {"a link planted at the folder's name, to a folder of the user's", true, 0, false},
-        {"a folder others can read", false, 0755, false},
+        {"a folder others can write", false, 0757, false},
         {"a folder the group can write", false, 0770, false},
         {"a folder of another user", false, 0700, true},
     };

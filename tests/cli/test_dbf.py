@@ -207,6 +207,31 @@ class DbfCommandsTest(unittest.TestCase):
         self.assertEqual(repaired[32:], sound[32:])
         self.assertEqual(dbfread_rows(path), [[key, "Main", "имя", ""] for key in ["K1", "K2", "K3"]])
 
+    def test_repair_sets_a_mark_damaged_into_the_end_marker_to_live(self):
+        path = self.path("other.dbf")
+        dbf_ok("create", path, *OTHER_LAYOUT)
+        for key in ["K1", "K2", "K3"]:
+            dbf_ok("append", path, key, "Main", "имя")
+        sound = read_bytes(path)
+        table = dbfread.DBF(path, encoding="cp1251")
+        second_mark = table.header.headerlen + table.header.recordlen
+        with open(path, "r+b") as f:
+            f.seek(second_mark)
+            f.write(b"\x1a")
+        self.assertEqual(len(dbfread_rows(path)), 1, "other readers end the table at the damaged mark")
+
+        report = dbf("check", path)
+        self.assertEqual(report.returncode, 1, report.stdout)
+        self.assertIn("records: 3 counted in the header, 3 in the file", report.stdout)
+        self.assertIn("damaged: the deletion mark of 1 record is damaged", report.stdout)
+        repair = dbf("check", path, "--repair")
+        self.assertEqual(repair.returncode, 0, repair.stdout + repair.stderr)
+        self.assertEqual([line for line in repair.stdout.splitlines() if line.startswith("repaired:")],
+                         ["repaired: set the damaged deletion mark of 1 record to live"])
+        self.assertIn("status: sound", dbf_ok("check", path))
+        self.assertEqual(read_bytes(path)[32:], sound[32:])
+        self.assertEqual(dbfread_rows(path), [[key, "Main", "имя", ""] for key in ["K1", "K2", "K3"]])
+
     def test_a_table_held_by_another_process_is_refused(self):
         path = self.path("other.dbf")
         dbf_ok("create", path, *OTHER_LAYOUT)

@@ -519,7 +519,7 @@ TEST_F(DbfTableTest, RebuildIndexesNeedsExclusiveUseAndASoundTable) {
 struct DamageCase {
     const char* name;
     std::function<void(const std::string& path, std::int64_t size)> damage;
-    DbfHealth found; // only the counts, the partial and trailing bytes and the marker are compared
+    DbfHealth found; // only the counts, the damaged marks, the partial and trailing bytes and the marker are compared
     std::size_t repairs;
     bool writesRefused;
 };
@@ -532,13 +532,14 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(at, bytes);
     };
     const auto health = [](std::uint32_t counted, std::uint32_t inFile, std::uint32_t partial, bool marker,
-                           std::uint32_t trailing = 0) {
+                           std::uint32_t trailing = 0, std::uint32_t damagedMarks = 0) {
         DbfHealth h;
         h.headerCount = counted;
         h.recordsInFile = inFile;
         h.partialBytes = partial;
         h.endMarker = marker;
         h.trailingBytes = trailing;
+        h.damagedMarks = damagedMarks;
         return h;
     };
     // Longer than a record and starting like one, so that only its place after the records gives it away.
@@ -569,10 +570,11 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
          },
          health(4, 3, 0, true, 400), 2, true},
         {"a damaged mark within the count: the record is kept, not cut off with those after it",
-         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "X"); }, health(3, 3, 0, true), 0, false},
-        {"a mark damaged into the end marker within the count",
-         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "\x1A"); }, health(3, 3, 0, true), 0,
+         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "X"); }, health(3, 3, 0, true, 0, 1), 1,
          false},
+        {"a mark damaged into the end marker within the count",
+         [&](const std::string& path, std::int64_t) { append(path, 161 + 331, "\x1A"); }, health(3, 3, 0, true, 0, 1),
+         1, false},
     };
     for (const DamageCase& damage : cases) {
         SCOPED_TRACE(damage.name);
@@ -591,6 +593,7 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         EXPECT_EQ(found.partialBytes, damage.found.partialBytes);
         EXPECT_EQ(found.endMarker, damage.found.endMarker);
         EXPECT_EQ(found.trailingBytes, damage.found.trailingBytes);
+        EXPECT_EQ(found.damagedMarks, damage.found.damagedMarks);
         EXPECT_EQ(found.Problems().empty(), damage.repairs == 0);
         if (damage.writesRefused) {
             EXPECT_THROW(Open(path).Append({"KEY9"}), TableDamaged);
@@ -598,9 +601,15 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
 
         EXPECT_EQ(DbfTable::Repair(path, m_clock).size(), damage.repairs);
         EXPECT_TRUE(DbfTable::Inspect(path).Problems().empty());
-        EXPECT_EQ(core::ReadFileBytes(path).size(), 161u + 3 * 331 + 1);
+        const std::string bytes = core::ReadFileBytes(path);
+        EXPECT_EQ(bytes.size(), 161u + 3 * 331 + 1);
+        for (std::size_t record = 0; record < 3; ++record) {
+            EXPECT_EQ(bytes[161 + record * 331], ' ') << "other programs read every record only when all are marked";
+        }
         DbfTable repaired = Open(path);
         EXPECT_EQ(repaired.RecordCount(), 3u);
+        EXPECT_EQ(WalkValues(repaired),
+                  (Rows{{"KEY1", "G", "N", "T"}, {"KEY2", "G", "N", "T"}, {"KEY3", "G", "N", "T"}}));
         repaired.Append({"KEY4", "G", "N", "T"});
         repaired.SetIndex("UNO");
         EXPECT_EQ(WalkValues(repaired).size(), 4u);
