@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pelgo::platform {
 
@@ -32,6 +34,35 @@ public:
     // The entered text, or empty when the user cancelled.
     virtual std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
                                                  std::string_view initial) = 0;
+};
+
+// Holds the messages of a step during which other instances wait on this one (a lock held) and shows them once
+// the step is over; questions cannot wait and go through at once.
+class DeferredMessages : public UserDialog {
+public:
+    explicit DeferredMessages(UserDialog& target) : m_target(target) {}
+
+    Answer Ask(MessageKind kind, std::string_view text, Buttons buttons) override {
+        return m_target.Ask(kind, text, buttons);
+    }
+    void Inform(MessageKind kind, std::string_view text) override { m_held.emplace_back(kind, std::string(text)); }
+    std::optional<std::string> ChooseFile(const FileChoice& choice) override { return m_target.ChooseFile(choice); }
+    std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
+                                         std::string_view initial) override {
+        return m_target.InputText(title, prompt, initial);
+    }
+
+    // Shows the held messages, in their order, and forgets them.
+    void Show() {
+        for (const auto& [kind, text] : m_held) {
+            m_target.Inform(kind, text);
+        }
+        m_held.clear();
+    }
+
+private:
+    UserDialog& m_target;
+    std::vector<std::pair<MessageKind, std::string>> m_held;
 };
 
 } // namespace pelgo::platform

@@ -222,8 +222,8 @@ void AppState::StartupBackups(const StepReport& report) {
     if (m_backupSettings.createBackup <= 0 || m_flags.userRights != 0) {
         return;
     }
-    shell::Backups backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress);
     if (m_backupSettings.createBackup == 1) {
+        shell::Backups backups(m_backupSettings, m_log, m_dialog, m_clock, &m_progress);
         report("Backup DeviceTable");
         backups.Backup(m_settings.FilePath(shell::Key::DeviceTable));
         report("Backup DeviceTable");
@@ -243,9 +243,13 @@ void AppState::StartupBackups(const StepReport& report) {
         m_log.LogEvent("Backup ConfigFiles: skipped, another instance is saving the structure tree");
         return;
     }
+    platform::DeferredMessages failures(m_dialog); // shown once other instances may save again
+    shell::Backups treeBackups(m_backupSettings, m_log, failures, m_clock, &m_progress);
     for (const std::string& path : paths.All()) {
-        backups.Backup(path);
+        treeBackups.Backup(path);
     }
+    lock.reset();
+    failures.Show();
 }
 
 bool AppState::OpenTables(const StepReport& report) {

@@ -1,7 +1,9 @@
 // The set's lock, reading, settling a dead writer's leftovers, and the commit.
 #include "structure/tree_file_set.h"
 
+#include <algorithm>
 #include <sys/stat.h>
+#include <vector>
 
 namespace pelgo::structure {
 namespace {
@@ -24,9 +26,18 @@ std::string MarkerName(const TreeFilePaths& paths) {
     return paths.treeText + std::string(kCommitExtension);
 }
 
-void SyncFolderOf(const std::string& path) {
-    if (!core::SyncDirectory(core::DirectoryOf(path))) {
-        throw core::FileError("Cannot write folder " + core::DirectoryOf(path) + ": " + core::SystemReason());
+// The folders of the three files (one, as a rule) with the entries made, renamed or removed in them.
+void SyncFolders(const TreeFilePaths& paths) {
+    std::vector<std::string> synced;
+    for (const std::string& path : paths.All()) {
+        const std::string folder = core::DirectoryOf(path);
+        if (std::find(synced.begin(), synced.end(), folder) != synced.end()) {
+            continue;
+        }
+        if (!core::SyncDirectory(folder)) {
+            throw core::FileError("Cannot write folder " + folder + ": " + core::SystemReason());
+        }
+        synced.push_back(folder);
     }
 }
 
@@ -196,7 +207,7 @@ void SettleLeftovers(const TreeFilePaths& paths, TreeSetLock& lock) {
             }
         }
     }
-    SyncFolderOf(paths.treeText);
+    SyncFolders(paths);
     for (const std::string& path : paths.All()) {
         core::RemoveFile(PreviousName(path));
     }
@@ -303,14 +314,14 @@ void TreeSetWriter::Write(std::string_view treeText, std::string_view image, std
         m_files[i].Rewrite(contents[i]);
         m_files[i].Sync();
     }
-    SyncFolderOf(m_paths.treeText);
+    SyncFolders(m_paths);
     auto marker = core::LockedFile::CreateNew(MarkerName(m_paths));
     if (!marker) {
         throw core::FileError("Cannot create file " + MarkerName(m_paths) + ": " + core::SystemReason());
     }
     m_committed = true;
     marker->Close();
-    SyncFolderOf(m_paths.treeText);
+    SyncFolders(m_paths);
 }
 
 void TreeSetWriter::Commit() {
@@ -324,12 +335,16 @@ void TreeSetWriter::Commit() {
         }
         Rename(TempName(path), path);
     }
-    SyncFolderOf(m_paths.treeText);
+    SyncFolders(m_paths);
     core::RemoveFile(MarkerName(m_paths));
     for (const std::string& path : m_paths.All()) {
         core::RemoveFile(PreviousName(path));
     }
-    m_lock->MarkWriting(false);
+    try {
+        m_lock->MarkWriting(false);
+    } catch (const core::FileError&) {
+        // The set is committed; a mark left without files is cleared by the next writer.
+    }
 }
 
 } // namespace pelgo::structure

@@ -396,11 +396,11 @@ void TreeStorage::FirstRun(const std::string& treeTextPath) {
     }
 }
 
-bool TreeStorage::MakeSafetyCopies(const TreeFilePaths& paths) {
+bool TreeStorage::MakeSafetyCopies(const TreeFilePaths& paths, platform::UserDialog& dialog) {
     const shell::Settings& settings = m_context.settings;
     const shell::BackupSettings showingErrors{settings.Int(shell::Key::CreateBackup),
                                               settings.Int(shell::Key::BackupCount), true};
-    shell::Backups backups(showingErrors, m_context.log, m_context.dialog, m_context.clock, &m_context.progress);
+    shell::Backups backups(showingErrors, m_context.log, dialog, m_context.clock, &m_context.progress);
     // A file not written yet has no content to keep safe.
     for (const std::string* path : {&paths.image, &paths.addData, &paths.treeText}) {
         if (core::FileExists(*path) && !backups.SubBackup(*path, ".sboi", false)) {
@@ -493,8 +493,13 @@ bool TreeStorage::Save() {
             const bool strayFiles =
                 !m_treeFileStamp && (core::FileExists(paths.image) || core::FileExists(paths.addData));
             // Taken under the lock, so that the copies are one set.
-            if ((identityChanged || strayFiles) && !MakeSafetyCopies(paths)) {
-                return false;
+            if (identityChanged || strayFiles) {
+                platform::DeferredMessages failures(m_context.dialog); // shown once other instances may go on
+                if (!MakeSafetyCopies(paths, failures)) {
+                    lock.reset();
+                    failures.Show();
+                    return false;
+                }
             }
             if (identityChanged) {
                 m_context.flags.sboiFlag = true;

@@ -106,7 +106,7 @@ private:
     bool ApplyImage(const std::string& bytes, const std::string& path);
     void ApplyAddData(const std::string& bytes, const std::string& path);
     void FirstRun(const std::string& treeTextPath);
-    bool MakeSafetyCopies(const TreeFilePaths& paths);
+    bool MakeSafetyCopies(const TreeFilePaths& paths, platform::UserDialog& dialog);
     void ReportLineError(int textId, const char* text, std::string_view line, const std::string& path,
                          platform::MessageKind kind);
     void PumpEvents(int nodesDone);

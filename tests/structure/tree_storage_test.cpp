@@ -267,8 +267,13 @@ TEST_F(TreeStorageTest, ChangedFirstNodeMakesSafetyCopiesAndProtectsTheData) {
 }
 
 TEST_F(TreeStorageTest, LiveOrForeignWriterIsWaitedForThenRetriedOrIgnored) {
-    for (const bool holdsTheLock : {true, false}) {
-        SCOPED_TRACE(holdsTheLock ? "a writer of this program" : "a writer that knows no lock file");
+    enum class Writer { HoldsTheLock, KnowsNoLock, KnowsNoLockAndNoLockFileIsThere };
+    for (const Writer kind : {Writer::HoldsTheLock, Writer::KnowsNoLock, Writer::KnowsNoLockAndNoLockFileIsThere}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const bool holdsTheLock = kind == Writer::HoldsTheLock;
+        if (kind == Writer::KnowsNoLockAndNoLockFileIsThere) {
+            core::RemoveFile(Base("struct.lock"));
+        }
         waits.clear();
         minimiseCalls.clear();
         flags = {};
