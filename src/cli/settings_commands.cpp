@@ -147,7 +147,9 @@ int RunInit(const Context& context, const std::vector<std::string>& raw) {
     Installation installation(context, false);
     installation.File().ReadIni(1);
     installation.Settings().SetInt(shell::Key::Language, languagePosition);
-    installation.File().ReadIni(0);
+    if (!installation.File().ReadIni(0)) {
+        throw core::FileError("the settings file " + folder + "/pelgo.ini was not written (see above)");
+    }
     PrintLine("Pelgo installation created in " + folder);
     return 0;
 }
@@ -158,11 +160,9 @@ int RunSettings(const Context& context, const std::vector<std::string>& raw) {
     const bool write = args.Flag("--write");
     Installation installation(context, !write);
     installation.File().ReadIni(1);
-    if (write) {
-        installation.File().ReadIni(0);
-    }
+    const bool written = !write || installation.File().ReadIni(0);
     PrintSettings(installation);
-    return 0;
+    return written ? 0 : 1;
 }
 
 int RunLog(const Context& context, const std::vector<std::string>& raw) {

@@ -80,6 +80,37 @@ bool StreamContent(int from, int to) {
     }
 }
 
+// The folder or the file system refuses the caller a new entry, though the file itself may be writable.
+bool Refused(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// Gives a replacement the file's mode, owner and group. Only a privileged process can give the owner; the
+// group and the mode are what lets the other users of a shared installation go on writing, so a
+// replacement that cannot have the group is not made (false).
+bool TakeOverSetup(int fd, const struct stat& original) {
+    if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+        return false;
+    }
+    return ::fchmod(fd, original.st_mode & 07777) == 0;
+}
+
+// Not crash-safe, but the only write left when the file cannot be replaced; readers see it change and read
+// again (ProfileFile), writers are held off by the caller's lock on `heldFile`.
+void WriteInPlace(std::string_view path, std::string_view bytes, LockedFile* heldFile) {
+    std::optional<LockedFile> opened;
+    if (heldFile == nullptr) {
+        opened = LockedFile::Open(path, LockedFile::Access::ReadWrite, false);
+        if (!opened) {
+            throw FileError("Cannot write file " + std::string(path) + ": " + SystemReason());
+        }
+        heldFile = &*opened;
+    }
+    heldFile->Rewrite(bytes);
+    heldFile->Sync();
+}
+
 } // namespace
 
 std::string NativeFileName(std::string_view cp1251Path) {
@@ -224,15 +255,28 @@ std::string ReadFileBytes(std::string_view path) {
     return file->ReadAll();
 }
 
-void WriteFileAtomically(std::string_view path, std::string_view bytes) {
+void WriteFileAtomically(std::string_view path, std::string_view bytes, LockedFile* heldFile) {
     const std::string dir = DirectoryOf(path);
     if (!dir.empty() && !CreateDirectories(dir)) {
         throw FileError("Cannot create directory " + dir);
     }
+    struct stat current {};
+    const bool exists = heldFile != nullptr ? ::fstat(heldFile->Descriptor(), &current) == 0
+                                            : ::stat(NativeFileName(path).c_str(), &current) == 0;
     std::string temp;
     auto file = CreateFileBeside(path, temp);
     if (!file) {
-        throw CannotOpenFile(std::string(path));
+        if (exists && Refused(errno)) {
+            WriteInPlace(path, bytes, heldFile);
+            return;
+        }
+        throw FileError("Cannot write file " + std::string(path) + ": " + SystemReason());
+    }
+    if (exists && !TakeOverSetup(file->Descriptor(), current)) {
+        file->Close();
+        RemoveFile(temp);
+        WriteInPlace(path, bytes, heldFile);
+        return;
     }
     try {
         file->Rewrite(bytes);
@@ -243,8 +287,14 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes) {
     }
     file->Close();
     if (!RenameFile(temp, path)) {
+        const int error = errno;
         const std::string reason = SystemReason();
         RemoveFile(temp);
+        // A folder with the sticky bit lets only the file's owner replace it.
+        if (exists && Refused(error)) {
+            WriteInPlace(path, bytes, heldFile);
+            return;
+        }
         throw FileError("Cannot write file " + std::string(path) + ": " + reason);
     }
 }

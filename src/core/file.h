@@ -54,9 +54,14 @@ std::string ExtractFileExt(std::string_view path);
 
 // Whole-file read; throws FileError when the file cannot be read.
 std::string ReadFileBytes(std::string_view path);
+class LockedFile;
 // Replaces the file's content through a temporary file and a rename, so that a crash leaves either the old
-// or the new content. Creates missing directories. Throws FileError.
-void WriteFileAtomically(std::string_view path, std::string_view bytes);
+// or the new content. The replacement keeps the file's mode, owner and group (mode and group where only a
+// privileged process could give the owner), so that the other users of a shared installation can still
+// write it. Where that is not possible (the folder takes no new file, the group cannot be given) the content
+// is written in place: through `heldFile` when the caller holds the file open and locked. Creates missing
+// directories. Throws FileError.
+void WriteFileAtomically(std::string_view path, std::string_view bytes, LockedFile* heldFile = nullptr);
 
 // An open file descriptor with its locks; closing it releases them.
 class LockedFile {

@@ -234,9 +234,16 @@ const ProfileFile::Document& ProfileFile::Current() {
         m_cacheStamp.reset();
         return *m_cache;
     }
-    // The stamp of what is actually read: the path may have been replaced since it was looked at.
-    m_cacheStamp = file->Stamp();
-    m_cache = std::make_unique<Document>(file->ReadAll());
+    // The stamp of what is actually read: the path may have been replaced since it was looked at. A file
+    // written in place (its folder takes no replacement) may change while it is read: read until it holds still.
+    FileStamp read = file->Stamp();
+    std::string bytes = file->ReadAll();
+    for (FileStamp after = file->Stamp(); after != read; after = file->Stamp()) {
+        read = after;
+        bytes = file->ReadAll();
+    }
+    m_cacheStamp = read;
+    m_cache = std::make_unique<Document>(bytes);
     return *m_cache;
 }
 
@@ -263,10 +270,10 @@ std::optional<LockedFile> ProfileFile::LockCurrent(bool createFile) {
     }
 }
 
-void ProfileFile::Replace(const Document& document) {
+void ProfileFile::Replace(LockedFile& file, const Document& document) {
     m_cache.reset();
     try {
-        WriteFileAtomically(m_fileName, document.Bytes());
+        WriteFileAtomically(m_fileName, document.Bytes(), &file);
     } catch (const FileError& e) {
         ThrowWriteFailure(m_fileName, e.what());
     }
@@ -277,13 +284,23 @@ void ProfileFile::Modify(bool createFile, const std::function<bool(Document&)>& 
         m_batch->changed = change(m_batch->document) || m_batch->changed;
         return;
     }
-    auto file = LockCurrent(createFile);
+    std::optional<LockedFile> file;
+    try {
+        file = LockCurrent(createFile);
+    } catch (const FileError&) {
+        // A write that changes nothing needs no access: a user who may only read the file is not refused.
+        Document unchanged = Current();
+        if (!change(unchanged)) {
+            return;
+        }
+        throw;
+    }
     if (!file) {
         return;
     }
     Document document(file->ReadAll());
     if (change(document)) {
-        Replace(document);
+        Replace(*file, document);
     }
 }
 
@@ -303,7 +320,7 @@ void ProfileFile::Batch::Commit() {
     m_open = false;
     const std::unique_ptr<OpenBatch> batch = std::move(m_file.m_batch);
     if (batch->changed) {
-        m_file.Replace(batch->document);
+        m_file.Replace(batch->file, batch->document);
     }
 }
 

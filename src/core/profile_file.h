@@ -68,8 +68,9 @@ private:
     // The file opened and locked exclusively, the lock held on the file the name designates now; empty when
     // the file is missing and `createFile` is not set.
     std::optional<LockedFile> LockCurrent(bool createFile);
-    // Replaces the file with the document's bytes. Throws FileError.
-    void Replace(const Document& document);
+    // Replaces the content of `file`, opened and locked by LockCurrent, with the document's bytes. Throws
+    // FileError.
+    void Replace(LockedFile& file, const Document& document);
 
     std::string m_fileName;
     // The parsed file and the stamp it was read at (empty for a missing file); null when unknown.

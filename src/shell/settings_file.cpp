@@ -53,13 +53,28 @@ void SettingsFile::Log(const std::string& text) {
     }
 }
 
-void SettingsFile::ReadIni(int mode) {
+bool SettingsFile::ReadIni(int mode) {
+    m_writeFailed = false;
     if (mode == 1) {
         Read();
     } else {
         Write();
     }
     IsProtected();
+    return !m_writeFailed;
+}
+
+// The settings are not worth the tree, the tables or a clean close: whoever writes them goes on.
+bool SettingsFile::Guarded(const std::function<void()>& access) {
+    try {
+        access();
+        return true;
+    } catch (const core::FileError& e) {
+        m_writeFailed = true;
+        Log(e.what());
+        m_context.dialog.Inform(platform::MessageKind::Error, e.what());
+        return false;
+    }
 }
 
 std::string SettingsFile::DynamicDefaultOf(const KeyInfo& info) {
@@ -135,7 +150,7 @@ void SettingsFile::ReadBaseDirectory() {
         m_settings.SetText(Key::Path, paths.ToStored(paths.BaseDirectory()));
         Log("Patch to bases changed to " + paths.BaseDirectory());
         if (!m_context.readOnly) {
-            WriteKey(InfoOf(Key::Path));
+            Guarded([this] { WriteKey(InfoOf(Key::Path)); });
         }
     }
 }
@@ -158,7 +173,7 @@ void SettingsFile::ReadTableFile(Key key) {
     m_context.dialog.Inform(platform::MessageKind::Error,
                             core::Text(1042, "ВНИМАНИЕ ! Проблема :\r\nНе найдена база данных ") + "\r\n" + path);
     if (!m_context.readOnly) {
-        m_file.DeleteKey(info.section, info.name);
+        Guarded([&] { m_file.DeleteKey(info.section, info.name); });
     }
     m_flags.sboiFlag = true;
 }
@@ -211,15 +226,26 @@ void SettingsFile::ReadUsers() {
 }
 
 bool SettingsFile::WriteUsers() {
+    const int defaultRights = m_settings.Int(Key::DefUserAccess);
+    const auto codeOf = [&](const std::string& value) {
+        return !value.empty() && value[0] >= '0' && value[0] <= '9' ? value[0] - '0' : defaultRights;
+    };
+    // The list's row, not the rights this run started with: an administrator may have changed their own.
+    int ownRights = m_flags.userRights;
+    for (const auto& [user, value] : m_settings.users) {
+        if (core::SameText(user, m_context.currentUser)) {
+            ownRights = codeOf(value);
+            break;
+        }
+    }
     m_file.EraseSection("Users");
     const core::DateTime now = m_context.clock.Now();
     m_file.WriteString("Users", m_context.currentUser,
-                       std::to_string(m_flags.userRights) + " Write " + m_context.formats.ShortDate(now) + " " +
+                       std::to_string(ownRights) + " Write " + m_context.formats.ShortDate(now) + " " +
                            m_context.formats.LongTime(now));
-    const int defaultRights = m_settings.Int(Key::DefUserAccess);
     long long product = defaultRights;
     for (const auto& [user, value] : m_settings.users) {
-        const int code = !value.empty() && value[0] >= '0' && value[0] <= '9' ? value[0] - '0' : defaultRights;
+        const int code = codeOf(value);
         product *= code;
         // The user's own row would overwrite the stamp just written, leaving no trace of who wrote last.
         if (!core::SameText(user, m_context.currentUser)) {
@@ -289,6 +315,12 @@ void SettingsFile::WriteUserNodeTypes() {
 }
 
 void SettingsFile::Read() {
+    // A start's first log lines come from this reading: the log is switched off before any of them. It is
+    // switched on by whoever owns the log, which may keep it quiet for a while.
+    ReadKey(InfoOf(Key::LogOfMovingSize));
+    if (m_settings.Int(Key::LogOfMovingSize) <= 0) {
+        m_context.log.SetMovingSize(0);
+    }
     const KeyInfo& program = InfoOf(Key::MainProgram);
     ReadKey(program);
     if (m_settings.Text(Key::MainProgram).find(std::string(" ") + kProgramVersion) == std::string::npos) {
@@ -340,64 +372,86 @@ void SettingsFile::Read() {
 }
 
 void SettingsFile::SaveReportsSetup() {
+    Guarded([this] {
+        core::ProfileFile::Batch batch(m_file);
+        WriteReportsSetup();
+        batch.Commit();
+    });
+}
+
+void SettingsFile::WriteReportsSetup() {
     WriteNumberedList("Reports_" + m_context.currentUser, m_settings.reportRows);
     WriteEntries("Replace_" + m_context.currentUser, m_settings.replacements);
 }
 
 void SettingsFile::LockSboi() {
     if (m_flags.sboiFlag != m_lastWrittenSboi && !m_context.readOnly) {
-        m_file.WriteBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag);
+        // Taken as written before the write: a failure is reported once, not at every evaluation of the
+        // protection (the report itself may let the window evaluate it again).
         m_lastWrittenSboi = m_flags.sboiFlag;
+        Guarded([this] { m_file.WriteBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag); });
     }
+}
+
+// Another instance may have raised the failure flag; only the clear-failure command lowers it.
+void SettingsFile::RereadFailureFlag() {
+    m_flags.sboiFlag = m_flags.sboiFlag || m_file.ReadBool("Setup", "ProtectData_SBOI", false);
 }
 
 void SettingsFile::Write() {
     if (m_context.readOnly) {
         throw core::Error("Settings opened only to look cannot be written: " + m_iniPath);
     }
-    if (!m_settings.Bool(Key::ProtectStructTree)) {
-        WriteKey(InfoOf(Key::ProtectStructTree));
-    }
-    if (IsProtected()) {
+    bool someoneHasFullAccess = true;
+    const bool written = Guarded([&] {
+        if (!m_settings.Bool(Key::ProtectStructTree)) {
+            WriteKey(InfoOf(Key::ProtectStructTree));
+        }
+        if (IsProtected()) {
+            return;
+        }
+        core::ProfileFile::Batch batch(m_file);
+        Log(core::Text(1055, "Запись ") + m_iniPath);
+        m_settings.SetText(Key::MainProgram, m_context.executablePath + " " + kProgramVersion);
+        WriteKey(InfoOf(Key::MainProgram));
+        if (!m_context.brandingPresent) {
+            m_file.WriteString("Program", "Autor", kProgramCredit);
+        }
+        m_file.WriteString("Setup", "Help",
+                           core::Utf8ToCp1251("При ошибках открытия файлов просто удалите секцию [SETUP]"));
+        WriteTableKeys("Setup");
+        RereadFailureFlag();
+        WriteReportsSetup();
+        WriteNumberedList("UpdPatches", m_settings.updPatches);
+        WriteTableKeys("Other");
+        WriteNumberedList("ScanletPatches", m_settings.scanletPatches);
+        WriteTableKeys("BookMarks");
+        WriteTableKeys("NewCompDistrib");
+        WriteTableKeys("C_Performance");
+        if (m_flags.userRights == 0) {
+            m_file.EraseSection("IP_Service");
+            for (std::size_t n = 0; n < m_settings.ipService.size(); ++n) {
+                const std::string suffix = std::to_string(n);
+                m_file.WriteString("IP_Service", "Soft" + suffix, m_settings.ipService[n].soft);
+                m_file.WriteString("IP_Service", "Name" + suffix, m_settings.ipService[n].name);
+                m_file.WriteString("IP_Service", "Param" + suffix, m_settings.ipService[n].param);
+            }
+        }
+        someoneHasFullAccess = WriteUsers();
+        WriteJournalTypes();
+        WriteUserNodeTypes();
+        WriteEntries("Spravki", m_settings.spravki);
+        WriteEntries("Reports", m_settings.reports);
+        WriteTableKeys("Version_info");
+        WriteTableKeys("Language");
+        WriteEntries("Sentinox", m_settings.sentinox);
+        batch.Commit();
+    });
+    if (!written) {
+        // A file this user may not write can still tell the flag.
+        Guarded([this] { RereadFailureFlag(); });
         return;
     }
-    core::ProfileFile::Batch batch(m_file);
-    Log(core::Text(1055, "Запись ") + m_iniPath);
-    m_settings.SetText(Key::MainProgram, m_context.executablePath + " " + kProgramVersion);
-    WriteKey(InfoOf(Key::MainProgram));
-    if (!m_context.brandingPresent) {
-        m_file.WriteString("Program", "Autor", kProgramCredit);
-    }
-    m_file.WriteString("Setup", "Help",
-                       core::Utf8ToCp1251("При ошибках открытия файлов просто удалите секцию [SETUP]"));
-    WriteTableKeys("Setup");
-    // Another instance may have raised the failure flag; only the clear-failure command lowers it.
-    m_flags.sboiFlag = m_flags.sboiFlag || m_file.ReadBool("Setup", "ProtectData_SBOI", false);
-    SaveReportsSetup();
-    WriteNumberedList("UpdPatches", m_settings.updPatches);
-    WriteTableKeys("Other");
-    WriteNumberedList("ScanletPatches", m_settings.scanletPatches);
-    WriteTableKeys("BookMarks");
-    WriteTableKeys("NewCompDistrib");
-    WriteTableKeys("C_Performance");
-    if (m_flags.userRights == 0) {
-        m_file.EraseSection("IP_Service");
-        for (std::size_t n = 0; n < m_settings.ipService.size(); ++n) {
-            const std::string suffix = std::to_string(n);
-            m_file.WriteString("IP_Service", "Soft" + suffix, m_settings.ipService[n].soft);
-            m_file.WriteString("IP_Service", "Name" + suffix, m_settings.ipService[n].name);
-            m_file.WriteString("IP_Service", "Param" + suffix, m_settings.ipService[n].param);
-        }
-    }
-    const bool someoneHasFullAccess = WriteUsers();
-    WriteJournalTypes();
-    WriteUserNodeTypes();
-    WriteEntries("Spravki", m_settings.spravki);
-    WriteEntries("Reports", m_settings.reports);
-    WriteTableKeys("Version_info");
-    WriteTableKeys("Language");
-    WriteEntries("Sentinox", m_settings.sentinox);
-    batch.Commit();
     // Shown only once the file is written and unlocked: other instances must not wait for the user.
     if (!someoneHasFullAccess) {
         m_context.dialog.Inform(platform::MessageKind::Warning,

@@ -31,8 +31,10 @@ public:
 
     const std::string& Path() const { return m_iniPath; }
 
-    // 1 reads and applies, 0 writes; both end by evaluating the protection.
-    void ReadIni(int mode);
+    // 1 reads and applies, 0 writes; both end by evaluating the protection. A settings file that cannot be
+    // written is reported (the file and the reason, to the user and to the log) once per write that failed,
+    // and the work goes on; false when that happened.
+    bool ReadIni(int mode);
     void SaveReportsSetup();
     // Persists the failure flag when it differs from what this run last wrote.
     void LockSboi();
@@ -49,6 +51,10 @@ private:
     void Read();
     void Write();
     void Log(const std::string& text);
+    // Runs one access to the file; a failure is reported and logged instead of thrown. False when it failed.
+    bool Guarded(const std::function<void()>& access);
+    void WriteReportsSetup();
+    void RereadFailureFlag();
     void ReadBaseDirectory();
     void ReadTableFile(Key key);
     void ReadTableKeys(std::string_view section);
@@ -76,6 +82,7 @@ private:
     std::function<bool()> m_protectData;
     bool m_newVersion = false;
     bool m_lastWrittenSboi = false;
+    bool m_writeFailed = false; // since the current ReadIni began
 };
 
 } // namespace pelgo::shell

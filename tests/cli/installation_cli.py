@@ -8,8 +8,9 @@ import unittest
 CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
 
 
-def run(home, *args):
-    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8")
+def run(home, *args, **options):
+    """`options` go to subprocess.run, e.g. the user and group to run as."""
+    return subprocess.run([CLI, "--home", home, *args], capture_output=True, text=True, encoding="utf-8", **options)
 
 
 class InstallationCase(unittest.TestCase):

@@ -1,6 +1,7 @@
 """pelgo-cli init / settings / log on a real installation folder."""
 
 import os
+import shutil
 import subprocess
 import unittest
 
@@ -61,6 +62,58 @@ class InstallationTest(InstallationCase):
         with open(os.path.join(self.home, "pelgo.log"), "rb") as f:
             lines = f.read().decode("cp1251").split("\r\n")
         self.assertRegex(lines[-2], r"^\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d \S+ Проверка связи$")
+
+
+NOBODY = 65534  # the user and the group of the unprivileged writer
+
+
+@unittest.skipUnless(os.geteuid() == 0, "only root can give pelgo.ini to the administrator and the users' group")
+class SharedInstallationTest(InstallationCase):
+    """pelgo.ini set up by the administrator for the users of a shared installation, the users' group NOBODY."""
+
+    def setUp(self):
+        super().setUp()
+        os.chmod(self.tmp.name, 0o755)
+        # A copy the user may run wherever the build folder lies.
+        program = shutil.copy(CLI, os.path.join(self.tmp.name, "pelgo-cli"))
+        self.as_user = {"user": NOBODY, "group": NOBODY, "extra_groups": [], "executable": program}
+
+    def test_settings_write_keeps_the_mode_and_the_group(self):
+        ini = os.path.join(self.home, "pelgo.ini")
+        as_user = self.as_user
+        cases = [
+            # what, the file's owner, how pelgo-cli runs, the folder's mode, the owner afterwards
+            ("root gives the owner back", NOBODY, {}, 0o755, NOBODY),
+            ("a user replaces the file in a folder the group may write", 0, as_user, 0o775, NOBODY),
+            ("a user writes in place in a folder only root may write", 0, as_user, 0o755, 0),
+        ]
+        for what, owner, how, folder_mode, owner_after in cases:
+            with self.subTest(what):
+                # A key the write brings back, so that the write changes the file.
+                self.assertEqual(run(self.home, "profile", "delete", ini, "Setup", "BackupCount").returncode, 0)
+                os.chown(self.home, 0, NOBODY)
+                os.chmod(self.home, folder_mode)
+                os.chown(ini, owner, NOBODY)
+                os.chmod(ini, 0o660)
+                result = run(self.home, "settings", "--write", **how)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                status = os.stat(ini)
+                self.assertEqual((status.st_mode & 0o7777, status.st_gid, status.st_uid), (0o660, NOBODY, owner_after))
+                with open(ini, "rb") as f:
+                    self.assertIn(b"\r\nBackupCount=2\r\n", f.read())
+
+    def test_settings_write_to_a_file_the_user_may_not_write_fails_with_the_reason(self):
+        ini = os.path.join(self.home, "pelgo.ini")
+        os.chmod(self.home, 0o777)
+        os.chmod(ini, 0o644)
+        with open(ini, "rb") as f:
+            before = f.read()
+        result = run(self.home, "settings", "--write", **self.as_user)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("Cannot write file " + ini + " (Permission denied)", result.stderr)
+        self.assertIn("[Setup]\n", result.stdout, "the settings are printed all the same")
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), before)
 
 
 if __name__ == "__main__":

@@ -8,11 +8,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/errors.h"
+#include "support/unprivileged.h"
 
 namespace pelgo::core {
 namespace {
@@ -287,6 +289,51 @@ TEST_F(ProfileFileTest, BatchWritesReachTheFileTogether) {
     }
     EXPECT_EQ(file.ReadString("Setup", "A", ""), "2") << "a batch without a commit writes nothing";
     EXPECT_EQ(Content(), "; kept\r\n[Setup]\r\nA=2\r\n[New]\r\nB=3\r\n");
+}
+
+TEST_F(ProfileFileTest, WritesKeepTheFileAsTheAdministratorSetItUp) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give the files to the administrator and the users' group";
+    }
+    constexpr uid_t kUser = 65534; // the unprivileged writer, in the users' group
+    constexpr gid_t kUsers = 65534;
+    struct Case {
+        const char* name;
+        mode_t folderMode;
+        bool replaced; // else written in place
+    };
+    const Case cases[] = {
+        {"a folder the users may write: replaced, with the file's mode and group", 0775, true},
+        {"a folder only the administrator may write: written in place", 0755, false},
+    };
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0755), 0);
+    const std::string folder = m_dir + "/shared";
+    const std::string path = folder + "/pelgo.ini";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(::mkdir(folder.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::chown(folder.c_str(), 0, kUsers), 0);
+        WriteFileAtomically(path, "[Setup]\r\nA=1\r\n");
+        ASSERT_EQ(::chown(path.c_str(), 0, kUsers), 0);
+        ASSERT_EQ(::chmod(path.c_str(), 0660), 0);
+
+        EXPECT_TRUE(testing::PassesUnprivileged([&] {
+            ProfileFile file(path);
+            file.WriteString("Setup", "A", "2");
+            ProfileFile::Batch batch(file);
+            file.WriteString("Setup", "B", "3");
+            batch.Commit();
+        }));
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(ReadFileBytes(path), "[Setup]\r\nA=2\r\nB=3\r\n");
+        EXPECT_EQ(after.st_mode & 07777, 0660u);
+        EXPECT_EQ(after.st_gid, kUsers);
+        EXPECT_EQ(after.st_uid, c.replaced ? kUser : 0) << "only root could have given the owner back";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
+        std::filesystem::remove_all(folder);
+    }
 }
 
 } // namespace

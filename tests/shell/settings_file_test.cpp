@@ -7,6 +7,7 @@
 #include "core/file.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace pelgo::shell {
 namespace {
@@ -236,6 +237,62 @@ TEST_F(SettingsFileTest, FailureFlagIsPersistedOnlyWhenItChanges) {
     WriteIni("[Setup]\r\nProtectData_SBOI=1\r\n");
     file.ReadIni(1);
     EXPECT_TRUE(flags.sboiFlag) << "the persisted flag is read at start";
+}
+
+TEST_F(SettingsFileTest, OwnRowKeepsTheWriteStampWithTheRightsOfTheList) {
+    struct Case {
+        const char* ownRow; // as the settings dialog left it; null: the user is not listed
+        const char* written;
+    };
+    const Case cases[] = {
+        {"1", "IVANOV=1 Write 10.03.2026 15:00:00"},
+        {"2 Write 01.03.2026 10:00:00", "IVANOV=2 Write 10.03.2026 15:00:00"},
+        {nullptr, "IVANOV=0 Write 10.03.2026 15:00:00"},
+    };
+    for (const Case& c : cases) {
+        WriteIni("[Users]\r\nivanov=0 Write 01.03.2026 10:00:00\r\nPETROV=0\r\n");
+        auto file = Make();
+        file.ReadIni(1);
+        if (c.ownRow != nullptr) {
+            settings.users[0].second = c.ownRow;
+        } else {
+            settings.users.erase(settings.users.begin());
+        }
+        file.ReadIni(0);
+        EXPECT_NE(IniUtf8().find(std::string("[Users]\r\n") + c.written + "\r\n"), std::string::npos) << IniUtf8();
+        EXPECT_EQ(flags.userRights, 0) << "the rights of this run stay as read at start";
+    }
+}
+
+TEST_F(SettingsFileTest, UnwritableFileIsReportedOncePerWriteAndNothingThrows) {
+    WriteIni("[Setup]\r\nProtectStructTree=0\r\n[Users]\r\nIVANOV=0\r\n");
+    const std::string before = ReadBytes(Ini());
+    testing::OpenToEveryone(dir.Path());
+    std::filesystem::permissions(Ini(), std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                            std::filesystem::perms::others_read);
+    const std::string refused = "Cannot write file " + Ini() + " (Permission denied)";
+    EXPECT_TRUE(testing::PassesUnprivileged([&] {
+        testing::ScriptedDialog childDialog;
+        SettingsFile file(Ini(), settings, flags,
+                          SettingsContext{log, childDialog, clock, dir / "pelgo", "IVANOV", false, {}});
+        EXPECT_TRUE(file.ReadIni(1));
+        childDialog.ExpectMessage(refused);
+        EXPECT_FALSE(file.ReadIni(0));
+        childDialog.ExpectMessage(refused);
+        file.SaveReportsSetup();
+        childDialog.ExpectMessage(refused);
+        flags.sboiFlag = true;
+        file.LockSboi();
+        file.LockSboi();
+        EXPECT_TRUE(file.ReadIni(0)) << "protected: only the tree protection is written, and it is there already";
+    }));
+    EXPECT_EQ(ReadBytes(Ini()), before);
+    const std::string logged = core::Cp1251ToUtf8(ReadBytes(log.Path()));
+    std::size_t reports = 0;
+    for (std::size_t at = logged.find(refused); at != std::string::npos; at = logged.find(refused, at + 1)) {
+        ++reports;
+    }
+    EXPECT_EQ(reports, 3u) << logged;
 }
 
 } // namespace
