@@ -80,8 +80,8 @@ void TKelTranslator::BuildLanguageList() {
         if (!EndsWithLng(fileName) || !FileExists(m_normalisedDirectory + fileName)) {
             continue;
         }
-        TKelIniFile file(m_normalisedDirectory + fileName, true);
-        const std::string name = file.ReadString("Strings", "LanguageName", "");
+        const std::unique_ptr<TKelIniFile> file = OpenLanguageFile(m_normalisedDirectory + fileName);
+        const std::string name = file ? file->ReadString("Strings", "LanguageName", "") : std::string();
         if (!name.empty()) {
             m_languages.emplace_back(name, fileName);
             m_sortedNames.push_back(name);
@@ -90,6 +90,17 @@ void TKelTranslator::BuildLanguageList() {
     ::closedir(dir);
     std::stable_sort(m_sortedNames.begin(), m_sortedNames.end(),
                      [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+}
+
+std::unique_ptr<TKelIniFile> TKelTranslator::OpenLanguageFile(const std::string& path) const {
+    try {
+        return std::make_unique<TKelIniFile>(path, true);
+    } catch (const Error& error) {
+        if (m_unreadableFile) {
+            m_unreadableFile(error.what());
+        }
+        return nullptr;
+    }
 }
 
 void TKelTranslator::ChooseLanguage(int position) {
@@ -111,7 +122,7 @@ void TKelTranslator::ChooseLanguage(const std::string& name) {
         std::find_if(m_languages.begin(), m_languages.end(), [&](const auto& entry) { return entry.first == name; });
     const std::string path = m_normalisedDirectory + language->second;
     if (FileExists(path)) {
-        m_file = std::make_unique<TKelIniFile>(path, true);
+        m_file = OpenLanguageFile(path);
     }
     if (m_languageChanged) {
         m_languageChanged();

@@ -53,9 +53,15 @@ public:
 
     // Called after every change of language, so that open windows translate themselves again.
     void SetLanguageChangedHandler(std::function<void()> handler) { m_languageChanged = std::move(handler); }
+    // Called with the reason when a language file cannot be read; the file is skipped.
+    void SetUnreadableFileHandler(std::function<void(const std::string& reason)> handler) {
+        m_unreadableFile = std::move(handler);
+    }
 
 private:
     void BuildLanguageList();
+    // The language file opened read-only, or null (and the reason reported) when it cannot be read.
+    std::unique_ptr<TKelIniFile> OpenLanguageFile(const std::string& path) const;
 
     std::string m_programDirectory;
     std::string m_directory;
@@ -67,6 +73,7 @@ private:
     std::unique_ptr<TKelIniFile> m_file;
     bool m_useTag = true;
     std::function<void()> m_languageChanged;
+    std::function<void(const std::string&)> m_unreadableFile;
 };
 
 // The text for `id` from the process's translator, or `utf8Default` converted to cp1251. Defaults are

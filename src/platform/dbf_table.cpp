@@ -617,6 +617,9 @@ void DbfTable::CommitWrite(RecordNumber recordCount) {
     m_header.MarkWrite(recordCount, m_clock->Now());
     m_file.WriteAt(0, m_header.Bytes());
     m_stamp = m_file.Stamp();
+    if (m_postObserver) {
+        m_postObserver();
+    }
 }
 
 } // namespace pelgo::platform

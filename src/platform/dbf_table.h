@@ -27,6 +27,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/date_time.h"
@@ -122,6 +123,9 @@ public:
     RecordNumber Append(const std::vector<std::string>& values);
     void SetField(RecordNumber record, std::string_view field, std::string_view value);
     void Delete(RecordNumber record);
+    // Called after each append, edit or deletion this object posts, under the table's write lock: it must not
+    // use the table. Lets the owner notice writes without the writers knowing of it.
+    void SetPostObserver(std::function<void()> observer) { m_postObserver = std::move(observer); }
 
     // Both need exclusive use: a shared table is switched for the time of the operation (TableLocked when
     // others hold it). Pack writes a new file without the deleted records beside the table and renames it
@@ -160,6 +164,7 @@ private:
     core::FileStamp m_stamp;
     std::optional<std::size_t> m_indexField;
     DbfIndex m_index;
+    std::function<void()> m_postObserver;
 };
 
 } // namespace pelgo::platform

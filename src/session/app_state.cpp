@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <thread>
 #include <utility>
 
@@ -58,6 +59,18 @@ const std::vector<std::pair<std::string, std::string>>& RenamedFields() {
     return renamed;
 }
 
+// Raises a flag for its own lifetime.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RaisedFlag() { m_flag = false; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
 } // namespace
 
 AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform::Progress& progress)
@@ -89,6 +102,18 @@ AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform:
 AppState::~AppState() = default;
 
 AppState::StartResult AppState::Start(const StepReport& report) {
+    try {
+        return StartSteps(report);
+    } catch (const std::exception& error) {
+        // Nothing is saved after a failed start, but the log still tells how the run ended.
+        m_log.LogEvent(std::string("ERROR! ") + error.what());
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+        CloseRequest();
+        return StartResult::Failed;
+    }
+}
+
+AppState::StartResult AppState::StartSteps(const StepReport& report) {
     m_flags.readOnlyStart = !m_options.arguments.empty() && core::UpperLatin(m_options.arguments.front()) == "/R";
     report("Preparation...");
     m_journalTypes = BuiltInJournals();
@@ -98,6 +123,8 @@ AppState::StartResult AppState::Start(const StepReport& report) {
     m_journalTypes.insert(m_journalTypes.end(), m_settings.journalTypes.begin(), m_settings.journalTypes.end());
     m_backupSettings = {m_settings.Int(shell::Key::CreateBackup), m_settings.Int(shell::Key::BackupCount),
                         m_settings.Bool(shell::Key::ShowBackupError)};
+    m_translator.SetUnreadableFileHandler(
+        [this](const std::string& reason) { m_log.LogEvent("Language file skipped: " + reason); });
     m_translator.SetDirectory(m_settings.Paths().ToNative(m_settings.Text(shell::Key::LngFileDir)));
     m_translator.ChooseLanguage(m_settings.Int(shell::Key::Language));
     RetranslateTexts();
@@ -116,6 +143,7 @@ AppState::StartResult AppState::Start(const StepReport& report) {
         return StartResult::NoRights;
     }
     if (!OpenTables(report)) {
+        CloseRequest();
         return StartResult::TableFailure;
     }
     m_flags.networkReadOnly = m_deviceTable.readOnly;
@@ -371,6 +399,7 @@ void AppState::SetExclusive(bool take) {
     if (!m_otherTable.IsOpen()) {
         return;
     }
+    const RaisedFlag writingMarker(m_writingMarker);
     m_multiUser.MultiUserExclusive(*m_otherTable.table, take, m_multiUser.PresenceText(Now()));
     if (!take) {
         m_writeTimer.ResetCounter();
@@ -382,7 +411,9 @@ bool AppState::MultiUserIconVisible() {
 }
 
 AppState::TreeCheck AppState::CheckCurrentConfig() {
-    if (m_checkingTree || !m_treeStorage || ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
+    // The window's busy hook of a load or save sets up the menus, which run this check: never inside them.
+    if (m_checkingTree || !m_treeStorage || m_treeStorage->TreeBusy() || ProtectData() ||
+        m_clock.Now() <= m_treeStorage->NextCheckTime()) {
         return TreeCheck::Unchanged;
     }
     m_checkingTree = true;
@@ -437,7 +468,21 @@ void AppState::Activate() {
     if (!ProtectData()) {
         WritePresence();
     }
+    WatchPosts();
     m_writeTimer.ResetCounter();
+}
+
+// The tables have their mode for the run by now: a later reopening is read-only and posts nothing.
+void AppState::WatchPosts() {
+    for (shell::ManagedTable* managed : {&m_deviceTable, &m_otherTable}) {
+        if (managed->IsOpen()) {
+            managed->table->SetPostObserver([this] {
+                if (!m_writingMarker) {
+                    NotePost();
+                }
+            });
+        }
+    }
 }
 
 void AppState::MigrateVersion() {
@@ -527,6 +572,10 @@ void AppState::TidyTablesAtExit() {
         for (const platform::DbfRecord& record : other.Find(structure::kMultiUserUno)) {
             other.Delete(record.number);
         }
+    } catch (const platform::TableLocked& error) {
+        // An instance started after ours holds the table: the data are shared, not damaged, and its presence
+        // record stays.
+        m_log.LogEvent(core::Text(252, "Многопользовательский доступ") + " - no pack: " + error.what());
     } catch (const core::Error&) {
         m_flags.sboiFlag = true;
         ProtectData();

@@ -47,8 +47,10 @@ public:
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
 
-    enum class StartResult { Running, NoRights, TableFailure };
+    enum class StartResult { Running, NoRights, TableFailure, Failed };
     // The whole start up to the event loop: settings, log rotation, backups, rights, tables, protection.
+    // A start that fails (a table that cannot be used, an error in a step: reported and logged) has run the
+    // close request.
     StartResult Start(const StepReport& report);
     // The main window's activation; the first completes the start (version migration, StartedCorrectly).
     void Activate();
@@ -76,7 +78,7 @@ public:
     // Takes or releases the Exclusive marker by hand.
     void SetExclusive(bool take);
     bool MultiUserIconVisible();
-    // Marks a post on either table for the write timer.
+    // Marks a write for the write timer: every post on either table comes here, and SaveAll.
     void NotePost() { m_writeTimer.MarkWrite(); }
 
     enum class TreeCheck { Unchanged, Reloaded, Declined };
@@ -121,6 +123,7 @@ public:
     const std::string& StatusText() const { return m_statusText; }
 
 private:
+    StartResult StartSteps(const StepReport& report);
     void LocateSettingsFile();
     void RotateLog();
     void StartupBackups(const StepReport& report);
@@ -128,6 +131,8 @@ private:
     void MigrateVersion();
     void TidyTablesAtExit();
     void WritePresence();
+    // Routes the posts of both tables to NotePost.
+    void WatchPosts();
     void ReopenReadOnly();
     void LoadTree();
     std::string Now() const;
@@ -157,6 +162,7 @@ private:
     bool m_checkingTree = false;
     structure::MultiUser m_multiUser;
     structure::WriteTimer m_writeTimer;
+    bool m_writingMarker = false; // the marker's own post is no write of data
     std::string m_startTime;
     std::string m_statusText;
     bool m_startedCorrectly = false;

@@ -119,8 +119,6 @@ void CommandStates::Update(const StateFacts& state, const SelectionFacts& select
     set(C::JournalsMenu).caption = department ? core::Text(1001, "Сводные журналы...") : core::Text(1000, "Журналы...");
     set(C::ChangeLanguage).visible = state.languageCount > 1;
     set(C::ClearFailure).visible = state.sboiFlag && state.userRights == 0;
-    set(C::ClearFailure).caption =
-        core::Text(254, "Снять ") + core::Text(255, "предупреждение ") + "\" " + core::Text(1048, "СБОЙ! ") + "\"";
     set(C::LiftProtection).visible = state.userRights == 0 && state.readOnlyStart;
     for (const Command command : {C::ScanletSettings, C::SentinoxSettings}) {
         set(command).visible = !state.isProtected;

@@ -1,6 +1,8 @@
 // Opening, repairing and packing the program's tables.
 #include "shell/table_care.h"
 
+#include <exception>
+
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "core/translator.h"
@@ -49,7 +51,7 @@ bool TableCare::OpenTable(ManagedTable& table) {
             }
         }
         return true;
-    } catch (const core::Error& error) {
+    } catch (const std::exception& error) { // whatever keeps a table from opening takes the same path
         table.Close();
         m_dialog.Inform(platform::MessageKind::Error,
                         core::Utf8ToCp1251("ВНИМАНИЕ! Ошибка открытия базы ") + table.path + "\r\n\r\n" + error.what() +
@@ -61,11 +63,12 @@ bool TableCare::OpenTable(ManagedTable& table) {
 
 bool TableCare::RepairMissingIndex(ManagedTable& table) {
     table.Close();
-    if (!core::FileExists(table.path) || !platform::DbfTable::HasProductionIndexFlag(table.path) ||
-        ExistingIndexFile(table.path)) {
-        return false;
-    }
+    // A table that cannot be read is logged here and reported by the open that follows.
     try {
+        if (!core::FileExists(table.path) || !platform::DbfTable::HasProductionIndexFlag(table.path) ||
+            ExistingIndexFile(table.path)) {
+            return false;
+        }
         platform::DbfTable::ClearProductionIndexFlag(table.path);
         return true;
     } catch (const core::Error& error) {
@@ -93,6 +96,8 @@ TableCare::ReindexResult TableCare::Reindex(ManagedTable& table) {
         m_log.LogEvent(error.what());
     }
     RepairMissingIndex(table);
+    // The failed open marked the table read-only; repaired, it is opened for writing as the start asked.
+    table.readOnly = false;
     if (OpenTable(table)) {
         return ReindexResult::Opened;
     }

@@ -39,8 +39,8 @@ public:
 
     enum class ReindexResult { NotOpened, Opened, Fatal };
     // The reindex offered when a table did not open: asks, repairs what a crash can leave behind (logging
-    // each repair), and opens again. NotOpened: declined, or the old index file could not be removed, and
-    // the table stays closed. Fatal: it still does not open and the program cannot go on.
+    // each repair), and opens again for writing. NotOpened: declined, or the old index file could not be
+    // removed, and the table stays closed. Fatal: it still does not open and the program cannot go on.
     ReindexResult Reindex(ManagedTable& table);
     // Physically removes deleted records; throws platform::TableError.
     void Pack(ManagedTable& table);

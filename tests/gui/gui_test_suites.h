@@ -12,5 +12,6 @@ std::unique_ptr<QObject> MakeQtUserDialogTest();
 std::unique_ptr<QObject> MakeSplashScreenTest();
 std::unique_ptr<QObject> MakeStructureTreeModelTest();
 std::unique_ptr<QObject> MakeTerminationSignalsTest();
+std::unique_ptr<QObject> MakeTopLevelErrorsTest();
 
 } // namespace pelgo::testing

@@ -1,16 +1,17 @@
-// Runs every window test class in one application (offscreen under ctest).
-#include <QApplication>
+// Runs every window test class in one application (offscreen under ctest), the window program's own.
 #include <QTest>
 #include <functional>
 
+#include "gui/main/top_level_errors.h"
 #include "gui_test_suites.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    pelgo::gui::GuardedApplication application(argc, argv);
     using Factory = std::function<std::unique_ptr<QObject>()>;
     const Factory suites[] = {pelgo::testing::MakeMainWindowTest,         pelgo::testing::MakeWindowTranslationTest,
                               pelgo::testing::MakeQtUserDialogTest,       pelgo::testing::MakeSplashScreenTest,
-                              pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest};
+                              pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest,
+                              pelgo::testing::MakeTopLevelErrorsTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

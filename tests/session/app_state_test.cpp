@@ -1,6 +1,7 @@
 // The start sequence, the rights refusal, the version migration and the close request's duties.
 #include "session/app_state.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
@@ -9,6 +10,7 @@
 #include "platform/dbf_table.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace pelgo::session {
 namespace {
@@ -273,6 +275,102 @@ TEST_F(AppStateTest, VersionChangeUnderProtectionSetsTheFailureFlag) {
 namespace pelgo::session {
 namespace {
 
+TEST_F(AppStateTest, UnreadableFilesDoNotStopTheStart) {
+    struct Case {
+        const char* file;
+        bool isProtected; // the table's message and the reindex offer, declined
+        core::StringList languages;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"BASE/device.dbf", true, {"Deutsch", "English"}, "IVANOV начал работу Включена защита данных. Компьютер"},
+        {"BASE/de.lng", false, {"English"}, "IVANOV Language file skipped: Cannot open file " + dir / "BASE/de.lng"},
+    };
+    WriteBytes(dir / "BASE/de.lng", "[Strings]\r\nLanguageName=Deutsch\r\n");
+    WriteBytes(dir / "BASE/en.lng", "[Strings]\r\nLanguageName=English\r\n");
+    WriteIni("[Setup]\r\nCreateBackup=0\r\n");
+    testing::OpenToEveryone(dir.Path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string unreadable = dir / c.file;
+        testing::MakeUnreadable(unreadable);
+        const bool passed = testing::PassesUnprivileged([&] {
+            testing::ScriptedDialog childDialog;
+            if (c.isProtected) {
+                childDialog.ExpectMessage("ВНИМАНИЕ! Ошибка открытия базы " + unreadable + "\r\n\r\nCannot open file " +
+                                          unreadable);
+                childDialog.ExpectQuestion("Переиндексировать базу данных " + unreadable, platform::Answer::No);
+            }
+            AppState state(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, childDialog, progress);
+            ASSERT_EQ(Start(state), AppState::StartResult::Running);
+            EXPECT_EQ(state.ProtectData(), c.isProtected);
+            EXPECT_EQ(state.Translator().LanguageNames(), c.languages);
+            state.CloseRequest();
+        });
+        EXPECT_TRUE(passed) << "the start as an unprivileged user";
+        std::filesystem::permissions(unreadable, std::filesystem::perms::all);
+        EXPECT_NE(LogUtf8().find(c.logged), std::string::npos);
+    }
+}
+
+TEST_F(AppStateTest, FailedStartWritesTheCloseLines) {
+    struct Case {
+        const char* name;
+        AppState::StartResult result;
+    };
+    const Case cases[] = {{"a table that does not open after the reindex", AppState::StartResult::TableFailure},
+                          {"an error in a start step", AppState::StartResult::Failed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core::RemoveFile(dir / "pelgo.log");
+        StepReport report = [](std::string_view) {};
+        if (c.result == AppState::StartResult::TableFailure) {
+            WriteBytes(dir / "BASE/device.dbf", "garbage");
+            dialog.ExpectMessage("ВНИМАНИЕ! Ошибка открытия базы");
+            dialog.ExpectQuestion("Переиндексировать базу данных", platform::Answer::Yes);
+            dialog.ExpectMessage("ВНИМАНИЕ! Ошибка открытия базы");
+            dialog.ExpectMessage("Работа программы будет завершена !");
+        } else {
+            platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
+            // The window's step report runs the event loop, where any error may come up.
+            report = [](std::string_view step) {
+                if (step == "Open OtherTable") {
+                    throw core::FileError("Cannot read file other.dbf");
+                }
+            };
+            dialog.ExpectMessage("Cannot read file other.dbf");
+        }
+        auto state = Make();
+        EXPECT_EQ(state->Start(report), c.result);
+        EXPECT_TRUE(state->Closing());
+        EXPECT_FALSE(state->DeviceTable().IsOpen());
+        const std::string log = LogUtf8();
+        const std::size_t finished = log.find("IVANOV закончил работу\r\n");
+        ASSERT_NE(finished, std::string::npos) << log;
+        EXPECT_NE(log.find("IVANOV WARNING: Program has started incorrectly - the data are not saved !", finished),
+                  std::string::npos);
+        EXPECT_NE(log.find("--- LOG File is closed for WS-01", finished), std::string::npos);
+        if (c.result == AppState::StartResult::Failed) {
+            EXPECT_LT(log.find("IVANOV ERROR! Cannot read file other.dbf"), finished);
+        }
+    }
+}
+
+TEST_F(AppStateTest, ReindexThatRepairsATableLeavesTheRunWritable) {
+    // A crash after writing a record but before the header's count: the open finds the table damaged.
+    std::string bytes = ReadBytes(dir / "BASE/device.dbf");
+    bytes.pop_back();
+    WriteBytes(dir / "BASE/device.dbf", bytes + " 00A0C9123456" + std::string(32 + 64 + 254, ' '));
+    dialog.ExpectMessage("ВНИМАНИЕ! Ошибка открытия базы " + dir / "BASE/device.dbf");
+    dialog.ExpectQuestion("Переиндексировать базу данных", platform::Answer::Yes);
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_EQ(state->DeviceTable().table->Mode(), platform::DbfOpenMode::Shared);
+    EXPECT_FALSE(state->ProtectData());
+    EXPECT_EQ(state->DeviceTable().table->Find("00A0C9123456").size(), 1u);
+    state->CloseRequest();
+}
+
 TEST_F(AppStateTest, ProtectedStartKeepsTablesWritableAndCanBeLifted) {
     auto state = Make({"/R"});
     ASSERT_EQ(Start(*state), AppState::StartResult::Running);
@@ -378,6 +476,85 @@ TEST_F(AppStateTest, SharedDataUnchangedAtCloseAreNotSaved) {
     EXPECT_NE(LogUtf8().find("Многопользовательский доступ - no changes,no save"), std::string::npos);
     EXPECT_EQ(core::StampOf(dir / "BASE/struct.xxx"), std::nullopt);
     EXPECT_EQ(ReadBytes(dir / "BASE/struct"), tree);
+}
+
+} // namespace
+} // namespace pelgo::session
+
+namespace pelgo::session {
+namespace {
+
+TEST_F(AppStateTest, UnwritableSettingsFileIsReportedAndTheWorkGoesOn) {
+    struct Case {
+        const char* name;
+        const char* ini;
+        bool imageMissing; // the load raises the failure flag, which the start must persist
+        bool failure;      // the run is protected: nothing is saved
+        int reports;       // one per settings write that failed
+    };
+    const char* const plain = "[Setup]\r\nCreateBackup=0\r\n";
+    const Case cases[] = {
+        {"a start, a save and a close", plain, false, false, 2},
+        {"a start with the flag in the file", "[Setup]\r\nCreateBackup=0\r\nProtectData_SBOI=1\r\n", false, true, 0},
+        {"a start that raises the flag", plain, true, true, 1},
+    };
+    testing::OpenToEveryone(dir.Path());
+    const std::string refused = "Cannot write file " + dir / "pelgo.ini" + " (Permission denied)";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteIni(c.ini);
+        std::filesystem::permissions(dir / "pelgo.ini", std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::group_read |
+                                                            std::filesystem::perms::others_read);
+        core::RemoveFile(dir / "pelgo.log");
+        if (c.imageMissing) {
+            core::RemoveFile(dir / "BASE/image");
+        }
+        EXPECT_TRUE(testing::PassesUnprivileged([&] {
+            testing::ScriptedDialog childDialog;
+            AppState state(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, childDialog, progress);
+            for (int i = 0; i < c.reports; ++i) {
+                childDialog.ExpectMessage(refused);
+            }
+            ASSERT_EQ(Start(state), AppState::StartResult::Running);
+            EXPECT_EQ(state.Flags().sboiFlag, c.failure);
+            state.Activate();
+            if (!c.failure) {
+                state.Tree().SetText(*state.Tree().First(), "renamed");
+                state.TreeStorage()->SetTreeModified(true);
+                state.SaveAll();
+                EXPECT_FALSE(state.TreeStorage()->TreeModified()) << "the tree is saved all the same";
+            }
+            state.CloseRequest();
+        }));
+        EXPECT_EQ(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")), c.ini);
+        const std::string log = LogUtf8();
+        std::size_t logged = 0;
+        for (std::size_t at = log.find(refused); at != std::string::npos; at = log.find(refused, at + 1)) {
+            ++logged;
+        }
+        EXPECT_EQ(logged, static_cast<std::size_t>(c.reports)) << log;
+        EXPECT_NE(log.find("IVANOV закончил работу\r\n"), std::string::npos) << log;
+        EXPECT_TRUE(log.ends_with("--- LOG File is closed for WS-01\r\n")) << log;
+        if (!c.failure) {
+            EXPECT_TRUE(ReadBytes(dir / "BASE/struct").starts_with("renamed\r\n"));
+            for (const std::string& record : OtherRecords()) {
+                EXPECT_FALSE(record.starts_with("_Multi_User_")) << "presence cleared: " << record;
+            }
+        }
+    }
+}
+
+TEST_F(AppStateTest, LogSwitchedOffHoldsFromTheFirstLine) {
+    WriteIni("[Program]\r\nMainProgram=/old/pelgo 2.21.07\r\n[Setup]\r\nLogOfMovingSize=0\r\n");
+    auto state = Make();
+    ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+    EXPECT_FALSE(core::FileExists(dir / "pelgo.log")) << LogUtf8();
+    state->CloseRequest();
+    const std::string log = LogUtf8();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << "only the open and the close marker: " << log;
+    EXPECT_NE(log.find("--- LOG File is open for WS-01\r\n"), std::string::npos) << log;
+    EXPECT_TRUE(log.ends_with("--- LOG File is closed for WS-01\r\n")) << log;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Two instances on one base folder, in two processes: presence, the Exclusive marker and its warning, and
-// the tree saved by one and detected by the other.
+// Two instances on one base folder, in two processes: presence, the Exclusive marker and its warning, the
+// tree saved by one and detected by the other, and one closing while the other holds the tables.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,14 +60,35 @@ int RunOtherInstance(const std::string& home, int toParent, int fromParent) {
     return ::write(toParent, &done, 1) == 1 ? 0 : 3;
 }
 
-TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
-    testing::TempDir dir;
-    core::Clock clock;
+// The first instance alone: it packs the node-record table at its close unless another instance holds it.
+int RunFirstInstance(const std::string& home, int toParent, int fromParent) {
+    AgreeingDialog dialog;
+    testing::RecordingProgress progress;
+    AppState first(StartOptions{home, home + "/pelgo", {}, "PETROV", "WS-02"}, dialog, progress);
+    if (first.Start([](std::string_view) {}) != AppState::StartResult::Running || first.Flags().multiUserAccess) {
+        return 1;
+    }
+    first.Activate();
+    char ready = 'r';
+    if (::write(toParent, &ready, 1) != 1 || Receive(fromParent) != 'c') {
+        return 2;
+    }
+    first.CloseRequest();
+    return first.Flags().sboiFlag ? 3 : 0;
+}
+
+void MakeInstallation(const testing::TempDir& dir) {
+    const core::Clock clock;
     core::CreateDirectories(dir / "BASE");
     platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
     platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
     WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\n"));
     WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n");
+}
+
+TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
+    testing::TempDir dir;
+    MakeInstallation(dir);
 
     int toParent[2];
     int toChild[2];
@@ -111,6 +132,46 @@ TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
     EXPECT_NE(log.find("IVANOV Изменено :Включена защита данных. Компьютер WS-01"), std::string::npos);
     EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "BASE/struct")).find("Склад"), std::string::npos)
         << "the declined tree stays as the other instance saved it";
+}
+
+TEST(TwoInstances, ClosingWhileTheOtherHoldsTheTablesIsNoFailure) {
+    testing::TempDir dir;
+    MakeInstallation(dir);
+    int toParent[2];
+    int toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::_exit(RunFirstInstance(dir.Path(), toParent[1], toChild[0]));
+    }
+    ASSERT_EQ(Receive(toParent[0]), 'r');
+    {
+        testing::ScriptedDialog dialog;
+        testing::RecordingProgress progress;
+        AppState second(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, dialog, progress);
+        ASSERT_EQ(second.Start([](std::string_view) {}), AppState::StartResult::Running);
+        second.Activate();
+        Send(toChild[1], 'c');
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(status, 0) << "the first instance failed at step " << WEXITSTATUS(status);
+        second.RefreshMultiUserStatus();
+        EXPECT_EQ(second.MultiUser().Entries().size(), 1u) << "the second instance's presence stays";
+        EXPECT_FALSE(second.ProtectData());
+        second.CloseRequest();
+    }
+    EXPECT_EQ(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.ini")).find("ProtectData_SBOI=1"), std::string::npos);
+    EXPECT_NE(core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log")).find("PETROV Многопользовательский доступ - no pack: "),
+              std::string::npos);
+
+    testing::ScriptedDialog dialog;
+    testing::RecordingProgress progress;
+    AppState next(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, dialog, progress);
+    ASSERT_EQ(next.Start([](std::string_view) {}), AppState::StartResult::Running);
+    EXPECT_FALSE(next.ProtectData()) << "the next start of the healthy installation is not a failure";
+    next.CloseRequest();
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "gui/common/window_translation.h"
 #include "gui/main/main_window.h"
 #include "gui/main/splash_screen.h"
+#include "gui/main/top_level_errors.h"
 #include "platform/installation_folder.h"
 #include "platform/single_instance.h"
 #include "platform/system_identity.h"
@@ -56,10 +57,42 @@ std::optional<ProgramArguments> ParseProgramArguments(const QStringList& argumen
     return parsed;
 }
 
+// The start under the splash, the main window and its event loop.
+int RunWindow(session::AppState& state, QtUserDialog& dialog, QtProgress& progress, const std::string& folder) {
+    WindowTranslation translation(state.Translator());
+    auto splash = std::make_unique<SplashScreen>();
+    const bool branded = splash->ApplyBranding(folder);
+    CentreOnScreen(*splash);
+    splash->show();
+    const auto protocolOnSplash =
+        QObject::connect(&progress, &QtProgress::protocolLine, splash.get(), &SplashScreen::ShowStep);
+    const session::AppState::StartResult started =
+        state.Start([&splash](std::string_view step) { splash->ShowStep(FromCp1251(step)); });
+    if (started != session::AppState::StartResult::Running || state.Closing()) {
+        return EXIT_FAILURE;
+    }
+    MainWindow window(state, dialog, translation);
+    if (branded) {
+        splash->ShowStep(QStringLiteral("Forms setup..."));
+    }
+    QObject::disconnect(protocolOnSplash);
+    splash.reset();
+    // Without a window manager (a bare X server) maximising does nothing: the window takes the screen itself.
+    if (const QScreen* screen = window.screen()) {
+        window.setGeometry(screen->availableGeometry());
+    }
+    window.showMaximized();
+    QTimer::singleShot(0, &window, [&window] { window.Activate(); });
+    const TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
+    // An error reported while the window was being shown has run the close request already.
+    return state.Closing() ? EXIT_FAILURE : QApplication::exec();
+}
+
 } // namespace
 
 int RunPelgo(int argc, char** argv) {
-    QApplication application(argc, argv);
+    GuardedApplication application(argc, argv);
     const std::optional<ProgramArguments> arguments = ParseProgramArguments(QCoreApplication::arguments());
     if (!arguments) {
         std::fputs("pelgo: --home needs a folder\nUsage: pelgo [--home DIR] [/R]\n", stderr);
@@ -77,34 +110,18 @@ int RunPelgo(int argc, char** argv) {
                                                   arguments->arguments, platform::CurrentUserName(),
                                                   platform::ComputerName()},
                             dialog, progress);
-    WindowTranslation translation(state.Translator());
-
-    auto splash = std::make_unique<SplashScreen>();
-    const bool branded = splash->ApplyBranding(folder);
-    CentreOnScreen(*splash);
-    splash->show();
-    const auto protocolOnSplash =
-        QObject::connect(&progress, &QtProgress::protocolLine, splash.get(), &SplashScreen::ShowStep);
-    const session::AppState::StartResult started =
-        state.Start([&splash](std::string_view step) { splash->ShowStep(FromCp1251(step)); });
-    if (started != session::AppState::StartResult::Running) {
-        return EXIT_FAILURE;
+    application.SetErrorHandler([&dialog, &state](const std::string& text) {
+        ReportTopLevelError(dialog, state, text);
+        QCoreApplication::exit(EXIT_FAILURE);
+    });
+    int result = EXIT_FAILURE;
+    try {
+        result = RunWindow(state, dialog, progress, folder);
+    } catch (...) {
+        ReportTopLevelError(dialog, state, CurrentErrorText());
     }
-    MainWindow window(state, dialog, translation);
-    if (branded) {
-        splash->ShowStep(QStringLiteral("Forms setup..."));
-    }
-    QObject::disconnect(protocolOnSplash);
-    splash.reset();
-    // Without a window manager (a bare X server) maximising does nothing: the window takes the screen itself.
-    if (const QScreen* screen = window.screen()) {
-        window.setGeometry(screen->availableGeometry());
-    }
-    window.showMaximized();
-    QTimer::singleShot(0, &window, [&window] { window.Activate(); });
-    const TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
-    return application.exec();
+    application.SetErrorHandler({}); // the state it reports to ends before the application
+    return result;
 }
 
 } // namespace pelgo::gui
