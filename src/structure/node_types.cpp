@@ -28,7 +28,6 @@ constexpr BuiltInType kBuiltInTypes[] = {
     {kIconOther, "Прочее", 2021, "Описание оргтехники"},
     {kIconNote, "Примеч.", 2022, "Текст примечания"},
 };
-constexpr int kLastBuiltInIcon = 13;
 
 } // namespace
 

@@ -16,6 +16,8 @@ inline constexpr int kIconComputer = 3;
 inline constexpr int kIconMacAddress = 4; // follows its computer in pre-order; its text is the adapter address
 inline constexpr int kIconOther = 10;     // stands in for an icon index outside the list
 inline constexpr int kIconNote = 11;
+// The user's own types of [Add_Icons] take the indexes after this one.
+inline constexpr int kLastBuiltInIcon = 13;
 
 struct NodeType {
     int icon = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDir>
+#include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -18,13 +19,12 @@
 
 namespace pelgo::testing {
 
-// Messages are recorded (UTF-8); a question is never expected here, so it is recorded as a failure and
-// answered Cancel.
+// Messages and questions are recorded (UTF-8); questions are answered from `answers` in turn, then Cancel.
 class RecordingDialog : public platform::UserDialog {
 public:
     platform::Answer Ask(platform::MessageKind, std::string_view text, platform::Buttons) override {
-        unexpected << QString::fromStdString(core::Cp1251ToUtf8(text));
-        return platform::Answer::Cancel;
+        questions << QString::fromStdString(core::Cp1251ToUtf8(text));
+        return answers.isEmpty() ? platform::Answer::Cancel : answers.takeFirst();
     }
     void Inform(platform::MessageKind, std::string_view text) override {
         messages << QString::fromStdString(core::Cp1251ToUtf8(text));
@@ -35,7 +35,8 @@ public:
     }
 
     QStringList messages;
-    QStringList unexpected;
+    QStringList questions;
+    QList<platform::Answer> answers;
 };
 
 class QuietProgress : public platform::Progress {

@@ -1,6 +1,7 @@
 // The main window: every command of the table as a named action with its caption, shortcut and text id in
 // its menu; the command states applied to the actions; the change of language and the title's version;
-// the write timer's period; the selection debounce; exit through the close request.
+// the write timer's period; the selection debounce; the tree-change check; the multi-user icon; the user's
+// node-type icons; exit through the close request.
 #include "gui/main/main_window.h"
 
 #include <QAction>
@@ -13,11 +14,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <functional>
+#include <optional>
 
+#include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
 #include "gui/structure/structure_tree_model.h"
 #include "gui_test_suites.h"
 #include "gui_test_support.h"
+#include "structure/multi_user.h"
 
 namespace pelgo::testing {
 namespace {
@@ -38,6 +43,35 @@ struct WindowFixture {
         state.Translator().SetDirectory(directory.toStdString() + "/");
     }
 };
+
+// A window over an application state started on the installation at a fixed time, activated, as the program
+// makes it.
+struct StartedWindow {
+    explicit StartedWindow(const Installation& installation)
+        : state({installation.Folder(), installation.Path("pelgo"), {}, "IVANOV", "WS-01"}, dialog, progress) {
+        state.Clock().Set({2026, 3, 10, 15, 0, 0});
+        started = state.Start([](std::string_view) {}) == session::AppState::StartResult::Running;
+        window.emplace(state, dialog, translation);
+        window->Activate();
+    }
+    ~StartedWindow() { state.CloseRequest(); }
+
+    RecordingDialog dialog;
+    QuietProgress progress;
+    session::AppState state;
+    gui::WindowTranslation translation{state.Translator()};
+    bool started = false;
+    std::optional<gui::MainWindow> window;
+};
+
+void AppendOther(const Installation& installation, const std::vector<std::string>& values) {
+    platform::DbfTable::Open(installation.Path("BASE/other.dbf"), platform::DbfOpenMode::Shared, core::Clock())
+        .Append(values);
+}
+
+QImage Image(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage();
+}
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -134,6 +168,8 @@ private slots:
             QCOMPARE(f.window.Action(Command::Save)->isEnabled(), c.saveEnabled);
             QCOMPARE(f.window.Action(Command::SaveButton)->isEnabled(), c.saveEnabled);
             QCOMPARE(f.window.Action(Command::ClearFailure)->isVisible(), c.clearFailureVisible);
+            QCOMPARE(f.window.Action(Command::ClearFailure)->text(),
+                     QString::fromUtf8("Снять предупреждение \" СБОЙ \""));
             QCOMPARE(f.window.Action(Command::ScanletSettings)->isVisible(), c.scanletVisible);
             QCOMPARE(f.window.Action(Command::JournalsMenu)->text(), QString::fromUtf8(c.journalsCaption));
             QCOMPARE(f.window.Action(Command::TreeMakeBookmark)->text(),
@@ -272,6 +308,107 @@ private slots:
         QCOMPARE(window.findChild<QToolButton*>(QStringLiteral("Bookmark1"))->text(),
                  QString::fromUtf8("Неоприходованная техника"));
         state.CloseRequest();
+    }
+
+    void theTreeChangeCheckRunsAfterANodeViewRefreshAndAtTheMenuSetUp() {
+        struct Case {
+            const char* name;
+            std::function<void(gui::MainWindow&)> trigger;
+            platform::Answer answer;
+        };
+        const Case cases[] = {
+            {"node-view refresh",
+             [](gui::MainWindow& window) {
+                 QSignalSpy settled(&window, &gui::MainWindow::nodeSelectionSettled);
+                 window.Tree()->setCurrentIndex(window.TreeModel().index(1, 0));
+                 QVERIFY(settled.wait(1000));
+             },
+             platform::Answer::Yes},
+            {"menu set-up", [](gui::MainWindow& window) { emit window.Menu(Command::ReportsMenu)->aboutToShow(); },
+             platform::Answer::No},
+        };
+        for (const Case& c : cases) {
+            Installation installation;
+            WriteCp1251Lines(installation.QPath("BASE/struct"), {"Неоприходованная техника", "Склад"});
+            WriteCp1251Lines(installation.QPath("BASE/image"), {"1 ; AAAAAAAAAAAA ;", "1 ; BBBBBBBBBBBB ;"});
+            StartedWindow f(installation);
+            QVERIFY(f.started);
+            QTest::qWait(100); // the activation's selection has settled before the tree changes
+            QCOMPARE(f.dialog.questions, QStringList());
+            // Another instance saves the tree; the next check is due.
+            WriteCp1251Lines(installation.QPath("BASE/struct"), {"Неоприходованная техника", "Склад", "Гараж"});
+            f.state.Clock().Advance(20);
+            f.dialog.answers = {c.answer};
+            c.trigger(*f.window);
+            QVERIFY2(f.dialog.questions ==
+                         QStringList{QString::fromUtf8(
+                             "Данные о структуре предприятия обновились !\r\nЖелаете загрузить новые данные ?")},
+                     c.name);
+            if (c.answer == platform::Answer::Yes) {
+                QCOMPARE(f.window->TreeModel().rowCount(), 3);
+                QCOMPARE(f.window->Tree()->currentIndex().row(), 1);
+                QVERIFY(f.state.Flags().multiUserAccess);
+            } else {
+                QVERIFY(f.state.ProtectData());
+                QVERIFY2(!f.window->Action(Command::Save)->isEnabled(), c.name);
+            }
+        }
+    }
+
+    void theMultiUserIconShowsEachStatus() {
+        Installation installation;
+        AppendOther(installation, {structure::kMultiUserUno, structure::kExclusiveGroup,
+                                   structure::MultiUser::MakeInstanceId("PETROV", "WS-02"), "PETROV [ 10.03.2026 ]"});
+        StartedWindow f(installation);
+        QVERIFY(f.started);
+        const auto* icon = f.window->findChild<QToolButton*>(QStringLiteral("MultiUserIcon"));
+        QVERIFY(icon->isVisibleTo(&*f.window));
+        QCOMPARE(f.state.MultiUser().Status(), 1);
+        const QImage another = Image(icon->icon());
+
+        platform::DbfTable& other = *f.state.OtherTable().table;
+        for (const platform::DbfRecord& record : other.Find(structure::kMultiUserUno)) {
+            if (record.values[2] != f.state.MultiUser().InstanceId()) {
+                other.SetField(record.number, "GROUP", "");
+            }
+        }
+        f.window->RefreshPresence();
+        QCOMPARE(f.state.MultiUser().Status(), 0);
+        const QImage nobody = Image(icon->icon());
+
+        f.state.SetExclusive(true);
+        f.window->RefreshPresence();
+        QCOMPARE(f.state.MultiUser().Status(), 2);
+        const QImage mine = Image(icon->icon());
+        QVERIFY(another != nobody);
+        QVERIFY(mine != nobody);
+        QVERIFY(mine != another);
+        QVERIFY(icon->isVisibleTo(&*f.window));
+    }
+
+    void userNodeTypesShowTheirOwnIconFiles() {
+        Installation installation;
+        QImage tape(16, 16, QImage::Format_ARGB32);
+        tape.fill(Qt::magenta);
+        QVERIFY(tape.save(installation.QPath("tape.png")));
+        WriteCp1251Lines(installation.QPath("broken.ico"), {"not an icon"});
+        WriteCp1251Lines(installation.QPath("pelgo.ini"),
+                         {"[Add_Icons]", "Count=3", "1Path=.\\tape.png", "1Name=Стример", "2Path=.\\missing.ico",
+                          "2Name=Lost", "3Path=.\\broken.ico", "3Name=Broken"});
+        WriteCp1251Lines(installation.QPath("BASE/struct"), {"Неоприходованная техника", "Стример", "Lost", "Broken"});
+        WriteCp1251Lines(installation.QPath("BASE/image"),
+                         {"1 ; AAAAAAAAAAAA ;", "14 ; BBBBBBBBBBBB ;", "15 ; CCCCCCCCCCCC ;", "16 ; DDDDDDDDDDDD ;"});
+        StartedWindow f(installation);
+        QVERIFY(f.started);
+        const QAbstractItemModel& model = f.window->TreeModel();
+        const auto iconAt = [&](int row) {
+            return Image(model.data(model.index(row, 0), Qt::DecorationRole).value<QIcon>());
+        };
+        QCOMPARE(iconAt(1).pixelColor(8, 8), QColor(Qt::magenta));
+        // A missing file and one that is no image show the "other" type's icon.
+        const QImage other = Image(gui::NodeTypeIcon(structure::kIconOther));
+        QCOMPARE(iconAt(2), other);
+        QCOMPARE(iconAt(3), other);
     }
 
     void exitRunsTheCloseRequest() {

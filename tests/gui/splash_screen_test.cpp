@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(painted.texts, (QStringList{"Preparation...", "Read Config...", "Create Menu...", "Backup DeviceTable",
                                              "Backup ConfigFiles", "Create Forms", "Reindex Tables", "Open DeviceTable",
                                              "Open OtherTable", "Run Application"}));
-        QCOMPARE(dialog.unexpected, QStringList());
+        QCOMPARE(dialog.questions, QStringList());
         state.CloseRequest();
     }
 

@@ -1,26 +1,27 @@
-// Theme icon lookup and the drawn fallbacks.
+// Theme icon lookup, the drawn fallbacks and the user's own node-type icons.
 #include "gui/common/theme_icons.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QStandardPaths>
 #include <array>
 
+#include "structure/node_types.h"
+
 namespace pelgo::gui {
 namespace {
 
-struct NodeTypeLook {
+struct IconLook {
     const char* context;
     const char* name;
     QColor fallbackColour;
     QChar letter;
 };
 
-constexpr int kOtherType = 10;
-
 // Indexed by node type - 1.
-const std::array<NodeTypeLook, 13>& NodeTypeLooks() {
-    static const std::array<NodeTypeLook, 13> looks = {{
+const std::array<IconLook, structure::kLastBuiltInIcon>& NodeTypeLooks() {
+    static const std::array<IconLook, structure::kLastBuiltInIcon> looks = {{
         {"places", "folder", QColor(0xd8, 0xa0, 0x20), u'D'},                // 1 department
         {"places", "user-identity", QColor(0x30, 0x80, 0x30), u'E'},         // 2 employee
         {"devices", "computer", QColor(0x20, 0x50, 0xa0), u'C'},             // 3 computer
@@ -34,6 +35,16 @@ const std::array<NodeTypeLook, 13>& NodeTypeLooks() {
         {"actions", "view-pim-notes", QColor(0xc0, 0xb0, 0x30), u'N'},       // 11 note
         {"actions", "edit-copy", QColor(0x50, 0x50, 0x90), u'X'},            // 12 copier
         {"devices", "battery", QColor(0xb0, 0x30, 0x30), u'U'},              // 13 UPS
+    }};
+    return looks;
+}
+
+// Indexed by MultiUserStatus.
+const std::array<IconLook, 3>& MultiUserLooks() {
+    static const std::array<IconLook, 3> looks = {{
+        {"apps", "system-users", QColor(0x20, 0x70, 0x70), u'M'},    // 0 instances present, nobody holds the marker
+        {"status", "user-busy", QColor(0xb0, 0x30, 0x30), u'!'},     // 1 another instance holds it
+        {"status", "object-locked", QColor(0xc0, 0x90, 0x20), u'E'}, // 2 this instance holds it
     }};
     return looks;
 }
@@ -53,6 +64,31 @@ QPixmap DrawnIcon(int size, const QColor& colour, QChar letter) {
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(letter));
     return pixmap;
+}
+
+// The icon of one look, made at its first use. The caches are kept for the process and never destroyed:
+// icons must not outlive the application object at exit.
+template <std::size_t N>
+QIcon CachedIcon(std::array<QIcon, N>& cache, const std::array<IconLook, N>& looks, std::size_t index) {
+    QIcon& icon = cache[index];
+    if (icon.isNull()) {
+        const IconLook& look = looks[index];
+        icon = ThemeIcon(look.context, look.name, look.fallbackColour, look.letter);
+    }
+    return icon;
+}
+
+// Every image of the file (an .ico holds several sizes); a null icon when none can be read.
+QIcon IconFromFile(const QString& path) {
+    QIcon icon;
+    QImageReader reader(path);
+    for (QImage image = reader.read(); !image.isNull(); image = reader.read()) {
+        icon.addPixmap(QPixmap::fromImage(image));
+        if (!reader.jumpToNextImage()) {
+            break;
+        }
+    }
+    return icon;
 }
 
 } // namespace
@@ -77,16 +113,27 @@ QIcon ThemeIcon(const char* context, const char* name, const QColor& fallbackCol
 }
 
 QIcon NodeTypeIcon(int iconIndex) {
-    // Kept for the process and never destroyed: icons must not outlive the application object at exit.
-    static auto* cache = new std::array<QIcon, 13>;
-    const auto& looks = NodeTypeLooks();
-    const int type = iconIndex >= 1 && iconIndex <= static_cast<int>(looks.size()) ? iconIndex : kOtherType;
-    QIcon& icon = (*cache)[static_cast<std::size_t>(type - 1)];
-    if (icon.isNull()) {
-        const NodeTypeLook& look = looks[static_cast<std::size_t>(type - 1)];
-        icon = ThemeIcon(look.context, look.name, look.fallbackColour, look.letter);
+    static auto* cache = new std::array<QIcon, structure::kLastBuiltInIcon>;
+    const int type = iconIndex >= 1 && iconIndex <= structure::kLastBuiltInIcon ? iconIndex : structure::kIconOther;
+    return CachedIcon(*cache, NodeTypeLooks(), static_cast<std::size_t>(type - 1));
+}
+
+NodeTypeIcons::NodeTypeIcons(const QStringList& userIconFiles) {
+    for (const QString& path : userIconFiles) {
+        const QIcon icon = IconFromFile(path);
+        m_userIcons.push_back(icon.isNull() ? NodeTypeIcon(structure::kIconOther) : icon);
     }
-    return icon;
+}
+
+QIcon NodeTypeIcons::Icon(int iconIndex) const {
+    const int user = iconIndex - structure::kLastBuiltInIcon - 1;
+    return user >= 0 && user < static_cast<int>(m_userIcons.size()) ? m_userIcons[static_cast<std::size_t>(user)]
+                                                                    : NodeTypeIcon(iconIndex);
+}
+
+QIcon MultiUserIcon(int status) {
+    static auto* cache = new std::array<QIcon, 3>;
+    return CachedIcon(*cache, MultiUserLooks(), status >= 1 && status <= 2 ? static_cast<std::size_t>(status) : 0);
 }
 
 } // namespace pelgo::gui

@@ -39,6 +39,14 @@ QFrame* Panel(QWidget* parent, const char* name) {
     return panel;
 }
 
+NodeTypeIcons NodeTypeIconsOf(const shell::Settings& settings) {
+    QStringList files;
+    for (const shell::UserNodeType& type : settings.userNodeTypes) {
+        files << FromCp1251(settings.Paths().ToNative(type.iconPath));
+    }
+    return NodeTypeIcons(files);
+}
+
 } // namespace
 
 MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, WindowTranslation& translation)
@@ -58,7 +66,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     auto* splitter = new QSplitter(Qt::Horizontal, central);
     splitter->setObjectName(QStringLiteral("Splitter"));
     m_tree = new QTreeView(splitter);
-    m_treeModel = new StructureTreeModel(m_state.Tree(), this);
+    m_treeModel = new StructureTreeModel(m_state.Tree(), NodeTypeIconsOf(m_state.Settings()), this);
     m_tree->setModel(m_treeModel);
     m_tree->setObjectName(QStringLiteral("TreeView"));
     m_tree->setHeaderHidden(true);
@@ -84,7 +92,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         const structure::TreeNode* node = m_treeModel->NodeOf(m_tree->currentIndex());
         m_pathLabel->setText(node != nullptr ? FromCp1251(structure::GetPath(node)) : QString());
         emit nodeSelectionSettled(m_tree->currentIndex());
-        ApplyCommandStates();
+        AllMenuSetup();
     });
     connect(&m_writeTimer, &QTimer::timeout, this, &MainWindow::OnWriteTimer);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &MainWindow::ShowTreePopup);
@@ -200,7 +208,7 @@ QWidget* MainWindow::BuildBottomPanel() {
     connect(m_presenceMenu, &QMenu::aboutToShow, this, &MainWindow::RefreshPresence);
     m_presenceButton = new QToolButton(panel);
     m_presenceButton->setObjectName(QStringLiteral("MultiUserIcon"));
-    m_presenceButton->setIcon(ThemeIcon("apps", "system-users", QColor(0x20, 0x70, 0x70), u'M'));
+    m_presenceButton->setIcon(MultiUserIcon(0));
     m_presenceButton->setAutoRaise(true);
     m_presenceButton->setMenu(m_presenceMenu);
     m_presenceButton->setPopupMode(QToolButton::InstantPopup);
@@ -257,11 +265,11 @@ void MainWindow::ConnectCommands() {
     On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
     On(Command::ClearFailure, [this] {
         m_state.ClearFailure();
-        ApplyCommandStates();
+        AllMenuSetup();
     });
     On(Command::LiftProtection, [this] {
         m_state.LiftProtection();
-        ApplyCommandStates();
+        AllMenuSetup();
         RefreshPresence();
     });
     for (const Command command : {Command::Expand, Command::TreeExpand}) {
@@ -281,10 +289,13 @@ void MainWindow::ConnectCommands() {
             QGuiApplication::clipboard()->setText(m_copySource->text());
         }
     });
-    // These menus are set up again as they open.
-    for (const Command command :
-         {Command::NavigationMenu, Command::ReportsMenu, Command::TreePopup, Command::CurrentConfigPopup}) {
+    // These menus are set up again as they open; the reports and the current configuration's pop-up run the
+    // whole menu set-up.
+    for (const Command command : {Command::NavigationMenu, Command::TreePopup}) {
         connect(Menu(command), &QMenu::aboutToShow, this, [this] { ApplyCommandStates(); });
+    }
+    for (const Command command : {Command::ReportsMenu, Command::CurrentConfigPopup}) {
+        connect(Menu(command), &QMenu::aboutToShow, this, &MainWindow::AllMenuSetup);
     }
     // The tree pop-up's own shortcuts work while the tree has the focus.
     for (const session::CommandInfo& info : session::CommandTable()) {
@@ -323,6 +334,19 @@ void MainWindow::ApplyCommandStates() {
     m_commandStates.Update(facts, CurrentSelectionFacts());
     ApplyCommandStates(m_commandStates);
     RefreshStatus();
+    ShowPresenceIcon();
+}
+
+void MainWindow::AllMenuSetup() {
+    // The check may reload the tree or protect the data: the commands follow what it left.
+    FollowTreeCheck(m_state.CheckCurrentConfig());
+    ApplyCommandStates();
+}
+
+void MainWindow::FollowTreeCheck(session::AppState::TreeCheck result) {
+    if (result == session::AppState::TreeCheck::Reloaded) {
+        SelectAbsoluteIndex(m_state.SelectedIndex());
+    }
 }
 
 QString MainWindow::TableCaption(const session::CommandInfo& info) const {
@@ -357,7 +381,11 @@ void MainWindow::RefreshStatus() {
 void MainWindow::SetControlsDisabled(bool disabled) {
     m_controlsDisabled = disabled;
     m_pages->setEnabled(!disabled);
-    ApplyCommandStates();
+    if (disabled) {
+        ApplyCommandStates();
+    } else {
+        AllMenuSetup();
+    }
 }
 
 void MainWindow::ConnectTreeHooks() {
@@ -400,6 +428,11 @@ void MainWindow::RefreshPresence() {
         hint << FromCp1251(m_state.MultiUser().Hint());
     }
     m_presenceButton->setToolTip(hint.join(u'\n'));
+    ShowPresenceIcon();
+}
+
+void MainWindow::ShowPresenceIcon() {
+    m_presenceButton->setIcon(MultiUserIcon(m_state.MultiUser().Status()));
     m_presenceButton->setVisible(m_state.MultiUserIconVisible());
 }
 
@@ -420,9 +453,7 @@ void MainWindow::ChoosePresenceEntry(const std::string& instanceId) {
 }
 
 void MainWindow::OnWriteTimer() {
-    if (m_state.OnWriteTimer(false) == session::AppState::TreeCheck::Reloaded) {
-        SelectAbsoluteIndex(m_state.SelectedIndex());
-    }
+    FollowTreeCheck(m_state.OnWriteTimer(false));
     RefreshPresence();
     ApplyCommandStates();
 }
@@ -461,7 +492,8 @@ void MainWindow::Activate() {
     if (!translator.LanguageNames().empty()) {
         translator.ChooseLanguage(translator.LanguagePosition());
     }
-    ApplyCommandStates();
+    RefreshPresence();
+    AllMenuSetup();
     const int periodMs = m_state.Settings().Int(shell::Key::Timer_sec) * 1000;
     if (periodMs > kShortestWritePeriodMs) {
         m_writeTimer.start(periodMs);
@@ -473,7 +505,7 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_activated && !m_activating) {
         m_state.Activate();
-        ApplyCommandStates();
+        AllMenuSetup();
     }
 }
 

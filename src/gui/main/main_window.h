@@ -41,6 +41,8 @@ public:
     // Recomputes which commands are enabled and visible and how some are captioned, and applies it.
     void ApplyCommandStates();
     void ApplyCommandStates(const session::CommandStates& states);
+    // The menu set-up: the tree-change check, then the commands as it left the state.
+    void AllMenuSetup();
 
     // Everything off during tree loads and saves and at shutdown; on again runs the menu set-up.
     void SetControlsDisabled(bool disabled);
@@ -79,6 +81,10 @@ private:
     session::SelectionFacts CurrentSelectionFacts() const;
     QString TableCaption(const session::CommandInfo& info) const;
     void RefreshStatus();
+    // After a reload of the tree another instance saved: the node at the selected position, or node 0.
+    void FollowTreeCheck(session::AppState::TreeCheck result);
+    // The icon of the current MultiUserStatus, shown under the protection's rule.
+    void ShowPresenceIcon();
     void Save();
     void ExitByButton();
     void ChangeLanguage();

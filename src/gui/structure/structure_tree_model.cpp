@@ -1,13 +1,14 @@
 // The item-model adapter over the structure tree.
 #include "gui/structure/structure_tree_model.h"
 
+#include <utility>
+
 #include "gui/common/qt_text.h"
-#include "gui/common/theme_icons.h"
 
 namespace pelgo::gui {
 
-StructureTreeModel::StructureTreeModel(structure::TreeModel& tree, QObject* parent)
-    : QAbstractItemModel(parent), m_tree(tree) {
+StructureTreeModel::StructureTreeModel(structure::TreeModel& tree, NodeTypeIcons icons, QObject* parent)
+    : QAbstractItemModel(parent), m_tree(tree), m_icons(std::move(icons)) {
     m_tree.SetObserver(this);
 }
 
@@ -59,7 +60,7 @@ QVariant StructureTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return FromCp1251(node->Text());
     case Qt::DecorationRole:
-        return NodeTypeIcon(node->Icon());
+        return m_icons.Icon(node->Icon());
     default:
         return {};
     }

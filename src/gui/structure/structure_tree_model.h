@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 
+#include "gui/common/theme_icons.h"
 #include "structure/tree_model.h"
 
 namespace pelgo::gui {
@@ -12,7 +13,7 @@ class StructureTreeModel : public QAbstractItemModel, private structure::TreeObs
     Q_OBJECT
 
 public:
-    explicit StructureTreeModel(structure::TreeModel& tree, QObject* parent = nullptr);
+    explicit StructureTreeModel(structure::TreeModel& tree, NodeTypeIcons icons = {}, QObject* parent = nullptr);
     ~StructureTreeModel() override;
 
     // The node behind an index; null for the invisible root.
@@ -39,6 +40,7 @@ private:
     void ResetDone() override;
 
     structure::TreeModel& m_tree;
+    NodeTypeIcons m_icons;
 };
 
 } // namespace pelgo::gui
