@@ -107,8 +107,26 @@ void WriteInPlace(std::string_view path, std::string_view bytes, LockedFile* hel
         }
         heldFile = &*opened;
     }
-    heldFile->Rewrite(bytes);
-    heldFile->Sync();
+    // The old content goes back when the new one cannot be written whole; the space it needs is claimed
+    // first, so a full disk fails before a byte changes.
+    const std::string previous = heldFile->ReadAll();
+    if (bytes.size() > previous.size()) {
+        if (const int error = ::posix_fallocate(heldFile->Descriptor(), 0, static_cast<off_t>(bytes.size()))) {
+            errno = error;
+            throw FileError("Cannot write file " + std::string(path) + ": " + SystemReason());
+        }
+    }
+    try {
+        heldFile->Rewrite(bytes);
+        heldFile->Sync();
+    } catch (const FileError&) {
+        try {
+            heldFile->Rewrite(previous);
+        } catch (const FileError&) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
 }
 
 } // namespace

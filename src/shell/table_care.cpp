@@ -96,8 +96,13 @@ TableCare::ReindexResult TableCare::Reindex(ManagedTable& table) {
         m_log.LogEvent(error.what());
     }
     RepairMissingIndex(table);
-    // The failed open marked the table read-only; repaired, it is opened for writing as the start asked.
+    // The failed open marked the table read-only; repaired, it is opened for writing as the start asked, and
+    // read-only as before when this user may only read it.
     table.readOnly = false;
+    if (OpenTable(table)) {
+        return ReindexResult::Opened;
+    }
+    table.readOnly = true;
     if (OpenTable(table)) {
         return ReindexResult::Opened;
     }

@@ -2,12 +2,14 @@
 // concurrent writers in separate processes.
 #include "core/profile_file.h"
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -334,6 +336,25 @@ TEST_F(ProfileFileTest, WritesKeepTheFileAsTheAdministratorSetItUp) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
         std::filesystem::remove_all(folder);
     }
+}
+
+TEST_F(ProfileFileTest, AnInPlaceWriteThatCannotBeCompletedLeavesTheFileAsItWas) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give the file to a user in a folder that user may not write";
+    }
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0755), 0);
+    const std::string path = m_dir + "/pelgo.ini";
+    const std::string before = "[Setup]\r\nA=1\r\n";
+    WriteFileAtomically(path, before);
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(testing::PassesUnprivileged([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64}; // the disk is full once the file has 64 bytes
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ProfileFile file(path);
+        EXPECT_THROW(file.WriteString("Setup", "B", std::string(200, 'x')), FileError);
+    }));
+    EXPECT_EQ(ReadFileBytes(path), before);
 }
 
 } // namespace
