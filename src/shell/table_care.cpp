@@ -2,6 +2,7 @@
 #include "shell/table_care.h"
 
 #include <exception>
+#include <unistd.h>
 
 #include "core/cp1251.h"
 #include "core/file.h"
@@ -96,13 +97,9 @@ TableCare::ReindexResult TableCare::Reindex(ManagedTable& table) {
         m_log.LogEvent(error.what());
     }
     RepairMissingIndex(table);
-    // The failed open marked the table read-only; repaired, it is opened for writing as the start asked, and
-    // read-only as before when this user may only read it.
-    table.readOnly = false;
-    if (OpenTable(table)) {
-        return ReindexResult::Opened;
-    }
-    table.readOnly = true;
+    // The failed open marked the table read-only; repaired, it is opened for writing as the start asked, unless
+    // this user may only read it.
+    table.readOnly = ::access(core::NativeFileName(table.path).c_str(), W_OK) != 0;
     if (OpenTable(table)) {
         return ReindexResult::Opened;
     }
