@@ -85,19 +85,14 @@ bool Refused(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// Gives a replacement the file's mode, owner and group. Only a privileged process can give the owner; the
-// group and the mode are what lets the other users of a shared installation go on writing, so a
-// replacement that cannot have the group is not made (false).
+// Gives a replacement the file's mode, owner and group; false when it cannot have them all (only a privileged
+// process can give another user's file back to that user), and then the file is not replaced.
 bool TakeOverSetup(int fd, const struct stat& original) {
-    if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
-        ::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
-        return false;
-    }
-    return ::fchmod(fd, original.st_mode & 07777) == 0;
+    return ::fchown(fd, original.st_uid, original.st_gid) == 0 && ::fchmod(fd, original.st_mode & 07777) == 0;
 }
 
-// Not crash-safe, but the only write left when the file cannot be replaced; readers see it change and read
-// again (ProfileFile), writers are held off by the caller's lock on `heldFile`.
+// Not crash-safe: the write left when the file cannot be replaced as it is set up. Writers are held off by the
+// caller's lock on `heldFile`; a reader may see the file while it changes.
 void WriteInPlace(std::string_view path, std::string_view bytes, LockedFile* heldFile) {
     std::optional<LockedFile> opened;
     if (heldFile == nullptr) {
@@ -290,7 +285,11 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes, LockedFi
         }
         throw FileError("Cannot write file " + std::string(path) + ": " + SystemReason());
     }
-    if (exists && !TakeOverSetup(file->Descriptor(), current)) {
+    // A link or a second name would be cut off from the new content by a replacement.
+    struct stat name {};
+    const bool sharedName =
+        exists && (::lstat(NativeFileName(path).c_str(), &name) != 0 || S_ISLNK(name.st_mode) || current.st_nlink > 1);
+    if (exists && (sharedName || !TakeOverSetup(file->Descriptor(), current))) {
         file->Close();
         RemoveFile(temp);
         WriteInPlace(path, bytes, heldFile);

@@ -536,20 +536,35 @@ void AppState::CloseRequest() {
         return;
     }
     m_closing = true;
-    CheckCurrentConfig();
+    // Each duty runs whatever became of the one before: a tree that failed to save must not leave this
+    // instance's presence behind, nor the log open.
+    const auto duty = [this](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& error) {
+            m_log.LogEvent(std::string("ERROR! ") + error.what());
+        }
+    };
+    duty([this] { CheckCurrentConfig(); });
     m_log.LogEvent(core::Text(1057, "закончил работу"));
     if (m_startedCorrectly) {
-        if (m_treeStorage && (!m_flags.multiUserAccess || m_treeStorage->TreeModified())) {
-            m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
-        } else if (m_treeStorage) {
-            m_log.LogEvent(core::Text(252, "Многопользовательский доступ") + " - no changes,no save");
-        }
-        if (m_otherTable.IsOpen()) {
-            m_multiUser.MultiUserWrite(*m_otherTable.table, "", "");
-        }
-        if (!ProtectData() && !m_flags.multiUserAccess) {
-            TidyTablesAtExit();
-        }
+        duty([this] {
+            if (m_treeStorage && (!m_flags.multiUserAccess || m_treeStorage->TreeModified())) {
+                m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
+            } else if (m_treeStorage) {
+                m_log.LogEvent(core::Text(252, "Многопользовательский доступ") + " - no changes,no save");
+            }
+        });
+        duty([this] {
+            if (m_otherTable.IsOpen()) {
+                m_multiUser.MultiUserWrite(*m_otherTable.table, "", "");
+            }
+        });
+        duty([this] {
+            if (!ProtectData() && !m_flags.multiUserAccess) {
+                TidyTablesAtExit();
+            }
+        });
     } else {
         m_log.LogEvent("WARNING: Program has started incorrectly - the data are not saved !");
     }
