@@ -61,9 +61,10 @@ std::string Unquoted(const std::string& value) {
     return value;
 }
 
+constexpr std::string_view kWriteAdvice = ": check that the folder and the file may be written";
+
 [[noreturn]] void ThrowWriteFailure(const std::string& fileName, const std::string& reason) {
-    throw FileError("Cannot write file " + fileName + " (" + reason +
-                    "): check that the folder and the file may be written");
+    throw FileError("Cannot write file " + fileName + " (" + reason + ")" + std::string(kWriteAdvice));
 }
 
 } // namespace
@@ -275,7 +276,7 @@ void ProfileFile::Replace(LockedFile& file, const Document& document) {
     try {
         WriteFileAtomically(m_fileName, document.Bytes(), &file);
     } catch (const FileError& e) {
-        ThrowWriteFailure(m_fileName, e.what());
+        throw FileError(e.what() + std::string(kWriteAdvice)); // the file and the reason are named already
     }
 }
 
