@@ -71,8 +71,13 @@ bool SettingsFile::Guarded(const std::function<void()>& access) {
         return true;
     } catch (const core::FileError& e) {
         m_writeFailed = true;
-        Log(e.what());
-        m_context.dialog.Inform(platform::MessageKind::Error, e.what());
+        // The same failure again (the failure flag is retried at every evaluation of the protection) is not
+        // worth another message; it is noted before the message, which may let the window evaluate again.
+        if (m_lastReportedFailure != e.what()) {
+            m_lastReportedFailure = e.what();
+            Log(e.what());
+            m_context.dialog.Inform(platform::MessageKind::Error, e.what());
+        }
         return false;
     }
 }
@@ -385,11 +390,9 @@ void SettingsFile::WriteReportsSetup() {
 }
 
 void SettingsFile::LockSboi() {
-    if (m_flags.sboiFlag != m_lastWrittenSboi && !m_context.readOnly) {
-        // Taken as written before the write: a failure is reported once, not at every evaluation of the
-        // protection (the report itself may let the window evaluate it again).
+    if (m_flags.sboiFlag != m_lastWrittenSboi && !m_context.readOnly &&
+        Guarded([this] { m_file.WriteBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag); })) {
         m_lastWrittenSboi = m_flags.sboiFlag;
-        Guarded([this] { m_file.WriteBool("Setup", "ProtectData_SBOI", m_flags.sboiFlag); });
     }
 }
 

@@ -82,6 +82,7 @@ private:
     std::function<bool()> m_protectData;
     bool m_newVersion = false;
     bool m_lastWrittenSboi = false;
+    std::string m_lastReportedFailure;
     bool m_writeFailed = false; // since the current ReadIni began
 };
 

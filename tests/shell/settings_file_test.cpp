@@ -264,7 +264,7 @@ TEST_F(SettingsFileTest, OwnRowKeepsTheWriteStampWithTheRightsOfTheList) {
     }
 }
 
-TEST_F(SettingsFileTest, UnwritableFileIsReportedOncePerWriteAndNothingThrows) {
+TEST_F(SettingsFileTest, UnwritableFileIsReportedOnceAndNothingThrows) {
     WriteIni("[Setup]\r\nProtectStructTree=0\r\n[Users]\r\nIVANOV=0\r\n");
     const std::string before = ReadBytes(Ini());
     testing::OpenToEveryone(dir.Path());
@@ -278,9 +278,7 @@ TEST_F(SettingsFileTest, UnwritableFileIsReportedOncePerWriteAndNothingThrows) {
         EXPECT_TRUE(file.ReadIni(1));
         childDialog.ExpectMessage(refused);
         EXPECT_FALSE(file.ReadIni(0));
-        childDialog.ExpectMessage(refused);
-        file.SaveReportsSetup();
-        childDialog.ExpectMessage(refused);
+        file.SaveReportsSetup(); // the same failure: no second message
         flags.sboiFlag = true;
         file.LockSboi();
         file.LockSboi();
@@ -292,7 +290,7 @@ TEST_F(SettingsFileTest, UnwritableFileIsReportedOncePerWriteAndNothingThrows) {
     for (std::size_t at = logged.find(refused); at != std::string::npos; at = logged.find(refused, at + 1)) {
         ++reports;
     }
-    EXPECT_EQ(reports, 3u) << logged;
+    EXPECT_EQ(reports, 1u) << logged;
 }
 
 } // namespace
