@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/cp1251.h"
@@ -60,6 +62,9 @@ std::string Unquoted(const std::string& value) {
     }
     return value;
 }
+
+// Tries of 10 ms for a reader to find no writer at work on the file.
+constexpr int kReadLockTries = 100;
 
 constexpr std::string_view kWriteAdvice = ": check that the folder and the file may be written";
 
@@ -235,8 +240,17 @@ const ProfileFile::Document& ProfileFile::Current() {
         m_cacheStamp.reset();
         return *m_cache;
     }
-    // The stamp of what is actually read: the path may have been replaced since it was looked at. A file
-    // written in place (its folder takes no replacement) may change while it is read: read until it holds still.
+    // A file written in place (its folder takes no replacement) changes under its writer's exclusive lock:
+    // the shared lock waits for that, for a while; a lock held longer (by a batch of this very process, say)
+    // is read past, and the file is read until it holds still.
+    try {
+        for (int tries = 0; tries < kReadLockTries && !file->TryLock(LockedFile::LockKind::Shared); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    } catch (const FileError&) {
+        // A file system without locks: the stamps alone tell a change.
+    }
+    // The stamp of what is actually read: the path may have been replaced since it was looked at.
     FileStamp read = file->Stamp();
     std::string bytes = file->ReadAll();
     for (FileStamp after = file->Stamp(); after != read; after = file->Stamp()) {

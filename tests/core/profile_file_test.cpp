@@ -355,5 +355,25 @@ TEST_F(ProfileFileTest, AnInPlaceWriteThatCannotBeCompletedLeavesTheFileAsItWas)
     EXPECT_EQ(ReadFileBytes(path), before);
 }
 
+TEST_F(ProfileFileTest, AReaderWaitsForAWriterAtWorkInPlace) {
+    const std::string path = m_dir + "/pelgo.ini";
+    WriteFileAtomically(path, "[Setup]\r\nA=1\r\n");
+    auto writer = LockedFile::Open(path, LockedFile::Access::ReadWrite, false);
+    ASSERT_TRUE(writer);
+    writer->Lock(LockedFile::LockKind::Exclusive);
+    writer->Rewrite("[Setup]\r\nA=2\r\nB=hal"); // half of what is being written
+    const pid_t reader = ::fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) {
+        ::_exit(ProfileFile(path).ReadString("Setup", "B", "") == "whole" ? 0 : 1);
+    }
+    ::usleep(200000);
+    writer->Rewrite("[Setup]\r\nA=2\r\nB=whole\r\n");
+    writer->Unlock();
+    int status = 0;
+    ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the reader saw the half-written file";
+}
+
 } // namespace
 } // namespace pelgo::core
