@@ -31,8 +31,14 @@ private slots:
                                 progress);
         QCOMPARE(state.Start([](std::string_view) {}), session::AppState::StartResult::Running);
         state.Activate();
-        application->SetErrorHandler(
-            [&dialog, &state](const std::string& text) { gui::ReportTopLevelError(dialog, state, text); });
+        int later = 0;
+        application->SetErrorHandler([&dialog, &state, &later](const std::string& text, bool first) {
+            if (first) {
+                gui::ReportTopLevelError(dialog, state, text);
+            } else {
+                ++later;
+            }
+        });
         const auto noHandler = qScopeGuard([application] { application->SetErrorHandler({}); });
         QString shown;
         QTimer answer;
@@ -46,8 +52,13 @@ private slots:
 
         QObject receiver;
         QTimer::singleShot(0, &receiver, [] { throw core::FileError("Cannot write file /data/struct.tmp"); });
-        QTRY_VERIFY(state.Closing());
+        QTRY_VERIFY(!shown.isEmpty());
         QCOMPARE(shown, QString::fromUtf8("Cannot write file /data/struct.tmp\nРабота программы будет завершена !"));
+        QVERIFY2(!state.Closing(), "the run ends once the stack has unwound, not from inside the handler");
+        QTimer::singleShot(0, &receiver, [] { throw core::FileError("a second error"); });
+        QTRY_COMPARE(later, 1);
+        gui::EndRun(state);
+        QVERIFY(state.Closing());
         const QString log =
             QString::fromStdString(core::Cp1251ToUtf8(core::ReadFileBytes(installation.Path("pelgo.log"))));
         const qsizetype error = log.indexOf(QStringLiteral("IVANOV ERROR! Cannot write file /data/struct.tmp"));

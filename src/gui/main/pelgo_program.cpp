@@ -58,7 +58,8 @@ std::optional<ProgramArguments> ParseProgramArguments(const QStringList& argumen
 }
 
 // The start under the splash, the main window and its event loop.
-int RunWindow(session::AppState& state, QtUserDialog& dialog, QtProgress& progress, const std::string& folder) {
+int RunWindow(const GuardedApplication& application, session::AppState& state, QtUserDialog& dialog,
+              QtProgress& progress, const std::string& folder) {
     WindowTranslation translation(state.Translator());
     auto splash = std::make_unique<SplashScreen>();
     const bool branded = splash->ApplyBranding(folder);
@@ -68,7 +69,7 @@ int RunWindow(session::AppState& state, QtUserDialog& dialog, QtProgress& progre
         QObject::connect(&progress, &QtProgress::protocolLine, splash.get(), &SplashScreen::ShowStep);
     const session::AppState::StartResult started =
         state.Start([&splash](std::string_view step) { splash->ShowStep(FromCp1251(step)); });
-    if (started != session::AppState::StartResult::Running || state.Closing()) {
+    if (started != session::AppState::StartResult::Running || state.Closing() || application.ErrorReported()) {
         return EXIT_FAILURE;
     }
     MainWindow window(state, dialog, translation);
@@ -85,8 +86,8 @@ int RunWindow(session::AppState& state, QtUserDialog& dialog, QtProgress& progre
     QTimer::singleShot(0, &window, [&window] { window.Activate(); });
     const TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
-    // An error reported while the window was being shown has run the close request already.
-    return state.Closing() ? EXIT_FAILURE : QApplication::exec();
+    // An error reported while the window was being shown ends the run before the event loop.
+    return application.ErrorReported() ? EXIT_FAILURE : QApplication::exec();
 }
 
 } // namespace
@@ -110,18 +111,24 @@ int RunPelgo(int argc, char** argv) {
                                                   arguments->arguments, platform::CurrentUserName(),
                                                   platform::ComputerName()},
                             dialog, progress);
-    application.SetErrorHandler([&dialog, &state](const std::string& text) {
+    application.SetErrorHandler([&dialog, &state](const std::string& text, bool first) {
+        if (!first) {
+            state.Log().LogEvent("ERROR! " + text);
+            return;
+        }
         ReportTopLevelError(dialog, state, text);
-        QCoreApplication::exit(EXIT_FAILURE);
+        QCoreApplication::exit(EXIT_FAILURE); // leaves every event loop; EndRun closes once they are left
     });
     int result = EXIT_FAILURE;
     try {
-        result = RunWindow(state, dialog, progress, folder);
+        result = RunWindow(application, state, dialog, progress, folder);
     } catch (...) {
         ReportTopLevelError(dialog, state, CurrentErrorText());
+        result = EXIT_FAILURE;
     }
+    EndRun(state);
     application.SetErrorHandler({}); // the state it reports to ends before the application
-    return result;
+    return application.ErrorReported() ? EXIT_FAILURE : result;
 }
 
 } // namespace pelgo::gui

@@ -16,17 +16,12 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
         if (!m_errorHandler) {
             throw;
         }
-        // The report's message box runs an event loop of its own; errors thrown meanwhile are not reported
-        // again, since the run is ending already.
-        if (!m_handling) {
-            m_handling = true;
-            const std::string text = CurrentErrorText();
-            try {
-                m_errorHandler(text);
-            } catch (...) {
-                // The report failed too: nothing is left to tell the user with, and the event loop must go on.
-            }
-            m_handling = false;
+        const bool first = !m_reported;
+        m_reported = true;
+        try {
+            m_errorHandler(CurrentErrorText(), first);
+        } catch (...) {
+            // The report failed too: nothing is left to tell the user with, and the event loop must go on.
         }
         return false;
     }
@@ -46,6 +41,9 @@ void ReportTopLevelError(platform::UserDialog& dialog, session::AppState& state,
     state.Log().LogEvent("ERROR! " + std::string(text));
     dialog.Inform(platform::MessageKind::Error,
                   std::string(text) + "\r\n" + core::Text(1085, "Работа программы будет завершена !"));
+}
+
+void EndRun(session::AppState& state) {
     try {
         state.CloseRequest();
     } catch (...) {

@@ -24,21 +24,28 @@ class GuardedApplication : public QApplication {
 public:
     using QApplication::QApplication;
 
-    // `handler` gets the error's text (cp1251). Without a handler errors pass on.
-    void SetErrorHandler(std::function<void(const std::string& text)> handler) { m_errorHandler = std::move(handler); }
+    // `handler` gets the error's text (cp1251) and whether it is the first error of the run; errors thrown
+    // while the first is being reported come as later ones. Without a handler errors pass on.
+    void SetErrorHandler(std::function<void(const std::string& text, bool first)> handler) {
+        m_errorHandler = std::move(handler);
+    }
+    bool ErrorReported() const { return m_reported; }
 
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    std::function<void(const std::string&)> m_errorHandler;
-    bool m_handling = false;
+    std::function<void(const std::string&, bool)> m_errorHandler;
+    bool m_reported = false;
 };
 
 // The text of the exception being handled; call it in a catch block only.
 std::string CurrentErrorText();
 
-// Shows the error, logs it and ends the run through the close request, which runs once: an error thrown by
-// the close request itself does not start it again, and the log is closed all the same.
+// Logs the error and shows it with the note that the run ends. The run ends in EndRun, once the stack that
+// threw has unwound: a close request run from inside an event handler would close the tables and the log
+// under code that still goes on.
 void ReportTopLevelError(platform::UserDialog& dialog, session::AppState& state, std::string_view text);
+// The close request, once (an error it throws is logged), then the log closed.
+void EndRun(session::AppState& state);
 
 } // namespace pelgo::gui
