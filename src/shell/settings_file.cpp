@@ -235,8 +235,9 @@ bool SettingsFile::WriteUsers() {
     const auto codeOf = [&](const std::string& value) {
         return !value.empty() && value[0] >= '0' && value[0] <= '9' ? value[0] - '0' : defaultRights;
     };
-    // The list's row, not the rights this run started with: an administrator may have changed their own.
-    int ownRights = m_flags.userRights;
+    // The list's row, not the rights this run started with: an administrator may have changed their own. A user
+    // taken off the list has the rights of everyone unlisted.
+    int ownRights = defaultRights;
     for (const auto& [user, value] : m_settings.users) {
         if (core::SameText(user, m_context.currentUser)) {
             ownRights = codeOf(value);

@@ -247,10 +247,10 @@ TEST_F(SettingsFileTest, OwnRowKeepsTheWriteStampWithTheRightsOfTheList) {
     const Case cases[] = {
         {"1", "IVANOV=1 Write 10.03.2026 15:00:00"},
         {"2 Write 01.03.2026 10:00:00", "IVANOV=2 Write 10.03.2026 15:00:00"},
-        {nullptr, "IVANOV=0 Write 10.03.2026 15:00:00"},
+        {nullptr, "IVANOV=1 Write 10.03.2026 15:00:00"}, // defUserAccess
     };
     for (const Case& c : cases) {
-        WriteIni("[Users]\r\nivanov=0 Write 01.03.2026 10:00:00\r\nPETROV=0\r\n");
+        WriteIni("[Setup]\r\ndefUserAccess=1\r\n[Users]\r\nivanov=0 Write 01.03.2026 10:00:00\r\nPETROV=0\r\n");
         auto file = Make();
         file.ReadIni(1);
         if (c.ownRow != nullptr) {
