@@ -86,21 +86,34 @@ void MakeInstallation(const testing::TempDir& dir) {
     WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n");
 }
 
+// Another instance in a process of its own, made before this one exists (one translator per process), and the
+// two ends of the pipes to and from it.
+struct OtherProcess {
+    pid_t pid = -1;
+    int from = -1;
+    int to = -1;
+};
+
+OtherProcess StartOther(int (*run)(const std::string& home, int toParent, int fromParent), const std::string& home) {
+    int toParent[2];
+    int toChild[2];
+    if (::pipe(toParent) != 0 || ::pipe(toChild) != 0) {
+        return {};
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(run(home, toParent[1], toChild[0]));
+    }
+    return {pid, toParent[0], toChild[1]};
+}
+
 TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
     testing::TempDir dir;
     MakeInstallation(dir);
 
-    int toParent[2];
-    int toChild[2];
-    ASSERT_EQ(::pipe(toParent), 0);
-    ASSERT_EQ(::pipe(toChild), 0);
-    // The other instance is made in a process of its own before this one exists: one translator per process.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::_exit(RunOtherInstance(dir.Path(), toParent[1], toChild[0]));
-    }
-    ASSERT_EQ(Receive(toParent[0]), 'r');
+    const OtherProcess other = StartOther(RunOtherInstance, dir.Path());
+    ASSERT_GT(other.pid, 0);
+    ASSERT_EQ(Receive(other.from), 'r');
 
     testing::ScriptedDialog dialog;
     testing::RecordingProgress progress;
@@ -116,10 +129,10 @@ TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
     dialog.ExpectQuestion("В данный момент выполняется обновление", platform::Answer::No);
     EXPECT_FALSE(mine.MultiUser().MultiUserWarningOk(dialog, mine.Log()));
 
-    Send(toChild[1], 's');
-    ASSERT_EQ(Receive(toParent[0]), 'd');
+    Send(other.to, 's');
+    ASSERT_EQ(Receive(other.from), 'd');
     int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(::waitpid(other.pid, &status, 0), other.pid);
     ASSERT_EQ(status, 0) << "the other instance failed at step " << WEXITSTATUS(status);
 
     mine.Clock().Advance(20);
@@ -137,25 +150,18 @@ TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
 TEST(TwoInstances, ClosingWhileTheOtherHoldsTheTablesIsNoFailure) {
     testing::TempDir dir;
     MakeInstallation(dir);
-    int toParent[2];
-    int toChild[2];
-    ASSERT_EQ(::pipe(toParent), 0);
-    ASSERT_EQ(::pipe(toChild), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::_exit(RunFirstInstance(dir.Path(), toParent[1], toChild[0]));
-    }
-    ASSERT_EQ(Receive(toParent[0]), 'r');
+    const OtherProcess first = StartOther(RunFirstInstance, dir.Path());
+    ASSERT_GT(first.pid, 0);
+    ASSERT_EQ(Receive(first.from), 'r');
     {
         testing::ScriptedDialog dialog;
         testing::RecordingProgress progress;
         AppState second(StartOptions{dir.Path(), dir / "pelgo", {}, "IVANOV", "WS-01"}, dialog, progress);
         ASSERT_EQ(second.Start([](std::string_view) {}), AppState::StartResult::Running);
         second.Activate();
-        Send(toChild[1], 'c');
+        Send(first.to, 'c');
         int status = -1;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(::waitpid(first.pid, &status, 0), first.pid);
         EXPECT_EQ(status, 0) << "the first instance failed at step " << WEXITSTATUS(status);
         second.RefreshMultiUserStatus();
         EXPECT_EQ(second.MultiUser().Entries().size(), 1u) << "the second instance's presence stays";
