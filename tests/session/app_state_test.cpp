@@ -8,6 +8,7 @@
 #include "core/file.h"
 #include "core/profile_file.h"
 #include "platform/dbf_table.h"
+#include "support/installation.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -22,11 +23,8 @@ class AppStateTest : public ::testing::Test {
 protected:
     AppStateTest() {
         clock.Set({2026, 3, 10, 15, 0, 0});
-        core::CreateDirectories(dir / "BASE");
-        platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
-        platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
-        WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\nОтдел\r\n"));
-        WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n1 ; BBBBBBBBBBBB ;y\r\n");
+        testing::MakeInstallation(dir, clock, "Неоприходованная техника\r\nОтдел\r\n",
+                                  "1 ; AAAAAAAAAAAA ;x\r\n1 ; BBBBBBBBBBBB ;y\r\n");
     }
 
     void WriteIni(const std::string& utf8) { WriteBytes(dir / "pelgo.ini", core::Utf8ToCp1251(utf8)); }

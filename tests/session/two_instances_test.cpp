@@ -8,6 +8,7 @@
 #include "core/file.h"
 #include "platform/dbf_table.h"
 #include "session/app_state.h"
+#include "support/installation.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 
@@ -77,15 +78,6 @@ int RunFirstInstance(const std::string& home, int toParent, int fromParent) {
     return first.Flags().sboiFlag ? 3 : 0;
 }
 
-void MakeInstallation(const testing::TempDir& dir) {
-    const core::Clock clock;
-    core::CreateDirectories(dir / "BASE");
-    platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
-    platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
-    WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\n"));
-    WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n");
-}
-
 // Another instance in a process of its own, made before this one exists (one translator per process), and the
 // two ends of the pipes to and from it.
 struct OtherProcess {
@@ -109,7 +101,7 @@ OtherProcess StartOther(int (*run)(const std::string& home, int toParent, int fr
 
 TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
     testing::TempDir dir;
-    MakeInstallation(dir);
+    testing::MakeInstallation(dir, core::Clock(), "Неоприходованная техника\r\n", "1 ; AAAAAAAAAAAA ;x\r\n");
 
     const OtherProcess other = StartOther(RunOtherInstance, dir.Path());
     ASSERT_GT(other.pid, 0);
@@ -149,7 +141,7 @@ TEST(TwoInstances, SeeEachOtherThroughPresenceMarkerAndTree) {
 
 TEST(TwoInstances, ClosingWhileTheOtherHoldsTheTablesIsNoFailure) {
     testing::TempDir dir;
-    MakeInstallation(dir);
+    testing::MakeInstallation(dir, core::Clock(), "Неоприходованная техника\r\n", "1 ; AAAAAAAAAAAA ;x\r\n");
     const OtherProcess first = StartOther(RunFirstInstance, dir.Path());
     ASSERT_GT(first.pid, 0);
     ASSERT_EQ(Receive(first.from), 'r');

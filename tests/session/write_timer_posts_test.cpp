@@ -9,6 +9,7 @@
 #include "session/app_state.h"
 #include "structure/multi_user.h"
 #include "structure/node_records_table.h"
+#include "support/installation.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 
@@ -21,11 +22,7 @@ TEST(WriteTimerPosts, EveryKindOfPostOnEitherTableTakesAndReleasesTheMarker) {
     testing::TempDir dir;
     core::Clock clock;
     clock.Set({2026, 3, 10, 15, 0, 0});
-    core::CreateDirectories(dir / "BASE");
-    platform::DbfTable::Create(dir / "BASE/device.dbf", platform::kDeviceTableFields, clock);
-    platform::DbfTable::Create(dir / "BASE/other.dbf", platform::kOtherTableFields, clock);
-    WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\n"));
-    WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;x\r\n");
+    testing::MakeInstallation(dir, clock, "Неоприходованная техника\r\n", "1 ; AAAAAAAAAAAA ;x\r\n");
     // Another instance is present, so the multi-user icon shows and the timer runs.
     platform::DbfTable::Open(dir / "BASE/other.dbf", platform::DbfOpenMode::Shared, clock)
         .Append({structure::kMultiUserUno, "", structure::MultiUser::MakeInstanceId("PETROV", "WS-02"),
