@@ -46,6 +46,8 @@ platform::Answer CliDialog::Ask(platform::MessageKind kind, std::string_view tex
     case Buttons::YesNo:
     case Buttons::YesNoCancel:
         return *m_answer ? Answer::Yes : Answer::No;
+    case Buttons::YesNoAll:
+        return *m_answer ? Answer::All : Answer::No;
     case Buttons::RetryIgnore:
         return RetryOnce() ? Answer::Retry : Answer::Ignore;
     case Buttons::RetryCancel:

@@ -11,8 +11,9 @@
 namespace pelgo::platform {
 
 enum class MessageKind { Information, Warning, Error, Confirmation };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryIgnore, RetryCancel, AbortRetryIgnore };
-enum class Answer { Ok, Cancel, Yes, No, Retry, Ignore, Abort };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAll, RetryIgnore, RetryCancel, AbortRetryIgnore };
+// All: yes to this question and to the ones like it that would follow.
+enum class Answer { Ok, Cancel, Yes, No, All, Retry, Ignore, Abort };
 
 struct FileChoice {
     enum class Purpose { Open, Save };

@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "core/cp1251.h"
+#include "archive/computer_journal.h"
 #include "core/file.h"
+#include "session/command_map.h"
 #include "shell/version.h"
 #include "structure/node_records_table.h"
 
@@ -72,6 +74,34 @@ private:
 };
 
 } // namespace
+
+class AppState::EditorHost : public structure::EditorHost {
+public:
+    explicit EditorHost(AppState& state) : m_state(state) {}
+
+    bool ProtectData() override { return m_state.ProtectData(); }
+    void SetTreeModified() override { m_state.m_treeStorage->SetTreeModified(true); }
+    void TakeExclusive() override { m_state.SetExclusive(true); }
+    bool MultiUserWarningOk() override {
+        m_state.RefreshMultiUserStatus();
+        return m_state.m_multiUser.MultiUserWarningOk(m_state.m_dialog, m_state.m_log);
+    }
+    void CheckCurrentConfig() override { m_state.CheckCurrentConfig(); }
+    void AddToLog(const std::string& macAddress, const std::string& text) override {
+        m_state.AddToLog(macAddress, text);
+    }
+    void DeleteNodeRecords(const std::string& uno) override {
+        structure::NodeRecordsTable(*m_state.m_otherTable.table).DeleteNodeRecords(uno);
+    }
+    void AppendNodeRecord(const std::string& uno, const std::string& group, const std::string& name,
+                          const std::string& text) override {
+        structure::NodeRecordsTable(*m_state.m_otherTable.table).Append(uno, group, name, text);
+    }
+    void AfterMove() override { m_state.SaveMooving(); }
+
+private:
+    AppState& m_state;
+};
 
 AppState::AppState(StartOptions options, platform::UserDialog& dialog, platform::Progress& progress)
     : m_options(std::move(options)), m_dialog(dialog), m_progress(progress),
@@ -161,11 +191,9 @@ void AppState::RetranslateTexts() {
     }
 }
 
-void AppState::SetTreeHooks(std::function<void(bool)> setBusy, std::function<void(bool)> minimise,
-                            structure::BookmarkHooks bookmarks) {
+void AppState::SetTreeHooks(std::function<void(bool)> setBusy, std::function<void(bool)> minimise) {
     m_setBusy = std::move(setBusy);
     m_minimise = std::move(minimise);
-    m_bookmarks = std::move(bookmarks);
 }
 
 void AppState::LoadTree() {
@@ -192,17 +220,11 @@ void AppState::LoadTree() {
             m_minimise(minimised);
         }
     };
-    context.bookmarks.set = [this](int slot, structure::TreeNode& node) {
-        if (m_bookmarks.set) {
-            m_bookmarks.set(slot, node);
-        }
-    };
-    context.bookmarks.showBar = [this] {
-        if (m_bookmarks.showBar) {
-            m_bookmarks.showBar();
-        }
-    };
+    context.bookmarks = &m_bookmarks;
     m_treeStorage.emplace(std::move(context));
+    m_editorHost = std::make_unique<EditorHost>(*this);
+    m_editor.emplace(m_tree, m_identity, *m_nodeTypes, m_settings, m_log, m_dialog, m_bookmarks, *m_editorHost,
+                     m_options.currentUser);
     // The start loads the tree before it opens the tables; UNOs made meanwhile are checked all the same.
     m_unoLookupBeforeOpen = structure::UnoLookupIn(m_settings.FilePath(shell::Key::OtherTable), m_clock);
     m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
@@ -465,6 +487,7 @@ void AppState::Activate() {
         MigrateVersion();
     }
     m_startedCorrectly = true;
+    m_treeReactionsOn = true;
     if (!ProtectData()) {
         WritePresence();
     }
@@ -529,6 +552,37 @@ void AppState::SaveAll() {
     m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
     RefreshMultiUserStatus();
     NotePost();
+}
+
+void AppState::NodeViewsShown() {
+    if (m_autoSave && m_treeStorage && m_treeStorage->TreeModified()) {
+        m_log.LogEvent(core::Utf8ToCp1251(InfoOf(Command::AutoSaveBox).caption) + " On");
+        SaveAll();
+    }
+}
+
+void AppState::SaveMooving() {
+    if (ProtectData()) {
+        if (m_flags.readOnlyStart) {
+            m_dialog.Inform(platform::MessageKind::Warning, core::Text(1047, "Включена защита данных"));
+        }
+        return;
+    }
+    if (m_flags.multiUserAccess && !m_autoSave &&
+        m_dialog.Ask(platform::MessageKind::Confirmation,
+                     core::Text(252, "Многопользовательский доступ") + " !\r\n" +
+                         core::Text(4501, "Сохранить изменения в ") + "\r\n" +
+                         core::Text(3007, "cтруктуре предприятия") + " ?",
+                     platform::Buttons::YesNo) == platform::Answer::Yes) {
+        SaveAll();
+    }
+}
+
+void AppState::AddToLog(const std::string& macAddress, const std::string& text) {
+    const structure::TreeNode* selected = m_tree.NodeAt(m_selectedIndex);
+    const bool computerSelected = selected != nullptr && selected->Icon() == structure::kIconComputer;
+    archive::AddToLog(*m_deviceTable.table, m_log, m_clock, macAddress, text,
+                      computerSelected ? selected->Text() : std::string());
 }
 
 void AppState::CloseRequest() {

@@ -20,8 +20,10 @@
 #include "shell/settings.h"
 #include "shell/settings_file.h"
 #include "shell/table_care.h"
+#include "structure/bookmarks.h"
 #include "structure/multi_user.h"
 #include "structure/node_types.h"
+#include "structure/tree_editor.h"
 #include "structure/tree_model.h"
 #include "structure/tree_storage.h"
 #include "structure/uno.h"
@@ -100,8 +102,24 @@ public:
     const structure::NodeTypes* NodeTypes() const { return m_nodeTypes ? &*m_nodeTypes : nullptr; }
     // The window's duties while the tree is loaded or saved (the start's own load runs before the window
     // exists and goes without them).
-    void SetTreeHooks(std::function<void(bool busy)> setBusy, std::function<void(bool minimised)> minimise,
-                      structure::BookmarkHooks bookmarks);
+    void SetTreeHooks(std::function<void(bool busy)> setBusy, std::function<void(bool minimised)> minimise);
+
+    // Editing the tree by hand; null before the start has loaded the tree.
+    structure::TreeEditor* Editor() { return m_editor ? &*m_editor : nullptr; }
+    structure::Bookmarks& Bookmarks() { return m_bookmarks; }
+    // The node's children's and the node's own edits are only taken while the window reacts to the tree:
+    // from the activation on, and not while a long run walks it.
+    bool TreeReactionsOn() const { return m_treeReactionsOn; }
+    void SetTreeReactionsOn(bool on) { m_treeReactionsOn = on; }
+    // "АвтоЗапись >>": a modified tree is saved whenever the selection settles on a node.
+    bool AutoSave() const { return m_autoSave; }
+    void SetAutoSave(bool on) { m_autoSave = on; }
+    // The node views of a newly selected node are shown: saves a modified tree when saving is automatic.
+    void NodeViewsShown();
+    // SaveMooving: after a move, offers to save when other instances share the data.
+    void SaveMooving();
+    // AddToLog: a computer's journal entry, with the selected computer's text in front of its log line.
+    void AddToLog(const std::string& macAddress, const std::string& text);
 
     core::Clock& Clock() { return m_clock; }
     shell::Settings& Settings() { return m_settings; }
@@ -157,7 +175,12 @@ private:
     std::optional<structure::TreeStorage> m_treeStorage;
     std::function<void(bool)> m_setBusy;
     std::function<void(bool)> m_minimise;
-    structure::BookmarkHooks m_bookmarks;
+    structure::Bookmarks m_bookmarks{m_tree};
+    class EditorHost;
+    std::unique_ptr<EditorHost> m_editorHost;
+    std::optional<structure::TreeEditor> m_editor;
+    bool m_treeReactionsOn = false;
+    bool m_autoSave = false;
     int m_selectedIndex = 0;
     bool m_checkingTree = false;
     structure::MultiUser m_multiUser;

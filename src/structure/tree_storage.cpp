@@ -23,9 +23,6 @@ namespace {
 constexpr int kNodesPerEventPump = 256;
 constexpr int kWaitSliceMs = 50;
 
-constexpr shell::Key kBookmarkKeys[] = {shell::Key::BM1, shell::Key::BM2, shell::Key::BM3, shell::Key::BM4,
-                                        shell::Key::BM5};
-
 struct SampleNode {
     int level;
     int icon;
@@ -242,7 +239,9 @@ bool TreeStorage::Load() {
             }
         });
         ReportDuplicateUnos();
-        RestoreBookmarks();
+        if (m_context.bookmarks != nullptr) {
+            m_context.bookmarks->Restore(m_context.settings);
+        }
         if (files.addData.exists) {
             m_context.log.LogEvent(core::Text(1046, "Чтение ") + paths.addData);
             if (files.addData.bytes) {
@@ -349,23 +348,6 @@ void TreeStorage::ApplyAddData(const std::string& bytes, const std::string& path
     }
 }
 
-void TreeStorage::RestoreBookmarks() {
-    if (!m_context.bookmarks.set) {
-        return;
-    }
-    int restored = 0;
-    for (int slot = 1; slot <= 5; ++slot) {
-        const int index = m_context.settings.Int(kBookmarkKeys[slot - 1]);
-        if (TreeNode* node = index >= 0 ? m_context.tree.NodeAt(index) : nullptr) {
-            m_context.bookmarks.set(slot, *node);
-            ++restored;
-        }
-    }
-    if (restored > 1 && m_context.bookmarks.showBar) {
-        m_context.bookmarks.showBar();
-    }
-}
-
 void TreeStorage::FirstRun(const std::string& treeTextPath) {
     TreeModel& tree = m_context.tree;
     tree.Reset([&] { tree.AddChild(nullptr, -1, core::Utf8ToCp1251("Неоприходованная техника"), kIconDepartment); });
@@ -432,6 +414,9 @@ bool TreeStorage::Save() {
                                     ".sboi");
         m_context.log.LogEvent(changed + core::Utf8ToCp1251(" в Other.dbf изм.с ") + m_firstNodeUno +
                                core::Utf8ToCp1251(" на ") + firstUno);
+    }
+    if (m_context.bookmarks != nullptr) {
+        m_context.bookmarks->Store(m_context.settings);
     }
     m_context.writeSettings();
     // Writing the settings re-reads the failure flag: another instance may have raised it meanwhile.

@@ -16,6 +16,7 @@
 #include "platform/user_dialog.h"
 #include "shell/protection_flags.h"
 #include "shell/settings.h"
+#include "structure/bookmarks.h"
 #include "structure/node_types.h"
 #include "structure/tree_file_set.h"
 #include "structure/tree_model.h"
@@ -26,17 +27,11 @@ namespace pelgo::structure {
 // The three tree files the settings name.
 TreeFilePaths TreeFilePathsOf(const shell::Settings& settings);
 
-// Where the bookmark bar takes the bookmarks a load restores from [BookMarks].
-struct BookmarkHooks {
-    std::function<void(int slot, TreeNode& node)> set; // slot 1..5
-    std::function<void()> showBar;                     // more than one slot was restored
-};
-
 struct TreeStorageContext {
     TreeModel& tree;
     NodeIdentity& identity;
     const NodeTypes& nodeTypes;
-    const shell::Settings& settings;
+    shell::Settings& settings;
     shell::ProtectionFlags& flags;
     // ProtectData of the application state: true when the data are protected; persists the failure flag.
     std::function<bool()> protectData;
@@ -48,7 +43,8 @@ struct TreeStorageContext {
     const core::Clock& clock;
     // Waits that long while events go on; empty: sleeps in short slices, pumping the progress's events.
     std::function<void(int milliseconds)> wait = {};
-    BookmarkHooks bookmarks = {};
+    // Restored from [BookMarks] by every load and stored there by every save; none for a look at the data.
+    Bookmarks* bookmarks = nullptr;
     // Optional window duties: controls off and the busy cursor while a load or save runs ...
     std::function<void(bool busy)> setBusy = {};
     // ... and the application minimised for a moment while a writer's lock has been waited for long.
@@ -73,8 +69,6 @@ public:
     bool SetupTreeNode(int mode);
 
     TreeFilePaths Paths() const;
-    // Hands the bookmarks kept in [BookMarks] to the bookmark hooks, as every load does.
-    void RestoreBookmarks();
     bool TreeBusy() const { return m_treeBusy; }
     bool TreeModified() const { return m_treeModified; }
     void SetTreeModified(bool modified) { m_treeModified = modified; }

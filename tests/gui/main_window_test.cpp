@@ -287,7 +287,8 @@ private slots:
 
     void aTreeLoadRestoresTheBookmarksAndDisablesTheControlsMeanwhile() {
         Installation installation;
-        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[BookMarks]", "BM1=0"});
+        // Two restored slots show the bar.
+        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[BookMarks]", "BM1=0", "BM2=0"});
         RecordingDialog dialog;
         QuietProgress progress;
         session::AppState state{

@@ -62,10 +62,7 @@ protected:
                         onWait();
                     }
                 },
-                {[this](int slot, TreeNode& node) {
-                     bookmarks.push_back({slot, tree.AbsoluteIndex(node)});
-                 },
-                 [this] { ++barShown; }},
+                &bookmarks,
                 {},
                 [this](bool minimised) { minimiseCalls.push_back(minimised); },
             });
@@ -132,8 +129,7 @@ protected:
     std::vector<int> waits;
     std::function<void()> onWait;
     std::vector<bool> minimiseCalls;
-    std::vector<std::pair<int, int>> bookmarks;
-    int barShown = 0;
+    Bookmarks bookmarks{tree};
     std::unique_ptr<TreeStorage> storage;
 };
 

@@ -401,31 +401,45 @@ TEST_F(TreeStorageTest, WriteThatFailsMidwayLeavesNoLockAndKeepsTheEdits) {
     EXPECT_TRUE(Save()) << "nothing stands in the way of the next save";
 }
 
-TEST_F(TreeStorageTest, BookmarksAreRestoredToTheirNodes) {
+TEST_F(TreeStorageTest, BookmarksAreRestoredToTheirNodesAndStoredByTheSave) {
+    constexpr shell::Key kKeys[] = {shell::Key::BM1, shell::Key::BM2, shell::Key::BM3, shell::Key::BM4,
+                                    shell::Key::BM5};
     struct Case {
         std::vector<std::pair<shell::Key, int>> stored;
         std::vector<std::pair<int, int>> restored; // slot, absolute index
-        int barShown;
+        bool barShown;                             // more than one restored, slot 1 among them
     };
     const Case cases[] = {
-        {{{shell::Key::BM2, 2}, {shell::Key::BM4, 0}, {shell::Key::BM5, 99}}, {{2, 2}, {4, 0}}, 1},
-        {{{shell::Key::BM1, 3}}, {{1, 3}}, 0},
-        {{}, {}, 0},
+        {{{shell::Key::BM1, 1}, {shell::Key::BM2, 2}, {shell::Key::BM3, 99}}, {{1, 1}, {2, 2}}, true},
+        {{{shell::Key::BM2, 2}, {shell::Key::BM4, 0}}, {{2, 2}, {4, 0}}, false},
+        {{{shell::Key::BM1, 3}}, {{1, 3}}, false},
+        {{}, {}, false},
     };
     WriteFiles(kTreeText, kImage, kAddData);
     for (const Case& c : cases) {
-        for (const shell::Key key :
-             {shell::Key::BM1, shell::Key::BM2, shell::Key::BM3, shell::Key::BM4, shell::Key::BM5}) {
+        for (const shell::Key key : kKeys) {
             settings.SetInt(key, -1);
         }
         for (const auto& [key, index] : c.stored) {
             settings.SetInt(key, index);
         }
-        bookmarks.clear();
-        barShown = 0;
         ASSERT_TRUE(Load());
-        EXPECT_EQ(bookmarks, c.restored);
-        EXPECT_EQ(barShown, c.barShown);
+        std::vector<std::pair<int, int>> restored;
+        for (int slot = 1; slot <= Bookmarks::kSlots; ++slot) {
+            if (const TreeNode* node = bookmarks.Node(slot)) {
+                restored.push_back({slot, tree.AbsoluteIndex(*node)});
+            }
+        }
+        EXPECT_EQ(restored, c.restored);
+        EXPECT_EQ(bookmarks.BarShown(), c.barShown);
+
+        // A save keeps the slots where their nodes are now; an index that found no node is not kept.
+        tree.AddChild(tree.First(), 0, "new", 1);
+        ASSERT_TRUE(Save());
+        for (const auto& [slot, index] : c.restored) {
+            EXPECT_EQ(settings.Int(kKeys[slot - 1]), index == 0 ? 0 : index + 1);
+        }
+        EXPECT_EQ(settings.Int(shell::Key::BM3), -1);
     }
 }
 

@@ -33,6 +33,8 @@ std::vector<ButtonAnswer> ButtonsOf(Buttons buttons) {
         return {{B::Yes, Answer::Yes}, {B::No, Answer::No}};
     case Buttons::YesNoCancel:
         return {{B::Yes, Answer::Yes}, {B::No, Answer::No}, {B::Cancel, Answer::Cancel}};
+    case Buttons::YesNoAll:
+        return {{B::Yes, Answer::Yes}, {B::No, Answer::No}, {B::YesToAll, Answer::All}};
     case Buttons::RetryIgnore:
         return {{B::Retry, Answer::Retry}, {B::Ignore, Answer::Ignore}};
     case Buttons::RetryCancel:

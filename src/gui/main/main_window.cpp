@@ -389,12 +389,7 @@ void MainWindow::SetControlsDisabled(bool disabled) {
 }
 
 void MainWindow::ConnectTreeHooks() {
-    structure::BookmarkHooks bookmarks;
-    bookmarks.set = [this](int slot, structure::TreeNode& node) {
-        m_bookmarkCaptions[static_cast<std::size_t>(slot - 1)] = node.Text();
-        SetBookmarks(m_bookmarkCaptions);
-    };
-    bookmarks.showBar = [this] { m_bookmarkBar->show(); };
+    m_state.Bookmarks().SetObserver([this] { ShowBookmarks(); });
     m_state.SetTreeHooks(
         [this](bool busy) {
             SetControlsDisabled(busy);
@@ -404,11 +399,8 @@ void MainWindow::ConnectTreeHooks() {
                 QApplication::restoreOverrideCursor();
             }
         },
-        [this](bool minimised) { minimised ? showMinimized() : showMaximized(); }, std::move(bookmarks));
-    // The start loaded the tree before this window existed.
-    if (structure::TreeStorage* storage = m_state.TreeStorage()) {
-        storage->RestoreBookmarks();
-    }
+        [this](bool minimised) { minimised ? showMinimized() : showMaximized(); });
+    ShowBookmarks();
 }
 
 void MainWindow::RefreshPresence() {
@@ -469,12 +461,16 @@ void MainWindow::SelectAbsoluteIndex(int index) {
     m_tree->expand(selected);
 }
 
-void MainWindow::SetBookmarks(const std::array<std::string, 5>& captions) {
-    for (std::size_t slot = 0; slot < captions.size(); ++slot) {
-        m_bookmarkButtons[slot]->setText(FromCp1251(captions[slot]));
-        m_bookmarkButtons[slot]->setVisible(!captions[slot].empty());
+void MainWindow::ShowBookmarks() {
+    const structure::Bookmarks& bookmarks = m_state.Bookmarks();
+    for (int slot = 1; slot <= structure::Bookmarks::kSlots; ++slot) {
+        QToolButton* button = m_bookmarkButtons[static_cast<std::size_t>(slot - 1)];
+        const structure::TreeNode* node = bookmarks.Node(slot);
+        button->setText(node != nullptr ? FromCp1251(node->Text()) : QString());
+        button->setToolTip(node != nullptr ? FromCp1251(structure::GetPath(node)) : QString());
+        button->setVisible(node != nullptr);
     }
-    m_bookmarkBar->setVisible(!captions[0].empty());
+    m_bookmarkBar->setVisible(bookmarks.BarShown());
 }
 
 void MainWindow::Activate() {

@@ -48,9 +48,8 @@ public:
     void SetControlsDisabled(bool disabled);
     // The multi-user icon and its list from the presence records.
     void RefreshPresence();
-    // Captions of the five bookmark slots (cp1251, empty for an unused slot); the bar shows while slot 1
-    // is used.
-    void SetBookmarks(const std::array<std::string, 5>& captions);
+    // The bookmark bar as the bookmarks are now.
+    void ShowBookmarks();
 
     QAction* Action(session::Command command) const { return m_commands.Action(command); }
     QMenu* Menu(session::Command command) const { return m_commands.Menu(command); }
@@ -119,7 +118,6 @@ private:
     QCheckBox* m_autoSaveBox = nullptr;
     QWidget* m_bookmarkBar = nullptr;
     std::array<QToolButton*, 5> m_bookmarkButtons{};
-    std::array<std::string, 5> m_bookmarkCaptions; // cp1251
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
 };

@@ -1,0 +1,26 @@
+// Journal records of a computer in device.dbf.
+#include "archive/computer_journal.h"
+
+#include <string>
+#include <vector>
+
+namespace pelgo::archive {
+
+void AddToLog(platform::DbfTable& device, core::WorkLog& log, const core::Clock& clock, std::string_view macAddress,
+              std::string_view text, std::string_view selectedComputerText) {
+    if (macAddress.size() < 2) {
+        return;
+    }
+    const core::DateFormats formats;
+    const core::DateTime now = clock.Now();
+    std::vector<std::string> values(device.Fields().size());
+    values[device.FieldIndex("MAC_ADR")] = macAddress;
+    values[device.FieldIndex("GROUP")] = kJournalGroup;
+    values[device.FieldIndex("NAME")] = formats.ShortDate(now) + " " + formats.LongTime(now);
+    values[device.FieldIndex("TEXT")] = text;
+    device.Append(values);
+    std::string line = selectedComputerText.empty() ? std::string() : std::string(selectedComputerText) + " ";
+    log.LogEvent(line + "MAC=" + std::string(macAddress) + " " + std::string(text));
+}
+
+} // namespace pelgo::archive
