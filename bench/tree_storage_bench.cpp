@@ -12,6 +12,8 @@
 
 #include "core/cp1251.h"
 #include "core/file.h"
+#include "enterprise_tree.h"
+#include "quiet_user.h"
 #include "structure/tree_storage.h"
 #include "structure/uno.h"
 #include "timing.h"
@@ -26,28 +28,6 @@ using structure::TreeNode;
 using structure::TreeStorage;
 
 constexpr int kNodes = 100'000;
-constexpr int kEmployeesPerDepartment = 25;
-
-// Answers every question the way that lets a run go on.
-class QuietDialog : public platform::UserDialog {
-public:
-    platform::Answer Ask(platform::MessageKind, std::string_view, platform::Buttons) override {
-        return platform::Answer::No;
-    }
-    void Inform(platform::MessageKind, std::string_view) override {}
-    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
-    std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-};
-
-class NoProgress : public platform::Progress {
-public:
-    void Protocol(std::string_view) override {}
-    void SetCounters(long long, long long) override {}
-    void ProcessEvents() override {}
-    bool StopRequested() const override { return false; }
-};
 
 struct Fixture {
     std::string dir;
@@ -58,8 +38,8 @@ struct Fixture {
     shell::ProtectionFlags flags;
     structure::TreeModel tree;
     structure::NodeIdentity identity{tree, clock};
-    QuietDialog dialog;
-    NoProgress progress;
+    pelgo::bench::QuietDialog dialog;
+    pelgo::bench::NoProgress progress;
     std::unique_ptr<TreeStorage> storage;
     std::uintmax_t bytes = 0;
     double readSeconds = 0;
@@ -73,17 +53,6 @@ Fixture& Bench() {
 
 using pelgo::bench::Seconds;
 using pelgo::bench::Timed;
-
-void AddComputer(structure::TreeModel& tree, TreeNode& owner, int number) {
-    TreeNode& computer = tree.AddChild(&owner, -1, core::Utf8ToCp1251("Компьютер №") + std::to_string(number), 3);
-    char mac[16];
-    std::snprintf(mac, sizeof mac, "00A0C9%06X", number & 0xFFFFFF);
-    tree.AddChild(&computer, -1, mac, 4);
-    tree.AddChild(&owner, -1, core::Utf8ToCp1251("Монитор Samsung SyncMaster 753DF"), 5);
-    if (number % 4 == 0) {
-        tree.AddChild(&owner, -1, core::Utf8ToCp1251("Принтер HP LaserJet 1100"), 6);
-    }
-}
 
 void Generate() {
     Fixture& bench = Bench();
@@ -100,17 +69,7 @@ void Generate() {
     bench.storage->SetupTreeNode(TreeStorage::kLoad); // the first run: the bucket node alone
     structure::TreeModel& tree = bench.tree;
     const std::string comment = core::Utf8ToCp1251("Куплен по накладной 1234 от 12.03.2004, гарантия 36 месяцев");
-    TreeNode& enterprise = tree.AddChild(nullptr, -1, core::Utf8ToCp1251("ОАО Завод Прогресс"), 1);
-    int number = 0;
-    while (tree.Count() < kNodes) {
-        TreeNode& department =
-            tree.AddChild(&enterprise, -1, core::Utf8ToCp1251("Отдел ") + std::to_string(tree.Count()), 1);
-        for (int e = 0; e < kEmployeesPerDepartment && tree.Count() < kNodes; ++e) {
-            TreeNode& employee =
-                tree.AddChild(&department, -1, core::Utf8ToCp1251("Иванов Иван Иванович ") + std::to_string(e), 2);
-            AddComputer(tree, employee, ++number);
-        }
-    }
+    pelgo::bench::BuildEnterpriseTree(tree, kNodes);
     int index = 0;
     for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
         if (++index % 5 == 0) {

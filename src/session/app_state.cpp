@@ -447,7 +447,9 @@ AppState::TreeCheck AppState::CheckCurrentConfig() {
             core::Text(251, "Данные о структуре предприятия обновились !\r\nЖелаете загрузить новые данные ?"),
             platform::Buttons::YesNo);
         if (answer == platform::Answer::Yes) {
+            const int selectedIndex = SelectedIndex();
             m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
+            SetSelectedIndex(selectedIndex);
             m_flags.multiUserAccess = true;
             result = TreeCheck::Reloaded;
         } else {
@@ -464,6 +466,19 @@ AppState::TreeCheck AppState::CheckCurrentConfig() {
     }
     m_checkingTree = false;
     return result;
+}
+
+int AppState::SelectedIndex() const {
+    const structure::TreeNode* node = SelectedNode();
+    return node != nullptr ? m_tree.AbsoluteIndex(*node) : 0;
+}
+
+void AppState::SetSelectedIndex(int index) {
+    const structure::TreeNode* node = m_tree.NodeAt(index);
+    if (node == nullptr) {
+        node = m_tree.First();
+    }
+    m_selectedHandle = node != nullptr ? node->Handle() : 0;
 }
 
 AppState::TreeCheck AppState::OnWriteTimer(bool updateWindowOpen) {
@@ -579,7 +594,7 @@ void AppState::SaveMooving() {
 }
 
 void AppState::AddToLog(const std::string& macAddress, const std::string& text) {
-    const structure::TreeNode* selected = m_tree.NodeAt(m_selectedIndex);
+    const structure::TreeNode* selected = SelectedNode();
     const bool computerSelected = selected != nullptr && selected->Icon() == structure::kIconComputer;
     archive::AddToLog(*m_deviceTable.table, m_log, m_clock, macAddress, text,
                       computerSelected ? selected->Text() : std::string());
@@ -603,9 +618,10 @@ void AppState::CloseRequest() {
     m_log.LogEvent(core::Text(1057, "закончил работу"));
     if (m_startedCorrectly) {
         duty([this] {
-            if (m_treeStorage && (!m_flags.multiUserAccess || m_treeStorage->TreeModified())) {
+            const bool saveUnchanged = !m_flags.multiUserAccess && !m_options.closeSavesModifiedTreeOnly;
+            if (m_treeStorage && (saveUnchanged || m_treeStorage->TreeModified())) {
                 m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
-            } else if (m_treeStorage) {
+            } else if (m_treeStorage && m_flags.multiUserAccess) {
                 m_log.LogEvent(core::Text(252, "Многопользовательский доступ") + " - no changes,no save");
             }
         });

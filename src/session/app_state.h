@@ -37,6 +37,9 @@ struct StartOptions {
     std::vector<std::string> arguments; // command-line arguments after the program name, cp1251
     std::string currentUser;            // upper-cased login name ("Unknown User")
     std::string computerName;           // upper-cased host name ("UNKNOWN")
+    // The close request saves the tree only when it is modified: a command-line run that changed nothing
+    // (or was refused) leaves the tree files as they were. The window saves an unshared tree at every close.
+    bool closeSavesModifiedTreeOnly = false;
 };
 
 // Reports the text of each start step; the splash shows it.
@@ -90,9 +93,12 @@ public:
     // One tick of the write timer (`updateWindowOpen` while a bulk-writing window is on screen), ending with
     // the tree-change check.
     TreeCheck OnWriteTimer(bool updateWindowOpen);
-    // The absolute index of the selected node, kept by the window for reloads.
-    int SelectedIndex() const { return m_selectedIndex; }
-    void SetSelectedIndex(int index) { m_selectedIndex = index; }
+    // The node selected in the window. It is kept as the node itself, so that edits moving it keep it
+    // selected; a reload selects the node at its former absolute index (or node 0).
+    structure::TreeNode* SelectedNode() const { return m_tree.NodeByHandle(m_selectedHandle); }
+    // The absolute index of the selected node; 0 without one.
+    int SelectedIndex() const;
+    void SetSelectedIndex(int index);
 
     structure::TreeModel& Tree() { return m_tree; }
     // Node records and UNOs, free of the tree's and the node-record table's UNOs.
@@ -181,7 +187,7 @@ private:
     std::optional<structure::TreeEditor> m_editor;
     bool m_treeReactionsOn = false;
     bool m_autoSave = false;
-    int m_selectedIndex = 0;
+    int m_selectedHandle = 0;
     bool m_checkingTree = false;
     structure::MultiUser m_multiUser;
     structure::WriteTimer m_writeTimer;

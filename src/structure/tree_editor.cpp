@@ -290,7 +290,8 @@ bool TreeEditor::CompleteMove(TreeNode& target) {
 }
 
 bool TreeEditor::DragMove(TreeNode& node, TreeNode& target) {
-    if (&node == &target || Refused()) {
+    const bool inPlace = node.Parent() == target.Parent() && node.Row() + 1 == target.Row();
+    if (&node == &target || inPlace || Refused()) {
         return false;
     }
     if (InSubtreeOf(&target, node)) {
