@@ -110,7 +110,7 @@ int RunSaver(const std::string& home, const std::string& bucketUno, const SaverP
     SaverDialog dialog;
     testing::RecordingProgress progress;
     TreeStorage storage({tree, identity, nodeTypes, settings, flags, [&] { return flags.AnyFlagProtects(); }, [] {},
-                         log, dialog, progress, clock, [](int) { SleepMs(5); }});
+                         log, dialog, progress, clock, [](int) { SleepMs(20); }});
     if (!storage.SetupTreeNode(TreeStorage::kLoad) || VersionOf(tree, bucketUno) < 0) {
         return kLoadFailed;
     }
@@ -149,7 +149,8 @@ protected:
         const std::string bucketUno = Storage().FirstNodeUno();
         BuildVersion(tree, 0, bucketUno);
         EXPECT_TRUE(Save());
-        onWait = [] { SleepMs(5); };
+        // 91 waits must outlast a save on a machine busy with other work (ctest runs suites side by side).
+        onWait = [] { SleepMs(20); };
         return bucketUno;
     }
 
