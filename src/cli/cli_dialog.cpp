@@ -65,6 +65,7 @@ bool CliDialog::RetryOnce() {
 }
 
 void CliDialog::Inform(platform::MessageKind kind, std::string_view text) {
+    ++m_messagesShown;
     PrintMessage(kind, text);
 }
 

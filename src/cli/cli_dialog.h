@@ -22,11 +22,15 @@ public:
     std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
                                          std::string_view initial) override;
 
+    // How many messages were shown so far: an edit that changed nothing and said something was refused.
+    int MessagesShown() const { return m_messagesShown; }
+
 private:
     bool RetryOnce();
 
     std::optional<bool> m_answer;
     bool m_retried = false;
+    int m_messagesShown = 0;
 };
 
 class CliProgress : public platform::Progress {

@@ -38,4 +38,10 @@ extern const char* const kCollectorUsage;
 int RunMotherboard(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMotherboardUsage;
 
+int RunNode(const Context& context, const std::vector<std::string>& args);
+extern const char* const kNodeUsage;
+
+int RunBookmark(const Context& context, const std::vector<std::string>& args);
+extern const char* const kBookmarkUsage;
+
 } // namespace pelgo::cli

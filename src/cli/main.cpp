@@ -30,12 +30,14 @@ struct Group {
 
 const std::map<std::string, Group>& Groups() {
     static const std::map<std::string, Group> groups = {
+        {"bookmark", {pelgo::cli::RunBookmark, pelgo::cli::kBookmarkUsage}},
         {"collector", {pelgo::cli::RunCollector, pelgo::cli::kCollectorUsage}},
         {"dbf", {pelgo::cli::RunDbf, pelgo::cli::kDbfUsage}},
         {"ini", {pelgo::cli::RunIni, pelgo::cli::kIniUsage}},
         {"init", {pelgo::cli::RunInit, pelgo::cli::kInitUsage}},
         {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
         {"motherboard", {pelgo::cli::RunMotherboard, pelgo::cli::kMotherboardUsage}},
+        {"node", {pelgo::cli::RunNode, pelgo::cli::kNodeUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
