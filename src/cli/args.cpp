@@ -9,9 +9,12 @@
 namespace pelgo::cli {
 
 Args::Args(const std::vector<std::string>& raw, const std::vector<std::string>& valued) {
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const std::string& arg = raw[i];
-        if (arg.size() > 2 && arg.starts_with("--")) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 2 && arg.starts_with("--")) {
             if (std::find(valued.begin(), valued.end(), arg) != valued.end()) {
                 if (i + 1 >= raw.size()) {
                     throw UsageError(arg + " needs a value");
@@ -55,6 +58,14 @@ void Args::ExpectCount(std::size_t min, std::size_t max) const {
     }
     if (m_positional.size() > max) {
         throw UsageError("too many arguments");
+    }
+}
+
+void Args::ExpectOptions(const std::vector<std::string>& known) const {
+    for (const auto& [name, value] : m_options) {
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            throw UsageError("unknown option " + name);
+        }
     }
 }
 

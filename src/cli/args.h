@@ -18,7 +18,8 @@ public:
 
 class Args {
 public:
-    // `valued` names the options that take a value (e.g. "--hold"); every other "--x" is a flag.
+    // `valued` names the options that take a value (e.g. "--hold"); every other "--x" is a flag. After "--"
+    // every argument is positional, so that texts may begin with "--".
     Args(const std::vector<std::string>& raw, const std::vector<std::string>& valued);
 
     std::size_t Count() const { return m_positional.size(); }
@@ -29,6 +30,8 @@ public:
     bool Flag(const std::string& name) const;
     std::optional<std::string> Value(const std::string& name) const;
     void ExpectCount(std::size_t min, std::size_t max) const;
+    // Throws UsageError for an option not among `known`: a mistyped option must not be ignored.
+    void ExpectOptions(const std::vector<std::string>& known) const;
 
 private:
     std::vector<std::string> m_positional;

@@ -34,6 +34,7 @@ void KeepBookmarks(AppState& state) {
 }
 
 int Add(const Context& context, const Args& args) {
+    args.ExpectOptions({});
     args.ExpectCount(2, 2);
     const std::string uno = args.Cp1251At(1);
     CliDialog dialog;
@@ -51,6 +52,7 @@ int Add(const Context& context, const Args& args) {
 }
 
 int Delete(const Context& context, const Args& args) {
+    args.ExpectOptions({});
     args.ExpectCount(2, 2);
     const std::optional<int> slot = core::ParseInt(args.At(1));
     if (!slot || *slot < 1 || *slot > Bookmarks::kSlots) {
@@ -70,6 +72,7 @@ int Delete(const Context& context, const Args& args) {
 }
 
 int List(const Context& context, const Args& args) {
+    args.ExpectOptions({});
     args.ExpectCount(1, 1);
     StoredTree tree(context, false, std::nullopt);
     Bookmarks bookmarks(tree.Tree());

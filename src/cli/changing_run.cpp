@@ -31,7 +31,7 @@ int RunChange(const Context& context, CliDialog& dialog, const Edit& edit) {
                                   {},
                                   platform::CurrentUserName(),
                                   platform::ComputerName()};
-    options.closeSavesModifiedTreeOnly = true;
+    options.singleCommand = true;
     CliProgress progress;
     session::AppState state(std::move(options), dialog, progress);
     if (state.Start([](std::string_view) {}) != session::AppState::StartResult::Running) {
@@ -39,9 +39,13 @@ int RunChange(const Context& context, CliDialog& dialog, const Edit& edit) {
     }
     const CloseAtEnd close(state);
     state.Activate();
+    structure::TreeStorage& storage = *state.TreeStorage();
+    // The edit goes on the tree as it is now: one another instance saved since the start is loaded first.
+    if (storage.TreeFileChanged() && !storage.SetupTreeNode(structure::TreeStorage::kLoad)) {
+        throw core::Error("the structure tree could not be loaded again (see above); nothing was changed");
+    }
     const int messagesBefore = dialog.MessagesShown();
     const std::vector<std::string> output = edit(state);
-    structure::TreeStorage& storage = *state.TreeStorage();
     if (!storage.TreeModified() && dialog.MessagesShown() > messagesBefore) {
         return 1;
     }
@@ -49,7 +53,9 @@ int RunChange(const Context& context, CliDialog& dialog, const Edit& edit) {
         // A save that wrote nothing leaves the mark.
         state.SaveAll();
         if (storage.TreeModified()) {
-            throw core::Error("the change was not saved; the messages above and " + state.Log().Path() + " say why");
+            storage.SetTreeModified(false); // the close need not fail again
+            throw core::Error("the change was not saved; the messages above and " + state.Log().Path() +
+                              " say why. Run the command again.");
         }
     }
     for (const std::string& line : output) {

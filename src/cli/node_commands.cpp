@@ -16,13 +16,16 @@ namespace {
 using session::AppState;
 using structure::TreeNode;
 
-int Number(const std::string& text, const char* name, int least) {
+int Number(const std::string& text, const char* name, int least, int most) {
     const std::optional<int> number = core::ParseInt(text);
-    if (!number || *number < least) {
-        throw UsageError(std::string(name) + " must be a whole number of at least " + std::to_string(least));
+    if (!number || *number < least || *number > most) {
+        throw UsageError(std::string(name) + " must be a whole number from " + std::to_string(least) + " to " +
+                         std::to_string(most));
     }
     return *number;
 }
+
+constexpr int kMostNumber = 999'999'999;
 
 std::string NodeTextArgument(const Args& args, std::size_t i) {
     std::string text = structure::NodeText(args.Cp1251At(i));
@@ -57,10 +60,11 @@ std::vector<std::string> Lines(AppState& state, const std::vector<TreeNode*>& no
 }
 
 int Add(const Context& context, const Args& args) {
+    args.ExpectOptions({"--sibling", "--repeat", "--inventory", "--from"});
     args.ExpectCount(4, 4);
     const std::string uno = args.Cp1251At(1);
     structure::AddRequest request;
-    request.icon = Number(args.At(2), "TYPE", 0);
+    request.icon = Number(args.At(2), "TYPE", 0, kMostNumber);
     request.text = NodeTextArgument(args, 3);
     request.asChild = !args.Flag("--sibling");
     if (const std::optional<std::string> repeat = args.Value("--repeat")) {
@@ -68,7 +72,7 @@ int Add(const Context& context, const Args& args) {
             throw UsageError("--repeat adds siblings: give --sibling too");
         }
         request.repeat = true;
-        request.repeatCount = Number(*repeat, "--repeat", 1);
+        request.repeatCount = Number(*repeat, "--repeat", 1, 100000);
     }
     if (const std::optional<std::string> prefix = args.Value("--inventory")) {
         request.withInventory = true;
@@ -79,7 +83,7 @@ int Add(const Context& context, const Args& args) {
             throw UsageError("--from counts inventory numbers: give --inventory too");
         }
         request.autoIncrement = true;
-        request.incrementStart = Number(*from, "--from", 0);
+        request.incrementStart = Number(*from, "--from", 0, kMostNumber);
     }
     CliDialog dialog;
     return RunChange(context, dialog, [&](AppState& state) {
@@ -89,6 +93,7 @@ int Add(const Context& context, const Args& args) {
 }
 
 int Rename(const Context& context, const Args& args) {
+    args.ExpectOptions({});
     args.ExpectCount(3, 3);
     const std::string uno = args.Cp1251At(1);
     const std::string text = NodeTextArgument(args, 2);
@@ -101,10 +106,15 @@ int Rename(const Context& context, const Args& args) {
 }
 
 int ChangeType(const Context& context, const Args& args) {
+    args.ExpectOptions({"--yes", "--no"});
     args.ExpectCount(3, 3);
     const std::string uno = args.Cp1251At(1);
-    const int icon = Number(args.At(2), "TYPE", 0);
-    CliDialog dialog;
+    const int icon = Number(args.At(2), "TYPE", 0, kMostNumber);
+    if (args.Flag("--yes") && args.Flag("--no")) {
+        throw UsageError("--yes and --no exclude each other");
+    }
+    // The answer to the warning that another instance holds the Exclusive marker.
+    CliDialog dialog(args.Flag("--yes") ? std::optional(true) : args.Flag("--no") ? std::optional(false) : std::nullopt);
     return RunChange(context, dialog, [&](AppState& state) {
         RequireKnownType(state, icon);
         TreeNode& node = SelectByUno(state, uno);
@@ -114,6 +124,7 @@ int ChangeType(const Context& context, const Args& args) {
 }
 
 int Delete(const Context& context, const Args& args) {
+    args.ExpectOptions({"--yes"});
     args.ExpectCount(2, 2);
     const std::string uno = args.Cp1251At(1);
     // Without --yes the question is asked and left unanswered.
@@ -172,6 +183,7 @@ std::vector<std::string> MoveBefore(AppState& state, const std::string& uno, con
 }
 
 int Move(const Context& context, const Args& args) {
+    args.ExpectOptions({"--into", "--before"});
     args.ExpectCount(2, SIZE_MAX);
     const std::optional<std::string> into = args.Value("--into");
     const std::optional<std::string> before = args.Value("--before");
@@ -193,6 +205,7 @@ int Move(const Context& context, const Args& args) {
 }
 
 int Shift(const Context& context, const Args& args) {
+    args.ExpectOptions({});
     args.ExpectCount(3, 3);
     const std::string uno = args.Cp1251At(1);
     const std::string& direction = args.At(2);
@@ -210,6 +223,7 @@ int Shift(const Context& context, const Args& args) {
 }
 
 int Comment(const Context& context, const Args& args) {
+    args.ExpectOptions({"--delete"});
     const std::string uno = args.Cp1251At(1);
     if (args.Flag("--delete")) {
         args.ExpectCount(2, 2);
@@ -249,7 +263,9 @@ const char* const kNodeUsage =
     "                              as its last sibling, N times; --inventory: with \" №\" PREFIX after the\n"
     "                              text, --from: PREFIX followed by a counter from K\n"
     "  node rename UNO TEXT        rename a node (a computer's rename goes to its journal)\n"
-    "  node type UNO TYPE          change a node's type\n"
+    "  node type UNO TYPE [--yes|--no]\n"
+    "                              change a node's type; the answer goes to the warning that another\n"
+    "                              instance holds the Exclusive marker\n"
     "  node delete UNO --yes       delete a node without children (without --yes it only asks)\n"
     "  node move UNO... --into TARGET\n"
     "                              move the nodes in this order to the end of TARGET's children\n"

@@ -221,6 +221,8 @@ void AppState::LoadTree() {
         }
     };
     context.bookmarks = &m_bookmarks;
+    context.writeBookmarks = [this] { m_settingsFile.WriteBookmarks(); };
+    context.keepOthersTree = m_options.singleCommand;
     m_treeStorage.emplace(std::move(context));
     m_editorHost = std::make_unique<EditorHost>(*this);
     m_editor.emplace(m_tree, m_identity, *m_nodeTypes, m_settings, m_log, m_dialog, m_bookmarks, *m_editorHost,
@@ -269,7 +271,7 @@ void AppState::RotateLog() {
 }
 
 void AppState::StartupBackups(const StepReport& report) {
-    if (m_backupSettings.createBackup <= 0 || m_flags.userRights != 0) {
+    if (m_backupSettings.createBackup <= 0 || m_flags.userRights != 0 || m_options.singleCommand) {
         return;
     }
     if (m_backupSettings.createBackup == 1) {
@@ -618,7 +620,7 @@ void AppState::CloseRequest() {
     m_log.LogEvent(core::Text(1057, "закончил работу"));
     if (m_startedCorrectly) {
         duty([this] {
-            const bool saveUnchanged = !m_flags.multiUserAccess && !m_options.closeSavesModifiedTreeOnly;
+            const bool saveUnchanged = !m_flags.multiUserAccess && !m_options.singleCommand;
             if (m_treeStorage && (saveUnchanged || m_treeStorage->TreeModified())) {
                 m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
             } else if (m_treeStorage && m_flags.multiUserAccess) {
@@ -631,7 +633,7 @@ void AppState::CloseRequest() {
             }
         });
         duty([this] {
-            if (!ProtectData() && !m_flags.multiUserAccess) {
+            if (!ProtectData() && !m_flags.multiUserAccess && !m_options.singleCommand) {
                 TidyTablesAtExit();
             }
         });

@@ -37,9 +37,11 @@ struct StartOptions {
     std::vector<std::string> arguments; // command-line arguments after the program name, cp1251
     std::string currentUser;            // upper-cased login name ("Unknown User")
     std::string computerName;           // upper-cased host name ("UNKNOWN")
-    // The close request saves the tree only when it is modified: a command-line run that changed nothing
-    // (or was refused) leaves the tree files as they were. The window saves an unshared tree at every close.
-    bool closeSavesModifiedTreeOnly = false;
+    // One command from the command line rather than a user's session: no start-up backups (a script of many
+    // commands would rotate the real ones away), a save never overwrites a tree another instance committed
+    // since the load (nobody is there to ask), and the close saves only a modified tree and leaves the
+    // node-record table unpacked, so that a command that changed nothing writes nothing of the data.
+    bool singleCommand = false;
 };
 
 // Reports the text of each start step; the splash shows it.

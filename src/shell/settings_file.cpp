@@ -397,6 +397,12 @@ void SettingsFile::LockSboi() {
     }
 }
 
+void SettingsFile::WriteBookmarks() {
+    if (!m_context.readOnly && !IsProtected()) {
+        Guarded([this] { WriteTableKeys("BookMarks"); });
+    }
+}
+
 // Another instance may have raised the failure flag; only the clear-failure command lowers it.
 void SettingsFile::RereadFailureFlag() {
     m_flags.sboiFlag = m_flags.sboiFlag || m_file.ReadBool("Setup", "ProtectData_SBOI", false);

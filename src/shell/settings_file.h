@@ -38,6 +38,8 @@ public:
     void SaveReportsSetup();
     // Persists the failure flag when it differs from what this run last wrote.
     void LockSboi();
+    // Writes [BookMarks] alone: the bookmark slots follow each commit of the tree.
+    void WriteBookmarks();
 
     // Set by reading when the recorded version is not the running one; the first activation consumes it.
     bool NewVersion() const { return m_newVersion; }

@@ -58,6 +58,11 @@ void Bookmarks::Changed() {
 }
 
 void Bookmarks::AddBookmark(TreeNode& node) {
+    if (SlotOf(node) != 0) {
+        m_barShown = true;
+        Changed();
+        return;
+    }
     const int slot = NextSlot();
     if (slot == kSlots && Node(kSlots) != nullptr) {
         for (int from = 2; from <= kSlots; ++from) {
@@ -70,7 +75,7 @@ void Bookmarks::AddBookmark(TreeNode& node) {
 }
 
 void Bookmarks::DelBookmark(const TreeNode& node) {
-    if (const int slot = SlotOf(node); slot != 0) {
+    for (int slot = SlotOf(node); slot != 0; slot = SlotOf(node)) {
         DelThisBookmark(slot);
     }
 }
@@ -97,7 +102,8 @@ void Bookmarks::Restore(const shell::Settings& settings) {
     int restored = 0;
     for (int slot = 1; slot <= kSlots; ++slot) {
         const int index = settings.Int(kBookmarkKeys[At(slot)]);
-        if (const TreeNode* node = index >= 0 ? m_tree.NodeAt(index) : nullptr) {
+        // A hand-edited file may name one node twice: it keeps its first slot.
+        if (const TreeNode* node = index >= 0 ? m_tree.NodeAt(index) : nullptr; node != nullptr && SlotOf(*node) == 0) {
             Set(slot, node);
             ++restored;
         }

@@ -28,7 +28,8 @@ public:
     int NextSlot() const;
     bool BarShown() const { return m_barShown; }
 
-    // AddBookmark: the node into the next slot; with all five used the oldest is dropped. Shows the bar.
+    // AddBookmark: the node into the next slot (a node has one slot at most); with all five used the oldest
+    // is dropped. Shows the bar.
     void AddBookmark(TreeNode& node);
     // DelBookmark: removes the node's slot, when it has one.
     void DelBookmark(const TreeNode& node);

@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "core/translator.h"
 #include "structure/node_queries.h"
+#include "structure/tree_files.h"
 
 namespace pelgo::structure {
 namespace {
@@ -40,8 +41,9 @@ std::string InventoryNumber(const AddRequest& request, int a) {
         return request.inventoryPrefix;
     }
     // One digit less than the series' last number would need: 150 nodes from 1 count 01 … 99, then 100 … 150.
-    const std::size_t width = std::to_string(request.incrementStart + request.repeatCount - 1).size() - 1;
-    std::string counter = std::to_string(a + request.incrementStart - 1);
+    const long long start = request.incrementStart;
+    const std::size_t width = std::to_string(start + request.repeatCount - 1).size() - 1;
+    std::string counter = std::to_string(a + start - 1);
     if (counter.size() < width) {
         counter.insert(0, width - counter.size(), '0');
     }
@@ -87,8 +89,8 @@ std::vector<TreeNode*> TreeEditor::Add(TreeNode* selected, const AddRequest& req
     std::vector<TreeNode*> added;
     for (int a = 1; a <= count; ++a) {
         const std::string inventory = InventoryNumber(request, a);
-        TreeNode& node = m_tree.AddChild(parent, -1, inventory.empty() ? text : text + core::Utf8ToCp1251(" №") + inventory,
-                                         request.icon);
+        TreeNode& node = m_tree.AddChild(
+            parent, -1, inventory.empty() ? text : NodeText(text + core::Utf8ToCp1251(" №") + inventory), request.icon);
         m_identity.NewAddData(node);
         LogNode(node, GetPath(&node) + core::Text(1056, " добавлен"));
         if (request.withAdditional) {
@@ -135,7 +137,8 @@ TreeNode* TreeEditor::Delete(TreeNode& node) {
     }
     m_bookmarks.DelBookmark(node);
     LogNode(node, GetPath(&node) + core::Text(1060, " Удалено !"));
-    if (const TKelRec* record = node.Record()) {
+    // A UNO that another node shares (a damaged image file) keys that node's records too: they stay.
+    if (const TKelRec* record = node.Record(); record != nullptr && m_tree.NodesWithUno(record->uno) == 1) {
         m_host.DeleteNodeRecords(record->uno);
     }
     TreeNode* previous = m_tree.NodeAt(m_tree.AbsoluteIndex(node) - 1);
@@ -203,7 +206,7 @@ void TreeEditor::MarkForMove(TreeNode& node) {
         m_host.CheckCurrentConfig();
         // A reload of the tree another instance saved leaves none of the marked nodes.
         if (m_tree.NodeByHandle(handle) == nullptr) {
-            EndMooving();
+            CancelMooving();
             return;
         }
         if (m_askEachMark) {
@@ -362,11 +365,20 @@ void TreeEditor::AddComment(TreeNode& node) {
     m_host.SetTreeModified();
 }
 
-void TreeEditor::SetComments(TreeNode& node, std::vector<std::string> lines) {
+void TreeEditor::SetComments(TreeNode& node, const std::vector<std::string>& lines) {
     if (m_host.ProtectData()) {
         return;
     }
-    m_identity.NewAddData(node).comments = std::move(lines);
+    // The tree files keep lines of limited length: a longer line is continued on the next, never cut.
+    std::vector<std::string> kept;
+    for (const std::string& line : lines) {
+        std::size_t from = 0;
+        do {
+            kept.push_back(line.substr(from, kCommentLineMax));
+            from += kCommentLineMax;
+        } while (from < line.size());
+    }
+    m_identity.NewAddData(node).comments = std::move(kept);
     m_host.SetTreeModified();
 }
 

@@ -111,8 +111,8 @@ public:
 
     // Gives the node a comment list (and a record) when it has none.
     void AddComment(TreeNode& node);
-    // The comment editor's lines replace the node's list.
-    void SetComments(TreeNode& node, std::vector<std::string> lines);
+    // The comment editor's lines replace the node's list; a line longer than the tree files keep is split.
+    void SetComments(TreeNode& node, const std::vector<std::string>& lines);
     // Asks, then frees the node's comments.
     void DeleteComment(TreeNode& node);
 

@@ -86,7 +86,7 @@ AddDataLine ParseAddDataLine(std::string_view line) {
     }
     parsed.kind = AddDataLine::Kind::Comment;
     parsed.index = *index;
-    parsed.comment = line.substr(first + kCommentMarker.size(), kFieldLookAhead);
+    parsed.comment = line.substr(first + kCommentMarker.size(), kCommentLineMax);
     return parsed;
 }
 

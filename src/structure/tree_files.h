@@ -55,6 +55,8 @@ ImageLine ParseImageLine(std::string_view line);
 void AppendImageLine(std::string& out, int icon, std::string_view uno, std::string_view text);
 
 // Add-data file: absolute index + ";Comment;" + one comment line.
+// The longest comment line the file keeps: a reader looks at no more bytes after the delimiter.
+inline constexpr std::size_t kCommentLineMax = 255;
 struct AddDataLine {
     enum class Kind { Skipped, BadIndex, Comment };
 

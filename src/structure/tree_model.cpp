@@ -146,6 +146,11 @@ void TreeModel::ForgetUno(const TKelRec* record) {
     }
 }
 
+int TreeModel::NodesWithUno(const std::string& uno) const {
+    const auto found = m_unos.find(uno);
+    return found != m_unos.end() ? found->second : 0;
+}
+
 void TreeModel::SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record) {
     ForgetUno(node.m_record.get());
     if (record != nullptr) {

@@ -109,6 +109,8 @@ public:
     void SetRecord(TreeNode& node, std::unique_ptr<TKelRec> record);
     // Whether a node of the tree has a record with this UNO.
     bool HasUno(const std::string& uno) const { return m_unos.contains(uno); }
+    // How many nodes have a record with this UNO.
+    int NodesWithUno(const std::string& uno) const;
     // Whether two records share a UNO.
     bool HasDuplicateUnos() const { return m_unos.size() != m_recordCount; }
     // Empties the tree and lets `rebuild` fill it, notified as one reset.

@@ -415,9 +415,6 @@ bool TreeStorage::Save() {
         m_context.log.LogEvent(changed + core::Utf8ToCp1251(" в Other.dbf изм.с ") + m_firstNodeUno +
                                core::Utf8ToCp1251(" на ") + firstUno);
     }
-    if (m_context.bookmarks != nullptr) {
-        m_context.bookmarks->Store(m_context.settings);
-    }
     m_context.writeSettings();
     // Writing the settings re-reads the failure flag: another instance may have raised it meanwhile.
     if (m_context.flags.sboiFlag) {
@@ -468,6 +465,11 @@ bool TreeStorage::Save() {
             }
             if (const std::optional<core::FileStamp> onDisk = TreeTextStamp(paths); onDisk != overwritable) {
                 lock.reset(); // nobody waits on this instance's question
+                if (m_context.keepOthersTree) {
+                    ReportSaveFailure(core::Utf8ToCp1251(
+                        "Структуру предприятия сохранил другой пользователь программы: изменения не записаны."));
+                    return false;
+                }
                 if (!OverwriteOthersTree()) {
                     return false;
                 }
@@ -514,6 +516,13 @@ bool TreeStorage::Save() {
     }
     m_context.log.LogEvent(core::Text(1072, "Данные сохранены "));
     m_treeModified = false;
+    // The slots' absolute indexes hold for the committed tree only.
+    if (m_context.bookmarks != nullptr) {
+        m_context.bookmarks->Store(m_context.settings);
+        if (m_context.writeBookmarks) {
+            m_context.writeBookmarks();
+        }
+    }
     return true;
 }
 

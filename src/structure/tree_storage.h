@@ -43,7 +43,8 @@ struct TreeStorageContext {
     const core::Clock& clock;
     // Waits that long while events go on; empty: sleeps in short slices, pumping the progress's events.
     std::function<void(int milliseconds)> wait = {};
-    // Restored from [BookMarks] by every load and stored there by every save; none for a look at the data.
+    // Restored from [BookMarks] by every load and stored there by every commit (through `writeBookmarks`);
+    // none for a look at the data.
     Bookmarks* bookmarks = nullptr;
     // Optional window duties: controls off and the busy cursor while a load or save runs ...
     std::function<void(bool busy)> setBusy = {};
@@ -51,6 +52,10 @@ struct TreeStorageContext {
     std::function<void(bool minimised)> minimise = {};
     // A look at the data writes nothing, not even to tidy up after a writer that died.
     bool lookOnly = false;
+    std::function<void()> writeBookmarks = {};
+    // A save that finds a tree another instance committed since this one loaded writes nothing rather than
+    // asking whether to overwrite it (one command from the command line, with nobody to ask).
+    bool keepOthersTree = false;
 };
 
 class TreeStorage {

@@ -69,9 +69,11 @@ class NodeTest(InstallationCase):
         return sorted(row for row in rows if row[0] != "_Multi_User_")
 
     def data(self):
-        """The tree files with their modification times (a save rewrites them even unchanged) and the tables."""
+        """The tree files with their modification times (a save rewrites them even unchanged), the tables, and
+        the names in BASE (a backup made by the run would show)."""
         stamps = [os.stat(self.base(name)).st_mtime_ns for name in ("struct", "image", "add_Data")]
-        return self.tree_files(), stamps, self.records("other.dbf"), self.records("device.dbf")
+        names = sorted(os.listdir(os.path.join(self.home, "BASE")))
+        return self.tree_files(), stamps, self.records("other.dbf"), self.records("device.dbf"), names
 
     def test_add_as_child_and_as_a_numbered_series_of_siblings(self):
         monitor = self.ok("node", "add", self.uno[PETROV], "5", "  Монитор")
@@ -147,10 +149,12 @@ class NodeTest(InstallationCase):
         with open(self.base("image"), "rb") as f:
             self.assertIn(f"10 ; {self.uno[PETROV]} ;{PETROV}".encode("cp1251"), f.read())
 
-        self.ok("node", "comment", self.uno[SIDOROV], "Стол 5", "тел. 12-34")
+        # After "--" a line may begin with dashes; a line longer than the file keeps goes on in the next.
+        self.ok("node", "comment", self.uno[SIDOROV], "--", "Стол 5", "--------", "я" * 300)
         index = [uno for _, _, uno, _ in self.tree()].index(self.uno[SIDOROV])
         self.assertEqual(self.tree_files()["add_Data"],
-                         f"{index};Comment;Стол 5\r\n{index};Comment;тел. 12-34\r\n".encode("cp1251"))
+                         "".join(f"{index};Comment;{line}\r\n" for line in ["Стол 5", "--------", "я" * 255, "я" * 45])
+                         .encode("cp1251"))
         self.ok("node", "comment", self.uno[SIDOROV], "--delete")
         self.assertEqual(self.tree_files()["add_Data"], b"")
 
@@ -187,6 +191,7 @@ class NodeTest(InstallationCase):
             (["bookmark", "add", "AAAAAAAAAAAA"], 1, "no node of the structure tree has the UNO"),
             (["node", "add", u[IVANOV], "99", "Сейф"], 64, "there is no node type 99"),
             (["node", "add", u[IVANOV], "3", "ПК", "--repeat", "2"], 64, "--repeat adds siblings"),
+            (["node", "add", u[IVANOV], "3", "ПК", "--sibbling"], 64, "unknown option --sibbling"),
             (["node", "move", u[IVANOV]], 64, "--into TARGET or --before TARGET"),
             (["bookmark", "delete", "6"], 64, "SLOT is 1 to 5"),
         ]

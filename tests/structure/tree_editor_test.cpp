@@ -187,6 +187,11 @@ TEST_F(TreeEditorTest, ASeriesGoesInOrderAtTheSelectedNodesLevelWithNumberedText
     request.icon = 6;
     ASSERT_EQ(editor.Add(&Node(3), request).size(), 1u);
     EXPECT_EQ(Texts(&Node(3)), (std::vector<std::string>{"PC-1", "Принтер №M-1"}));
+
+    // A line break in the prefix would make levels and nodes of the tree file: it becomes a blank too.
+    request.inventoryPrefix = "X\tY\r\nZ";
+    request.autoIncrement = false;
+    EXPECT_EQ(editor.Add(&Node(3), request).front()->Text(), Cp("Принтер №X Y  Z"));
 }
 
 TEST_F(TreeEditorTest, AdditionalGridValuesAreStoredForTheFieldsTheTypeKeeps) {
@@ -245,6 +250,15 @@ TEST_F(TreeEditorTest, DeletingIsRefusedForTheFirstNodeAndForChildrenAndRemovesR
     EXPECT_EQ(bookmarks.UsedCount(), 1);
     EXPECT_GE(host.modified, 1);
     EXPECT_NE(LogText().find("Отдел \\\\Завод\\Склад Удалено !"), std::string::npos) << LogText();
+
+    // Two nodes with one UNO (a damaged image file): the records stay with the node that remains.
+    TreeNode& twin = tree.AddChild(&Node(1), -1, "twin", 1);
+    const std::string shared = identity.NodeUno(&Node(1));
+    tree.SetRecord(twin, std::make_unique<TKelRec>(TKelRec{shared, std::nullopt}));
+    records.Append(shared, kMainGroup, "aRoom", "7");
+    dialog.ExpectQuestion("Удалить запись \"twin\"", Answer::Yes);
+    ASSERT_NE(editor.Delete(twin), nullptr);
+    EXPECT_EQ(records.Find(shared).size(), 1u);
 }
 
 TEST_F(TreeEditorTest, RenamesCleanTheTextAndWriteTheJournalsOfComputersAndAddresses) {
@@ -313,6 +327,8 @@ TEST_F(TreeEditorTest, MarkedNodesMoveIntoTheTargetWithListsJournalAndTheirOwnBo
 }
 
 TEST_F(TreeEditorTest, CancellingDropsTheNewestListEntriesAndAllStopsTheQuestions) {
+    TreeNode& store = Node(6);
+    TreeNode& pc = Node(4);
     settings.SetBool(shell::Key::TP_Create, true);
     settings.SetBool(shell::Key::MakeBookmarks, false);
     editor.MarkForMove(Node(6));
@@ -332,7 +348,9 @@ TEST_F(TreeEditorTest, CancellingDropsTheNewestListEntriesAndAllStopsTheQuestion
     dialog.ExpectQuestion("Переместить", Answer::Cancel);
     EXPECT_FALSE(editor.CompleteMove(Node(0)));
     EXPECT_FALSE(editor.Marking());
-    EXPECT_EQ(editor.Lists().moved.size(), 2u);
+    EXPECT_EQ(editor.Lists().moved,
+              (std::vector<std::string>{identity.NodeUno(&store) + Cp("Склад"), identity.NodeUno(&pc) + "PC-1"}))
+        << "the two moved nodes stay, the three cancelled go";
     EXPECT_EQ(editor.Lists().sources.size(), 2u);
     EXPECT_EQ(editor.Lists().destinations.size(), 2u);
 }
@@ -438,6 +456,8 @@ TEST(BookmarksTest, SlotsFillInOrderTheSixthDropsTheOldestAndARemovedSlotClosesT
     for (int i = 0; i < 4; ++i) {
         bookmarks.AddBookmark(*nodes[static_cast<std::size_t>(i)]);
     }
+    bookmarks.AddBookmark(*nodes[1]);
+    EXPECT_EQ(bookmarks.UsedCount(), 4) << "a node has one slot";
     EXPECT_TRUE(bookmarks.BarShown());
     bookmarks.DelBookmark(*nodes[1]); // bookmark 2 of 4
     EXPECT_EQ(slots(), (std::vector<std::string>{"0", "2", "3", "-", "-"}));
@@ -446,7 +466,7 @@ TEST(BookmarksTest, SlotsFillInOrderTheSixthDropsTheOldestAndARemovedSlotClosesT
         bookmarks.AddBookmark(*nodes[static_cast<std::size_t>(i)]);
     }
     EXPECT_EQ(slots(), (std::vector<std::string>{"2", "3", "4", "5", "6"})) << "the sixth dropped slot 1";
-    EXPECT_EQ(changes, 8);
+    EXPECT_EQ(changes, 9) << "the bar follows every change";
 
     bookmarks.ToggleBar();
     EXPECT_FALSE(bookmarks.BarShown());

@@ -36,7 +36,7 @@ protected:
 
     TreeStorage& Storage() {
         if (!storage) {
-            storage = std::make_unique<TreeStorage>(TreeStorageContext{
+            TreeStorageContext context{
                 tree,
                 identity,
                 nodeTypes,
@@ -65,7 +65,9 @@ protected:
                 &bookmarks,
                 {},
                 [this](bool minimised) { minimiseCalls.push_back(minimised); },
-            });
+            };
+            context.keepOthersTree = keepOthersTree;
+            storage = std::make_unique<TreeStorage>(std::move(context));
         }
         return *storage;
     }
@@ -130,6 +132,7 @@ protected:
     std::function<void()> onWait;
     std::vector<bool> minimiseCalls;
     Bookmarks bookmarks{tree};
+    bool keepOthersTree = false;
     std::unique_ptr<TreeStorage> storage;
 };
 

@@ -469,6 +469,22 @@ TEST_F(TreeStorageTest, AnotherInstancesSaveIsOverwrittenOnlyWhenTheUserSaysSo) 
     }
 }
 
+TEST_F(TreeStorageTest, ASingleCommandNeverOverwritesAnotherInstancesSave) {
+    keepOthersTree = true;
+    WriteFiles(kTreeText, kImage, kAddData);
+    ASSERT_TRUE(Load());
+    SaveAsAnotherInstance([](TreeModel& other) { other.SetText(*other.First(), "theirs"); });
+    const std::string theirs = Files();
+    tree.SetText(*tree.First(), "mine");
+    bookmarks.AddBookmark(*tree.NodeAt(2));
+    Storage().SetTreeModified(true);
+    dialog.ExpectMessage("сохранил другой пользователь программы: изменения не записаны");
+    EXPECT_FALSE(Save());
+    EXPECT_EQ(Files(), theirs);
+    EXPECT_TRUE(Storage().TreeModified());
+    EXPECT_EQ(settings.Int(shell::Key::BM1), -1) << "bookmarks are stored for a committed tree only";
+}
+
 TEST_F(TreeStorageTest, FailureFlagRaisedByAnotherInstanceStopsTheSave) {
     WriteFiles(kTreeText, kImage, kAddData);
     ASSERT_TRUE(Load());
