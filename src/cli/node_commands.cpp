@@ -118,7 +118,7 @@ int ChangeType(const Context& context, const Args& args) {
     return RunChange(context, dialog, [&](AppState& state) {
         RequireKnownType(state, icon);
         TreeNode& node = SelectByUno(state, uno);
-        state.Editor()->ChangeType(node, icon);
+        state.Editor()->ChangeType(node, [icon](int) { return std::optional(icon); });
         return Lines(state, {&node});
     });
 }

@@ -170,14 +170,17 @@ bool TreeEditor::Rename(TreeNode& node, std::string_view typed) {
     return true;
 }
 
-bool TreeEditor::ChangeType(TreeNode& node, int icon) {
+bool TreeEditor::ChangeType(TreeNode& node, const TypeChoice& choose) {
     if (Refused() || !m_host.MultiUserWarningOk()) {
         return false;
     }
-    if (node.Icon() == icon) {
+    // The choice may take a while (a dialog): the node may be gone by then, after a reload.
+    const int handle = node.Handle();
+    const std::optional<int> icon = choose(node.Icon());
+    if (!icon || m_tree.NodeByHandle(handle) != &node || node.Icon() == *icon) {
         return false;
     }
-    m_tree.SetIcon(node, icon);
+    m_tree.SetIcon(node, *icon);
     // The type is part of the tree files: without the mark the change would wait for another edit's save.
     m_host.SetTreeModified();
     return true;

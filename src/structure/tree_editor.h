@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,7 +93,10 @@ public:
     TreeNode* Delete(TreeNode& node);
     // A confirmed in-place edit of the node's text; false when refused or unchanged.
     bool Rename(TreeNode& node, std::string_view typed);
-    bool ChangeType(TreeNode& node, int icon);
+    // After the protection and the Exclusive warning, `choose` gives the new type (the node's current one
+    // preselected; empty when the user cancelled). True when the type changed.
+    using TypeChoice = std::function<std::optional<int>(int currentIcon)>;
+    bool ChangeType(TreeNode& node, const TypeChoice& choose);
     // Ctrl+M / Ctrl+left click: adds the node to the move selection (asking once nodes are marked).
     void MarkForMove(TreeNode& node);
     bool Marking() const { return !m_marked.empty(); }

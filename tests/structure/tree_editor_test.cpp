@@ -33,7 +33,10 @@ public:
     bool ProtectData() override { return isProtected; }
     void SetTreeModified() override { ++modified; }
     void TakeExclusive() override { ++exclusiveTaken; }
-    bool MultiUserWarningOk() override { return true; }
+    bool MultiUserWarningOk() override {
+        ++warnings;
+        return goOnAfterWarning;
+    }
     void CheckCurrentConfig() override {
         if (onCheck) {
             onCheck();
@@ -53,6 +56,8 @@ public:
     int modified = 0;
     int exclusiveTaken = 0;
     int afterMoves = 0;
+    int warnings = 0;
+    bool goOnAfterWarning = true;
     std::function<void()> onCheck;
 
 private:
@@ -387,6 +392,26 @@ TEST_F(TreeEditorTest, DraggingInsertsBeforeTheTargetAndShiftingKeepsItsRules) {
     EXPECT_EQ(Node(0).Text(), Cp("Завод")) << "a top-level node may become the first";
 }
 
+TEST_F(TreeEditorTest, TheTypeIsChosenAfterTheExclusiveWarningAndMarksTheTreeModified) {
+    host.goOnAfterWarning = false;
+    EXPECT_FALSE(editor.ChangeType(Node(6), [](int) -> std::optional<int> {
+        ADD_FAILURE() << "the choice comes after the warning";
+        return 5;
+    }));
+    host.goOnAfterWarning = true;
+    int offered = 0;
+    EXPECT_TRUE(editor.ChangeType(Node(6), [&](int current) {
+        offered = current;
+        return std::optional(12);
+    }));
+    EXPECT_EQ(offered, 1) << "the node's own type is preselected";
+    EXPECT_EQ(Node(6).Icon(), 12);
+    EXPECT_EQ(host.warnings, 2);
+    EXPECT_EQ(host.modified, 1);
+    EXPECT_FALSE(editor.ChangeType(Node(6), [](int) { return std::optional<int>(); })) << "cancelled";
+    EXPECT_EQ(Node(6).Icon(), 12);
+}
+
 TEST_F(TreeEditorTest, CommentsAreAddedReplacedAndDeletedWithoutLosingTheUno) {
     TreeNode& node = Node(6);
     editor.AddComment(node);
@@ -412,7 +437,12 @@ TEST_F(TreeEditorTest, ProtectedDataRefuseEveryWrite) {
         {"add", [&] { EXPECT_TRUE(editor.Add(&Node(1), request).empty()); }},
         {"delete", [&] { EXPECT_EQ(editor.Delete(Node(6)), nullptr); }},
         {"rename", [&] { EXPECT_FALSE(editor.Rename(Node(4), "PC-9")); }},
-        {"type", [&] { EXPECT_FALSE(editor.ChangeType(Node(4), 5)); }},
+        {"type", [&] {
+             EXPECT_FALSE(editor.ChangeType(Node(4), [](int) -> std::optional<int> {
+                 ADD_FAILURE() << "no choice is offered while protected";
+                 return 5;
+             }));
+         }},
         {"mark", [&] { editor.MarkForMove(Node(6)); }},
         {"drag", [&] { EXPECT_FALSE(editor.DragMove(Node(6), Node(2))); }},
         {"shift up", [&] { EXPECT_FALSE(editor.ShiftUp(Node(6))); }},
