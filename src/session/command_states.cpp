@@ -21,6 +21,15 @@ bool OneOf(Command command, std::initializer_list<Command> commands) {
     return std::find(commands.begin(), commands.end(), command) != commands.end();
 }
 
+// Editing the tree by hand, its comments, bookmarks and automatic saving.
+constexpr std::initializer_list<Command> kTreeEditingCommands = {
+    C::Rename,          C::TreeRename,         C::AddNode,         C::TreeAddNode,      C::AddButton,
+    C::DeleteNode,      C::TreeDeleteNode,     C::DeleteButton,    C::ChangeType,       C::TreeChangeType,
+    C::MoveNode,        C::TreeMoveNode,       C::ShiftUp,         C::ShiftDown,        C::TreeShiftUp,
+    C::TreeShiftDown,   C::AddComment,         C::DeleteComment,   C::TreeAddComment,   C::TreeDeleteComment,
+    C::MakeBookmark,    C::DeleteBookmark,     C::ToggleBookmarks, C::TreeMakeBookmark, C::TreeDeleteBookmark,
+    C::BarMakeBookmark, C::BarToggleBookmarks, C::AutoSaveBox};
+
 // Commands that write the data: disabled while the data are protected.
 constexpr std::initializer_list<Command> kWritingCommands = {
     C::UpdateMenu,
@@ -83,7 +92,7 @@ CommandStates::CommandStates() {
 }
 
 bool CommandStates::IsBuilt(Command command) {
-    return IsContainer(command) ||
+    return IsContainer(command) || OneOf(command, kTreeEditingCommands) ||
            OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
                            C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll,
                            C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText});

@@ -6,6 +6,7 @@
 
 namespace pelgo::testing {
 
+std::unique_ptr<QObject> MakeAddNodeDialogTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();
@@ -13,5 +14,6 @@ std::unique_ptr<QObject> MakeSplashScreenTest();
 std::unique_ptr<QObject> MakeStructureTreeModelTest();
 std::unique_ptr<QObject> MakeTerminationSignalsTest();
 std::unique_ptr<QObject> MakeTopLevelErrorsTest();
+std::unique_ptr<QObject> MakeTreeEditingTest();
 
 } // namespace pelgo::testing

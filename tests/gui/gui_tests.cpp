@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     const Factory suites[] = {pelgo::testing::MakeMainWindowTest,         pelgo::testing::MakeWindowTranslationTest,
                               pelgo::testing::MakeQtUserDialogTest,       pelgo::testing::MakeSplashScreenTest,
                               pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest,
-                              pelgo::testing::MakeTopLevelErrorsTest};
+                              pelgo::testing::MakeTopLevelErrorsTest,     pelgo::testing::MakeAddNodeDialogTest,
+                              pelgo::testing::MakeTreeEditingTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

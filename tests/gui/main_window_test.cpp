@@ -178,9 +178,10 @@ private slots:
             const auto* autoSave = f.window.findChild<QCheckBox*>(QStringLiteral("AutoSaveBox"));
             QCOMPARE(autoSave->isEnabled(), states.State(Command::AutoSaveBox).enabled);
             QCOMPARE(autoSave->isVisibleTo(&f.window), states.State(Command::AutoSaveBox).visible);
-            // Commands whose function is not built yet stay disabled whatever the state.
+            // Commands whose function is not built yet stay disabled whatever the state; built writing ones
+            // follow the protection.
             QVERIFY(!f.window.Action(Command::Passport)->isEnabled());
-            QVERIFY(!f.window.Action(Command::AddNode)->isEnabled());
+            QCOMPARE(f.window.Action(Command::AddNode)->isEnabled(), !c.isProtected);
         }
         // A state caption that goes away gives the table caption back.
         session::CommandStates states;
@@ -288,7 +289,9 @@ private slots:
     void aTreeLoadRestoresTheBookmarksAndDisablesTheControlsMeanwhile() {
         Installation installation;
         // Two restored slots show the bar.
-        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[BookMarks]", "BM1=0", "BM2=0"});
+        WriteCp1251Lines(installation.QPath("BASE/struct"), {"Неоприходованная техника", "Склад"});
+        WriteCp1251Lines(installation.QPath("BASE/image"), {"1 ; AAAAAAAAAAAA ;", "1 ; BBBBBBBBBBBB ;"});
+        WriteCp1251Lines(installation.QPath("pelgo.ini"), {"[BookMarks]", "BM1=0", "BM2=1"});
         RecordingDialog dialog;
         QuietProgress progress;
         session::AppState state{

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
@@ -20,6 +21,8 @@
 #include "gui/common/qt_text.h"
 #include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
+#include "gui/structure/add_node_dialog.h"
+#include "gui/structure/change_type_dialog.h"
 #include "gui/structure/structure_tree_model.h"
 #include "shell/version.h"
 #include "structure/node_queries.h"
@@ -66,7 +69,8 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     auto* splitter = new QSplitter(Qt::Horizontal, central);
     splitter->setObjectName(QStringLiteral("Splitter"));
     m_tree = new QTreeView(splitter);
-    m_treeModel = new StructureTreeModel(m_state.Tree(), NodeTypeIconsOf(m_state.Settings()), this);
+    const NodeTypeIcons icons = NodeTypeIconsOf(m_state.Settings());
+    m_treeModel = new StructureTreeModel(m_state.Tree(), icons, this);
     m_tree->setModel(m_treeModel);
     m_tree->setObjectName(QStringLiteral("TreeView"));
     m_tree->setHeaderHidden(true);
@@ -89,15 +93,25 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         m_selectionTimer.start();
     });
     connect(&m_selectionTimer, &QTimer::timeout, this, [this] {
-        const structure::TreeNode* node = m_treeModel->NodeOf(m_tree->currentIndex());
+        const structure::TreeNode* node = SelectedNode();
         m_pathLabel->setText(node != nullptr ? FromCp1251(structure::GetPath(node)) : QString());
         emit nodeSelectionSettled(m_tree->currentIndex());
+        ShowComments();
+        if (m_state.TreeReactionsOn()) {
+            m_state.NodeViewsShown();
+        }
         AllMenuSetup();
     });
     connect(&m_writeTimer, &QTimer::timeout, this, &MainWindow::OnWriteTimer);
     connect(m_tree, &QTreeView::customContextMenuRequested, this, &MainWindow::ShowTreePopup);
     connect(&m_translation, &WindowTranslation::languageChanged, this, &MainWindow::OnLanguageChanged);
+    m_addDialog = new AddNodeDialog(m_state, icons, m_dialog, this);
+    if (const structure::NodeTypes* types = m_state.NodeTypes()) {
+        m_changeTypeDialog = new ChangeTypeDialog(*types, icons, this);
+    }
     ConnectCommands();
+    ConnectEditingCommands();
+    ConnectTreeEditing();
     ConnectTreeHooks();
     ApplyCommandStates();
     resize(1024, 700);
@@ -128,7 +142,8 @@ QWidget* MainWindow::BuildBookmarkBar() {
         auto* button = new QToolButton(bar);
         button->setObjectName(QStringLiteral("Bookmark%1").arg(slot + 1));
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, [this, slot] { emit bookmarkChosen(static_cast<int>(slot)); });
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        connect(button, &QToolButton::clicked, this, [this, slot] { SelectBookmark(static_cast<int>(slot) + 1); });
         m_bookmarkButtons[slot] = button;
         layout->addWidget(button);
     }
@@ -164,8 +179,28 @@ QWidget* MainWindow::BuildPages() {
         page->setObjectName(QLatin1String(name));
         m_pages->addTab(page, QString::fromUtf8(caption));
     }
+    auto* archiveLayout = new QVBoxLayout(m_pages->widget(0));
+    archiveLayout->setContentsMargins(2, 2, 2, 2);
+    archiveLayout->addStretch(1);
+    archiveLayout->addWidget(BuildCommentPanel(m_pages->widget(0)));
     connect(m_pages, &QTabWidget::currentChanged, this, [this] { ApplyCommandStates(); });
     return side;
+}
+
+QWidget* MainWindow::BuildCommentPanel(QWidget* page) {
+    m_commentPanel = Panel(page, "CommentPanel");
+    auto* layout = new QVBoxLayout(m_commentPanel);
+    layout->setContentsMargins(2, 2, 2, 2);
+    m_commentEditor = new QPlainTextEdit(m_commentPanel);
+    m_commentEditor->setObjectName(QStringLiteral("CommentEditor"));
+    // Room for four lines: a fifth brings the scroll bar.
+    const int frame =
+        2 * m_commentEditor->frameWidth() + 2 * static_cast<int>(m_commentEditor->document()->documentMargin());
+    m_commentEditor->setFixedHeight(4 * m_commentEditor->fontMetrics().lineSpacing() + frame);
+    layout->addWidget(m_commentEditor);
+    connect(m_commentEditor, &QPlainTextEdit::textChanged, this, &MainWindow::StoreComments);
+    m_commentPanel->hide();
+    return m_commentPanel;
 }
 
 QWidget* MainWindow::BuildBottomPanel() {
@@ -333,20 +368,17 @@ void MainWindow::ApplyCommandStates() {
     facts.controlsDisabled = m_controlsDisabled;
     m_commandStates.Update(facts, CurrentSelectionFacts());
     ApplyCommandStates(m_commandStates);
+    // In-place edits and drops are offered exactly when renaming and moving are (they share their state).
+    m_treeModel->SetEditable(m_commandStates.State(Command::Rename).enabled);
+    m_commentEditor->setReadOnly(facts.isProtected);
     RefreshStatus();
     ShowPresenceIcon();
 }
 
 void MainWindow::AllMenuSetup() {
     // The check may reload the tree or protect the data: the commands follow what it left.
-    FollowTreeCheck(m_state.CheckCurrentConfig());
+    m_state.CheckCurrentConfig();
     ApplyCommandStates();
-}
-
-void MainWindow::FollowTreeCheck(session::AppState::TreeCheck result) {
-    if (result == session::AppState::TreeCheck::Reloaded) {
-        SelectAbsoluteIndex(m_state.SelectedIndex());
-    }
 }
 
 QString MainWindow::TableCaption(const session::CommandInfo& info) const {
@@ -373,7 +405,11 @@ void MainWindow::ApplyCommandStates(const session::CommandStates& states) {
 }
 
 void MainWindow::RefreshStatus() {
-    const QString text = FromCp1251(m_state.StatusText());
+    const structure::TreeEditor* editor = m_state.Editor();
+    const QString text =
+        editor != nullptr && editor->Marking()
+            ? FromCp1251(core::Text(1066, "DoubleClick на месте перемещения, Ctrl+LeftMouse для продолжения выборки"))
+            : FromCp1251(m_state.StatusText());
     m_statusLabel->setText(text);
     m_statusLabel->setVisible(!text.isEmpty());
 }
@@ -445,7 +481,8 @@ void MainWindow::ChoosePresenceEntry(const std::string& instanceId) {
 }
 
 void MainWindow::OnWriteTimer() {
-    FollowTreeCheck(m_state.OnWriteTimer(false));
+    // The marker stays as it is while the change-type dialog is on screen.
+    m_state.OnWriteTimer(m_changeTypeDialog != nullptr && m_changeTypeDialog->isVisible());
     RefreshPresence();
     ApplyCommandStates();
 }
@@ -456,9 +493,18 @@ void MainWindow::SelectAbsoluteIndex(int index) {
     if (node == nullptr) {
         node = tree.First();
     }
-    const QModelIndex selected = m_treeModel->IndexOf(node);
-    m_tree->setCurrentIndex(selected);
-    m_tree->expand(selected);
+    SelectNode(node);
+    m_tree->expand(m_treeModel->IndexOf(node));
+}
+
+structure::TreeNode* MainWindow::SelectedNode() const {
+    return m_treeModel->NodeOf(m_tree->currentIndex());
+}
+
+void MainWindow::SelectNode(const structure::TreeNode* node) {
+    const QModelIndex index = m_treeModel->IndexOf(node);
+    m_tree->setCurrentIndex(index);
+    m_tree->scrollTo(index);
 }
 
 void MainWindow::ShowBookmarks() {
@@ -466,11 +512,18 @@ void MainWindow::ShowBookmarks() {
     for (int slot = 1; slot <= structure::Bookmarks::kSlots; ++slot) {
         QToolButton* button = m_bookmarkButtons[static_cast<std::size_t>(slot - 1)];
         const structure::TreeNode* node = bookmarks.Node(slot);
+        button->setIcon(node != nullptr ? m_treeModel->IconOf(*node) : QIcon());
         button->setText(node != nullptr ? FromCp1251(node->Text()) : QString());
         button->setToolTip(node != nullptr ? FromCp1251(structure::GetPath(node)) : QString());
         button->setVisible(node != nullptr);
     }
     m_bookmarkBar->setVisible(bookmarks.BarShown());
+}
+
+void MainWindow::SelectBookmark(int slot) {
+    if (const structure::TreeNode* node = m_state.Bookmarks().Node(slot)) {
+        SelectNode(node);
+    }
 }
 
 void MainWindow::Activate() {
@@ -509,6 +562,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     // The window's translation has just run (it precedes this handler) and reset the changing captions.
     QMainWindow::showEvent(event);
     ApplyCommandStates();
+    ShowBookmarks();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -553,6 +607,7 @@ void MainWindow::OnLanguageChanged() {
     m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
     m_state.RetranslateTexts();
     ApplyCommandStates();
+    ShowBookmarks();
 }
 
 void MainWindow::ExpandSelected(bool expand) {

@@ -1,6 +1,7 @@
 // The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
-// left, the three right-hand pages, the bottom panel with the status label, the multi-user icon and the
-// automatic-saving box, and the bookmark bar. It presents the application state and never owns data.
+// left with its editing (main_window_editing.cpp), the three right-hand pages with the comment panel, the
+// bottom panel with the status label, the multi-user icon and the automatic-saving box, and the bookmark
+// bar. It presents the application state and never owns data.
 #pragma once
 
 #include <QMainWindow>
@@ -17,16 +18,19 @@
 #include "session/command_states.h"
 
 class QCheckBox;
+class QFrame;
 class QLabel;
+class QPlainTextEdit;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
 
 namespace pelgo::gui {
 
-class WindowTranslation;
-
+class AddNodeDialog;
+class ChangeTypeDialog;
 class StructureTreeModel;
+class WindowTranslation;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -48,7 +52,7 @@ public:
     void SetControlsDisabled(bool disabled);
     // The multi-user icon and its list from the presence records.
     void RefreshPresence();
-    // The bookmark bar as the bookmarks are now.
+    // The bookmark bar as the bookmarks are now: each slot's node icon, text and path.
     void ShowBookmarks();
 
     QAction* Action(session::Command command) const { return m_commands.Action(command); }
@@ -59,18 +63,23 @@ public:
 signals:
     // The selected node stayed the same for 50 ms: its views are due.
     void nodeSelectionSettled(const QModelIndex& node);
-    void bookmarkChosen(int slot);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Ctrl+left click on a tree node marks it for moving.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* BuildTopPanel();
     QWidget* BuildBookmarkBar();
     QWidget* BuildPages();
+    QWidget* BuildCommentPanel(QWidget* page);
     QWidget* BuildBottomPanel();
+    // Drags, drops, in-place edits and double clicks of the tree go to the tree editor.
+    void ConnectTreeEditing();
+    void ConnectEditingCommands();
     void BuildListMenus();
     void ConnectCommands();
     // Controls off and the busy cursor while the tree is loaded or saved; bookmarks a load restores.
@@ -79,9 +88,8 @@ private:
 
     session::SelectionFacts CurrentSelectionFacts() const;
     QString TableCaption(const session::CommandInfo& info) const;
+    // The move hint while nodes are marked, otherwise the protection's text.
     void RefreshStatus();
-    // After a reload of the tree another instance saved: the node at the selected position, or node 0.
-    void FollowTreeCheck(session::AppState::TreeCheck result);
     // The icon of the current MultiUserStatus, shown under the protection's rule.
     void ShowPresenceIcon();
     void Save();
@@ -91,6 +99,34 @@ private:
     void ExpandSelected(bool expand);
     void OnWriteTimer();
     void SelectAbsoluteIndex(int index);
+    structure::TreeNode* SelectedNode() const;
+    void SelectNode(const structure::TreeNode* node);
+
+    // Tree editing (main_window_editing.cpp). Each command acts on the selected node.
+    void EditSelected(const std::function<void(structure::TreeEditor&, structure::TreeNode&)>& edit);
+    // What an edit may have changed around the tree: marks, comments, bookmarks, commands.
+    void AfterEdit();
+    // After a reload of the tree (another instance saved it): no move marking, and the node at the selected
+    // position (or node 0) selected.
+    void OnTreeReset();
+    void AddNodes();
+    void DeleteSelected();
+    void RenameSelected();
+    void ChangeSelectedType();
+    void MarkSelected();
+    void CompleteMove(const QModelIndex& target);
+    void DropNode(int nodeHandle, int targetHandle);
+    void Shift(bool up);
+    // Bold marked nodes, the move cursor, the tree's hint and the status label as the move selection is.
+    void ShowMoveMarks();
+    void AddComment();
+    void DeleteComment();
+    // The comment panel of the selected node: shown exactly when the node has a comment list.
+    void ShowComments();
+    // The editor's lines replace the comments of the node the panel shows.
+    void StoreComments();
+    void FitCommentScrollBar(int lineCount);
+    void SelectBookmark(int slot);
     void ChoosePresenceEntry(const std::string& instanceId);
     void ShowTreePopup(const QPoint& position);
     void ShowCopyPopup(QLabel* source, const QPoint& globalPosition);
@@ -118,6 +154,12 @@ private:
     QCheckBox* m_autoSaveBox = nullptr;
     QWidget* m_bookmarkBar = nullptr;
     std::array<QToolButton*, 5> m_bookmarkButtons{};
+    QFrame* m_commentPanel = nullptr;
+    QPlainTextEdit* m_commentEditor = nullptr;
+    int m_commentHandle = 0;    // the node whose comments the panel shows
+    int m_indexBeforeReset = 0; // the selected position while the tree is reloaded
+    AddNodeDialog* m_addDialog = nullptr;
+    ChangeTypeDialog* m_changeTypeDialog = nullptr; // made once the node types are known
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
 };
