@@ -1,11 +1,14 @@
 """Runs pelgo-cli (the binary named by PELGO_CLI) on an installation folder, UTF-8 in and out."""
 
 import os
+import re
 import subprocess
 import tempfile
 import unittest
 
 CLI = os.environ.get("PELGO_CLI", "pelgo-cli")
+# A line of `pelgo-cli tree`: TAB levels, icon index, UNO, text.
+TREE_LINE = re.compile(r"^(\t*)(\d+) ([A-}]{12}) (.*)$")
 
 
 def run(home, *args, **options):
@@ -24,3 +27,12 @@ class InstallationCase(unittest.TestCase):
 
     def tearDown(self):
         self.tmp.cleanup()
+
+    def parse_tree(self, stdout):
+        """The tree lines of a command's output as (level, icon, UNO, text)."""
+        nodes = []
+        for line in stdout.splitlines():
+            match = TREE_LINE.match(line)
+            self.assertIsNotNone(match, line)
+            nodes.append((len(match.group(1)), int(match.group(2)), match.group(3), match.group(4)))
+        return nodes

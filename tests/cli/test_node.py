@@ -7,7 +7,6 @@ import unittest
 import dbfread
 
 from installation_cli import InstallationCase, run
-from test_tree import LINE
 
 BUCKET = "Неоприходованная техника"
 ENTERPRISE = "Название Вашего предприятия"
@@ -25,23 +24,15 @@ class NodeTest(InstallationCase):
         super().setUp()
         made = run(self.home, "tree", "--save", "--yes")
         self.assertEqual(made.returncode, 0, made.stderr)
-        self.uno = {text: uno for _, _, uno, text in self.parse(made.stdout)}
+        self.uno = {text: uno for _, _, uno, text in self.parse_tree(made.stdout)}
 
     def base(self, name):
         return os.path.join(self.home, "BASE", name)
 
-    def parse(self, stdout):
-        nodes = []
-        for line in stdout.splitlines():
-            match = LINE.match(line)
-            self.assertIsNotNone(match, line)
-            nodes.append((len(match.group(1)), int(match.group(2)), match.group(3), match.group(4)))
-        return nodes
-
     def tree(self):
         look = run(self.home, "tree")
         self.assertEqual(look.returncode, 0, look.stderr)
-        return self.parse(look.stdout)
+        return self.parse_tree(look.stdout)
 
     def outline(self):
         return [(level, text) for level, _, _, text in self.tree()]
@@ -49,7 +40,7 @@ class NodeTest(InstallationCase):
     def ok(self, *args):
         result = run(self.home, *args)
         self.assertEqual(result.returncode, 0, f"{args}: {result.stderr}")
-        return self.parse(result.stdout)
+        return self.parse_tree(result.stdout)
 
     def ok_lines(self, *args):
         result = run(self.home, *args)

@@ -1,7 +1,6 @@
 """pelgo-cli tree: the first run, saving through the commit, a look that writes nothing, rejected files."""
 
 import os
-import re
 import subprocess
 import unittest
 
@@ -18,7 +17,6 @@ SAMPLE = [
     (1, 11, "Для удаления используйте клавиши [Ctrl+DEL]"),
     (1, 11, 'Прочие операции - правая клавиша мыши или меню "Навигация"'),
 ]
-LINE = re.compile(r"^(\t*)(\d+) ([A-}]{12}) (.*)$")
 
 
 class TreeTest(InstallationCase):
@@ -39,14 +37,6 @@ class TreeTest(InstallationCase):
                     files[path] = (f.read(), os.stat(path).st_mtime_ns)
         return files
 
-    def parse(self, stdout):
-        nodes = []
-        for line in stdout.splitlines():
-            match = LINE.match(line)
-            self.assertIsNotNone(match, line)
-            nodes.append((len(match.group(1)), int(match.group(2)), match.group(3), match.group(4)))
-        return nodes
-
     def test_a_new_installation_gets_no_tree_without_an_answer(self):
         before = self.snapshot()
         for args in (["tree"], ["tree", "--save"], ["tree", "--yes"]):
@@ -60,7 +50,7 @@ class TreeTest(InstallationCase):
         created = run(self.home, "tree", "--yes", "--save")
         self.assertEqual(created.returncode, 0, created.stderr)
         self.assertIn("Здравствуйте !", created.stderr)
-        nodes = self.parse(created.stdout)
+        nodes = self.parse_tree(created.stdout)
         self.assertEqual([(level, icon, text) for level, icon, _, text in nodes], SAMPLE)
         image = self.read("image").decode("cp1251").split("\r\n")
         self.assertEqual(image[:-1], [f"{icon} ; {uno} ;{text}" for _, icon, uno, text in nodes])
@@ -76,7 +66,7 @@ class TreeTest(InstallationCase):
     def test_no_save_writes_the_bucket_alone_and_saving_again_keeps_the_bytes(self):
         created = run(self.home, "tree", "--no", "--save")
         self.assertEqual(created.returncode, 0, created.stderr)
-        self.assertEqual([text for *_, text in self.parse(created.stdout)], ["Неоприходованная техника"])
+        self.assertEqual([text for *_, text in self.parse_tree(created.stdout)], ["Неоприходованная техника"])
         files = [self.read(name) for name in ("struct", "image", "add_Data")]
         again = run(self.home, "tree", "--save")
         self.assertEqual(again.returncode, 0, again.stderr)
@@ -94,12 +84,12 @@ class TreeTest(InstallationCase):
         before = self.snapshot()
         look = run(self.home, "tree")
         self.assertEqual(look.returncode, 0, look.stderr)
-        self.assertEqual([text for *_, text in self.parse(look.stdout)], ["Склад"])
+        self.assertEqual([text for *_, text in self.parse_tree(look.stdout)], ["Склад"])
         self.assertEqual(self.snapshot(), before, "a look leaves the dead writer's files to a writer")
 
         saved = run(self.home, "tree", "--save")
         self.assertEqual(saved.returncode, 0, saved.stderr)
-        self.assertEqual([text for *_, text in self.parse(saved.stdout)], ["Склад"])
+        self.assertEqual([text for *_, text in self.parse_tree(saved.stdout)], ["Склад"])
         tree_files = [n for n in os.listdir(os.path.join(self.home, "BASE")) if n.startswith(("struct", "image", "add"))]
         self.assertEqual(sorted(tree_files), ["add_Data", "image", "struct", "struct.lock"])
         self.assertEqual(self.read("struct"), "Склад\r\n".encode("cp1251"))
