@@ -110,8 +110,9 @@ void MainWindow::ConnectTreeEditing() {
 }
 
 void MainWindow::OnTreeReset() {
+    // The marked nodes are gone: their entries of the move-request lists go with them.
     if (structure::TreeEditor* editor = m_state.Editor()) {
-        editor->EndMooving();
+        editor->CancelMooving();
     }
     SelectAbsoluteIndex(m_indexBeforeReset);
     AfterEdit();
