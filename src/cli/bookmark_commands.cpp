@@ -44,10 +44,9 @@ int Add(const Context& context, const Args& args) {
             return std::vector<std::string>();
         }
         state.SetSelectedIndex(state.Tree().AbsoluteIndex(node));
-        const int slot = state.Bookmarks().NextSlot();
         state.Bookmarks().AddBookmark(node);
         KeepBookmarks(state);
-        return std::vector<std::string>{SlotLine(slot, node, state.Identity())};
+        return std::vector<std::string>{SlotLine(state.Bookmarks().SlotOf(node), node, state.Identity())};
     });
 }
 

@@ -436,8 +436,8 @@ bool AppState::MultiUserIconVisible() {
 
 AppState::TreeCheck AppState::CheckCurrentConfig() {
     // The window's busy hook of a load or save sets up the menus, which run this check: never inside them.
-    if (m_checkingTree || !m_treeStorage || m_treeStorage->TreeBusy() || ProtectData() ||
-        m_clock.Now() <= m_treeStorage->NextCheckTime()) {
+    if (m_checkingTree || !m_treeStorage || m_treeStorage->TreeBusy() || (m_modalDialogOpen && m_modalDialogOpen()) ||
+        ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
         return TreeCheck::Unchanged;
     }
     m_checkingTree = true;
@@ -494,6 +494,10 @@ AppState::TreeCheck AppState::OnWriteTimer(bool updateWindowOpen) {
         break;
     case structure::WriteTimer::Decision::None:
         break;
+    }
+    // A tick that stopped early (no icon, or a bulk-writing window on screen) ends there.
+    if (!iconVisible || updateWindowOpen) {
+        return TreeCheck::Unchanged;
     }
     return CheckCurrentConfig();
 }

@@ -92,6 +92,9 @@ public:
     // The tree-change check: when another instance has saved the tree, asks whether to load it (Reloaded:
     // the window reselects the node at SelectedIndex(), or node 0) or becomes protected (Declined).
     TreeCheck CheckCurrentConfig();
+    // The window tells whether one of its modal dialogs or questions is open: the tree-change check then waits,
+    // since a reload would take the nodes from under the edit that asked.
+    void SetModalDialogQuery(std::function<bool()> query) { m_modalDialogOpen = std::move(query); }
     // One tick of the write timer (`updateWindowOpen` while a bulk-writing window is on screen), ending with
     // the tree-change check.
     TreeCheck OnWriteTimer(bool updateWindowOpen);
@@ -191,6 +194,7 @@ private:
     bool m_autoSave = false;
     int m_selectedHandle = 0;
     bool m_checkingTree = false;
+    std::function<bool()> m_modalDialogOpen;
     structure::MultiUser m_multiUser;
     structure::WriteTimer m_writeTimer;
     bool m_writingMarker = false; // the marker's own post is no write of data

@@ -435,7 +435,7 @@ void SettingsFile::Write() {
         WriteNumberedList("UpdPatches", m_settings.updPatches);
         WriteTableKeys("Other");
         WriteNumberedList("ScanletPatches", m_settings.scanletPatches);
-        WriteTableKeys("BookMarks");
+        // [BookMarks] goes with each commit of the tree (WriteBookmarks): its indexes hold for that tree only.
         WriteTableKeys("NewCompDistrib");
         WriteTableKeys("C_Performance");
         if (m_flags.userRights == 0) {

@@ -65,8 +65,18 @@ bool TreeEditor::Refused() {
     return true;
 }
 
-bool TreeEditor::AskYes(std::string_view question) {
-    return m_dialog.Ask(MessageKind::Confirmation, question, Buttons::YesNo) == Answer::Yes;
+Answer TreeEditor::AskAbout(std::string_view question, Buttons buttons, const std::vector<const TreeNode*>& nodes) {
+    std::vector<int> handles;
+    for (const TreeNode* node : nodes) {
+        handles.push_back(node->Handle());
+    }
+    const Answer answer = m_dialog.Ask(MessageKind::Confirmation, question, buttons);
+    for (const int handle : handles) {
+        if (m_tree.NodeByHandle(handle) == nullptr) {
+            return Answer::Cancel;
+        }
+    }
+    return answer;
 }
 
 void TreeEditor::LogNode(const TreeNode& node, std::string_view message) {
@@ -127,7 +137,8 @@ TreeNode* TreeEditor::Delete(TreeNode& node) {
                             core::Utf8ToCp1251("\") удалить нельзя: в неё попадают новые компьютеры."));
         return nullptr;
     }
-    if (!AskYes(core::Text(1059, "Удалить запись ") + "\"" + node.Text() + "\"")) {
+    if (AskAbout(core::Text(1059, "Удалить запись ") + "\"" + node.Text() + "\"", Buttons::YesNo, {&node}) !=
+        Answer::Yes) {
         return nullptr;
     }
     if (node.ChildCount() > 0) {
@@ -201,6 +212,9 @@ std::vector<TreeNode*> TreeEditor::Marked() const {
 }
 
 void TreeEditor::MarkForMove(TreeNode& node) {
+    if (!Marking()) {
+        CancelMooving(); // a selection whose nodes went with a reload starts afresh
+    }
     if (static_cast<int>(m_marked.size()) >= kMaxMarked || IsMarked(node) || Refused()) {
         return;
     }
@@ -213,12 +227,14 @@ void TreeEditor::MarkForMove(TreeNode& node) {
             return;
         }
         if (m_askEachMark) {
-            const Answer answer = m_dialog.Ask(MessageKind::Confirmation,
-                                               core::Text(205, "Добавить") + " " + node.Text() +
-                                                   core::Text(1065, "\r\nв выборку для перемещения ?"),
-                                               Buttons::YesNoAll);
+            const Answer answer = AskAbout(core::Text(205, "Добавить") + " " + node.Text() +
+                                               core::Text(1065, "\r\nв выборку для перемещения ?"),
+                                           Buttons::YesNoAll, {&node});
             if (answer == Answer::All) {
                 m_askEachMark = false;
+            } else if (answer == Answer::Cancel) {
+                CancelMooving(); // the marked nodes went with a reload meanwhile
+                return;
             } else if (answer != Answer::Yes) {
                 return;
             }
@@ -245,7 +261,12 @@ void TreeEditor::MoveJournal(TreeNode& node, const std::string& destinationText,
 }
 
 bool TreeEditor::CompleteMove(TreeNode& target) {
-    if (m_marked.empty() || IsMarked(target) || Refused()) {
+    if (!Marking() || IsMarked(target)) {
+        return false;
+    }
+    // Data that became protected meanwhile take no move: the marking ends, or nothing could end it.
+    if (Refused()) {
+        CancelMooving();
         return false;
     }
     const std::vector<TreeNode*> marked = Marked();
@@ -262,7 +283,9 @@ bool TreeEditor::CompleteMove(TreeNode& target) {
         question += "- " + node->Text() + "\r\n";
     }
     question += core::Text(1008, "в ") + target.Text();
-    const Answer answer = m_dialog.Ask(MessageKind::Confirmation, question, Buttons::YesNoCancel);
+    std::vector<const TreeNode*> involved(marked.begin(), marked.end());
+    involved.push_back(&target);
+    const Answer answer = AskAbout(question, Buttons::YesNoCancel, involved);
     if (answer == Answer::Cancel) {
         CancelMooving();
         return false;
@@ -306,8 +329,9 @@ bool TreeEditor::DragMove(TreeNode& node, TreeNode& target) {
                                                   "\"");
         return false;
     }
-    if (!AskYes(core::Text(206, "Переместить") + " :\r\n" + node.Text() + core::Text(1102, "\r\nперед ") +
-                target.Text())) {
+    if (AskAbout(core::Text(206, "Переместить") + " :\r\n" + node.Text() + core::Text(1102, "\r\nперед ") +
+                     target.Text(),
+                 Buttons::YesNo, {&node, &target}) != Answer::Yes) {
         return false;
     }
     const std::string oldParentPath = GetPath(node.Parent());
@@ -389,10 +413,18 @@ void TreeEditor::DeleteComment(TreeNode& node) {
     if (Refused()) {
         return;
     }
-    TKelRec* record = node.Record();
-    if (record != nullptr && AskYes(core::Text(1091, "Удалить комментарий для ") + node.Text() + " ?")) {
+    if (node.Record() == nullptr) {
+        m_host.SetTreeModified();
+        return;
+    }
+    const Answer answer =
+        AskAbout(core::Text(1091, "Удалить комментарий для ") + node.Text() + " ?", Buttons::YesNo, {&node});
+    if (answer == Answer::Cancel) {
+        return; // the node went with a reload meanwhile
+    }
+    if (answer == Answer::Yes) {
         // Only the comments go: the record keeps the node's UNO, the key of its other data.
-        record->comments.reset();
+        node.Record()->comments.reset();
     }
     m_host.SetTreeModified();
 }

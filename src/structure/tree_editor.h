@@ -99,7 +99,8 @@ public:
     bool ChangeType(TreeNode& node, const TypeChoice& choose);
     // Ctrl+M / Ctrl+left click: adds the node to the move selection (asking once nodes are marked).
     void MarkForMove(TreeNode& node);
-    bool Marking() const { return !m_marked.empty(); }
+    // Whether marked nodes are still in the tree.
+    bool Marking() const { return !Marked().empty(); }
     bool IsMarked(const TreeNode& node) const;
     // The marked nodes still in the tree, in marking order.
     std::vector<TreeNode*> Marked() const;
@@ -130,7 +131,9 @@ private:
     void LogNode(const TreeNode& node, std::string_view message);
     void MoveJournal(TreeNode& node, const std::string& destinationText, const std::string& oldParentPath);
     std::string UnoAndPath(TreeNode* node);
-    bool AskYes(std::string_view question);
+    // Asks; an answer that finds one of `nodes` gone (a reload of the tree meanwhile) counts as Cancel.
+    platform::Answer AskAbout(std::string_view question, platform::Buttons buttons,
+                              const std::vector<const TreeNode*>& nodes);
 
     TreeModel& m_tree;
     NodeIdentity& m_identity;

@@ -358,7 +358,7 @@ private slots:
         QVERIFY(!editor->isReadOnly());
         QTest::keyClicks(editor, QStringLiteral("one"));
         QCOMPARE(*f.Node("PC-1")->Record()->comments, std::vector<std::string>{"one"});
-        QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
         editor->setPlainText(QStringLiteral("1\n2\n3\n4\n5\n"));
         QCOMPARE(*f.Node("PC-1")->Record()->comments, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
         QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);

@@ -105,5 +105,22 @@ TEST_F(TreeEditingSessionTest, AMoveInSharedDataAsksToSaveUnlessSavingIsAutomati
     EXPECT_NE(LogUtf8().find("АвтоЗапись >> On"), std::string::npos);
 }
 
+TEST_F(TreeEditingSessionTest, TheTreeIsNotLoadedAgainWhileAModalDialogIsOpen) {
+    bool modalOpen = true;
+    state.SetModalDialogQuery([&] { return modalOpen; });
+    // Another instance's save: a new tree text file.
+    core::RemoveFile(dir / "BASE/struct");
+    testing::WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\nОтдел\r\n\tPC-1\r\n"
+                                                                 "\t\t00AABBCCDDEE\r\nСклад\r\n"));
+    state.Clock().Advance(60);
+    EXPECT_EQ(state.CheckCurrentConfig(), AppState::TreeCheck::Unchanged);
+    EXPECT_EQ(state.Tree().Count(), 4);
+
+    modalOpen = false; // the check was due all along
+    dialog.ExpectQuestion("Данные о структуре предприятия обновились", Answer::Yes);
+    EXPECT_EQ(state.CheckCurrentConfig(), AppState::TreeCheck::Reloaded);
+    EXPECT_EQ(state.Tree().Count(), 5);
+}
+
 } // namespace
 } // namespace pelgo::session

@@ -208,6 +208,17 @@ TEST_F(SettingsFileTest, ListsAndJournalTypesSurviveARoundTrip) {
     EXPECT_NE(ini.find("IVANOV=0 Write 10.03.2026 15:00:00\r\n"), std::string::npos);
 }
 
+TEST_F(SettingsFileTest, BookmarksAreWrittenOnlyWithACommitOfTheTree) {
+    WriteIni("[BookMarks]\r\nBM1=3\r\n");
+    auto file = Make();
+    file.ReadIni(1);
+    settings.SetInt(Key::BM1, 7); // a slot of a tree not committed yet
+    file.ReadIni(0);
+    EXPECT_NE(IniUtf8().find("BM1=3\r\n"), std::string::npos) << "the settings' write leaves them";
+    file.WriteBookmarks();
+    EXPECT_NE(IniUtf8().find("BM1=7\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsFileTest, ProtectedDataAreNotWrittenButTreeProtectionCanBeSwitchedOff) {
     WriteIni("[Setup]\r\nProtectStructTree=1\r\nBackupCount=5\r\n");
     auto file = Make();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <functional>
+#include <tuple>
 
 #include "archive/computer_journal.h"
 #include "core/cp1251.h"
@@ -427,6 +428,66 @@ TEST_F(TreeEditorTest, CommentsAreAddedReplacedAndDeletedWithoutLosingTheUno) {
     EXPECT_EQ(node.Record()->uno, uno) << "the UNO keys the node's other data";
 }
 
+// Answers Yes once it has let `during` run: what a reload of the tree in the question's event loop does.
+class ReloadingDialog : public testing::ScriptedDialog {
+public:
+    platform::Answer Ask(platform::MessageKind, std::string_view, platform::Buttons) override {
+        during();
+        return Answer::Yes;
+    }
+    std::function<void()> during;
+};
+
+TEST_F(TreeEditorTest, AQuestionAnsweredAfterTheTreeWasLoadedAgainChangesNothing) {
+    ReloadingDialog reloading;
+    TreeEditor asking{tree, identity, nodeTypes, settings, log, reloading, bookmarks, host, "IVANOV"};
+    const auto reload = [&] {
+        tree.Reset([&] {
+            tree.AddChild(nullptr, -1, "A", 1);
+            tree.AddChild(&tree.AddChild(nullptr, -1, "B", 1), -1, "C", 3);
+        });
+    };
+    const std::vector<std::pair<const char*, std::function<bool()>>> edits = {
+        {"delete", [&] { return asking.Delete(Node(6)) != nullptr; }},
+        {"drag", [&] { return asking.DragMove(Node(4), Node(6)); }},
+        {"complete", [&] {
+             asking.MarkForMove(Node(6));
+             return asking.CompleteMove(Node(2));
+         }},
+        {"mark", [&] {
+             reloading.during = [] {};
+             asking.MarkForMove(Node(6));
+             reloading.during = reload;
+             asking.MarkForMove(Node(4));
+             return asking.Marking();
+         }},
+        {"delete comment", [&] {
+             identity.NewAddData(Node(6)).comments = std::vector<std::string>{"x"};
+             asking.DeleteComment(Node(6));
+             return host.modified > 0;
+         }},
+    };
+    for (const auto& [name, edit] : edits) {
+        SCOPED_TRACE(name);
+        tree.Reset([&] { // a fresh tree of the fixture's shape for each edit
+            std::vector<TreeNode*> parents;
+            for (const auto& [level, text, icon] : std::vector<std::tuple<int, const char*, int>>{
+                     {0, "0", 1}, {0, "1", 1}, {1, "2", 1}, {2, "3", 2}, {3, "4", 3}, {4, "5", 4}, {1, "6", 1}}) {
+                parents.resize(static_cast<std::size_t>(level));
+                parents.push_back(
+                    &tree.AddChild(level > 0 ? parents[static_cast<std::size_t>(level - 1)] : nullptr, -1, text, icon));
+            }
+        });
+        host.modified = 0;
+        reloading.during = reload;
+        EXPECT_FALSE(edit());
+        EXPECT_EQ(tree.Count(), 3) << "the reloaded tree stays as loaded";
+        EXPECT_EQ(host.modified, 0);
+        EXPECT_FALSE(asking.Marking());
+    }
+    EXPECT_TRUE(Journal().empty());
+}
+
 TEST_F(TreeEditorTest, ProtectedDataRefuseEveryWrite) {
     host.isProtected = true;
     const std::string before = LogText();
@@ -456,6 +517,14 @@ TEST_F(TreeEditorTest, ProtectedDataRefuseEveryWrite) {
         EXPECT_EQ(dialog.shown.size(), i + 1) << writes[i].first << " told the user nothing";
     }
     editor.SetComments(Node(6), {"x"});
+    EXPECT_FALSE(editor.Marking());
+
+    // A marking made before the data became protected ends at the completion it cannot make.
+    host.isProtected = false;
+    editor.MarkForMove(Node(6));
+    host.isProtected = true;
+    dialog.ExpectMessage("Включена защита данных");
+    EXPECT_FALSE(editor.CompleteMove(Node(2)));
     EXPECT_FALSE(editor.Marking());
     EXPECT_EQ(tree.Count(), 7);
     EXPECT_EQ(Node(4).Text(), "PC-1");

@@ -436,6 +436,7 @@ void MainWindow::ConnectTreeHooks() {
             }
         },
         [this](bool minimised) { minimised ? showMinimized() : showMaximized(); });
+    m_state.SetModalDialogQuery([] { return QApplication::activeModalWidget() != nullptr; });
     ShowBookmarks();
 }
 

@@ -259,7 +259,12 @@ void MainWindow::ShowComments() {
     const structure::TreeNode* node = SelectedNode();
     const structure::TKelRec* record = node != nullptr ? node->Record() : nullptr;
     const bool shown = record != nullptr && record->comments.has_value();
-    m_commentHandle = shown ? node->Handle() : 0;
+    const int handle = shown ? node->Handle() : 0;
+    // Another node's comments start a history of their own: an undo never reaches across nodes.
+    if (handle != m_commentHandle) {
+        m_commentEditor->document()->clearUndoRedoStacks();
+    }
+    m_commentHandle = handle;
     QStringList lines;
     if (shown) {
         for (const std::string& line : *record->comments) {
@@ -291,8 +296,9 @@ void MainWindow::StoreComments() {
 }
 
 void MainWindow::FitCommentScrollBar(int lineCount) {
+    // Fewer lines may still wrap beyond the panel: then the bar comes as needed.
     m_commentEditor->setVerticalScrollBarPolicy(lineCount >= kCommentLinesWithScrollBar ? Qt::ScrollBarAlwaysOn
-                                                                                        : Qt::ScrollBarAlwaysOff);
+                                                                                        : Qt::ScrollBarAsNeeded);
 }
 
 } // namespace pelgo::gui

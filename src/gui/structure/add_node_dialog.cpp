@@ -150,7 +150,7 @@ AddNodeDialog::AddNodeDialog(session::AppState& state, NodeTypeIcons icons, plat
 }
 
 std::optional<structure::AddRequest> AddNodeDialog::Ask(const structure::TreeNode* selected) {
-    m_selected = selected;
+    m_selectedHandle = selected != nullptr ? selected->Handle() : 0;
     const QString nodeText = selected != nullptr ? FromCp1251(selected->Text()) : QString::fromUtf8("<Корень>");
     m_nodeLabel->setText(nodeText);
     m_copyFromNode->setText(nodeText);
@@ -166,7 +166,7 @@ std::optional<structure::AddRequest> AddNodeDialog::Ask(const structure::TreeNod
     m_add->setEnabled(false);
     m_types->setFocus();
     const bool confirmed = exec() == QDialog::Accepted;
-    m_selected = nullptr;
+    m_selectedHandle = 0;
     return confirmed ? std::optional(Request()) : std::nullopt;
 }
 
@@ -202,14 +202,16 @@ void AddNodeDialog::EnableOptions() {
 }
 
 void AddNodeDialog::CopyFromNode() {
-    if (m_selected == nullptr) {
+    // By handle: a reload of the tree while the dialog is open takes the node away.
+    const structure::TreeNode* selected = m_state.Tree().NodeByHandle(m_selectedHandle);
+    if (selected == nullptr) {
         return;
     }
     // A node without a record has no data yet; none is made just to read.
     std::vector<structure::NodeRecord> records;
     shell::ManagedTable& other = m_state.OtherTable();
-    if (m_selected->Record() != nullptr && other.IsOpen()) {
-        records = structure::NodeRecordsTable(*other.table).Find(m_selected->Record()->uno);
+    if (selected->Record() != nullptr && other.IsOpen()) {
+        records = structure::NodeRecordsTable(*other.table).Find(selected->Record()->uno);
     }
     const structure::AdditionalValues values = structure::MainValues(records);
     for (int row = 0; row < m_grid->rowCount(); ++row) {

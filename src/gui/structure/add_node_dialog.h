@@ -43,7 +43,7 @@ private:
     session::AppState& m_state;
     NodeTypeIcons m_icons;
     platform::UserDialog& m_dialog;
-    const structure::TreeNode* m_selected = nullptr; // only while Ask runs
+    int m_selectedHandle = 0; // only while Ask runs
 
     QListWidget* m_types;
     QLabel* m_nodeLabel;
