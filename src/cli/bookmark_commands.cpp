@@ -43,7 +43,7 @@ int Add(const Context& context, const Args& args) {
         if (Protected(state, dialog)) {
             return std::vector<std::string>();
         }
-        state.SetSelectedIndex(state.Tree().AbsoluteIndex(node));
+        state.SetSelectedNode(node);
         state.Bookmarks().AddBookmark(node);
         KeepBookmarks(state);
         return std::vector<std::string>{SlotLine(state.Bookmarks().SlotOf(node), node, state.Identity())};

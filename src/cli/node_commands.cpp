@@ -43,7 +43,7 @@ void RequireKnownType(AppState& state, int icon) {
 
 // The window acts on the selected node: the node acted on is selected first (its journal lines name it).
 TreeNode& Select(AppState& state, TreeNode& node) {
-    state.SetSelectedIndex(state.Tree().AbsoluteIndex(node));
+    state.SetSelectedNode(node);
     return node;
 }
 
@@ -131,7 +131,7 @@ int Delete(const Context& context, const Args& args) {
     CliDialog dialog(args.Flag("--yes") ? std::optional(true) : std::nullopt);
     return RunChange(context, dialog, [&](AppState& state) {
         if (const TreeNode* previous = state.Editor()->Delete(SelectByUno(state, uno))) {
-            state.SetSelectedIndex(state.Tree().AbsoluteIndex(*previous));
+            state.SetSelectedNode(*previous);
         }
         return std::vector<std::string>();
     });

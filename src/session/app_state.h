@@ -101,6 +101,7 @@ public:
     // The node selected in the window. It is kept as the node itself, so that edits moving it keep it
     // selected; a reload selects the node at its former absolute index (or node 0).
     structure::TreeNode* SelectedNode() const { return m_tree.NodeByHandle(m_selectedHandle); }
+    void SetSelectedNode(const structure::TreeNode& node) { m_selectedHandle = node.Handle(); }
     // The absolute index of the selected node; 0 without one.
     int SelectedIndex() const;
     void SetSelectedIndex(int index);

@@ -152,7 +152,7 @@ TreeNode* TreeEditor::Delete(TreeNode& node) {
     if (const TKelRec* record = node.Record(); record != nullptr && m_tree.NodesWithUno(record->uno) == 1) {
         m_host.DeleteNodeRecords(record->uno);
     }
-    TreeNode* previous = m_tree.NodeAt(m_tree.AbsoluteIndex(node) - 1);
+    TreeNode* previous = m_tree.Previous(node);
     m_tree.Remove(node);
     m_host.SetTreeModified();
     return previous;

@@ -46,6 +46,17 @@ TreeNode* TreeModel::Next(const TreeNode& node) const {
     return nullptr;
 }
 
+TreeNode* TreeModel::Previous(const TreeNode& node) const {
+    TreeNode* previous = node.m_parent->Child(node.m_row - 1);
+    if (previous == nullptr) {
+        return node.Parent();
+    }
+    while (previous->ChildCount() > 0) {
+        previous = previous->m_children.back();
+    }
+    return previous;
+}
+
 void TreeModel::EnsureOrder() const {
     if (m_orderCurrent) {
         return;

@@ -88,6 +88,8 @@ public:
     TreeNode* First() const { return m_root.Child(0); }
     // The pre-order successor; null after the last node.
     TreeNode* Next(const TreeNode& node) const;
+    // The pre-order predecessor, found without the order table; null for node 0.
+    TreeNode* Previous(const TreeNode& node) const;
     int AbsoluteIndex(const TreeNode& node) const;
     // Null outside 0 .. Count() - 1.
     TreeNode* NodeAt(int absoluteIndex) const;

@@ -88,7 +88,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     m_selectionTimer.setInterval(kSelectionDebounceMs);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (const structure::TreeNode* node = m_treeModel->NodeOf(current)) {
-            m_state.SetSelectedIndex(m_state.Tree().AbsoluteIndex(*node));
+            m_state.SetSelectedNode(*node);
         }
         m_selectionTimer.start();
     });
