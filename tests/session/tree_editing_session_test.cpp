@@ -120,6 +120,7 @@ TEST_F(TreeEditingSessionTest, TheTreeIsNotLoadedAgainWhileAModalDialogIsOpen) {
     dialog.ExpectQuestion("Данные о структуре предприятия обновились", Answer::Yes);
     EXPECT_EQ(state.CheckCurrentConfig(), AppState::TreeCheck::Reloaded);
     EXPECT_EQ(state.Tree().Count(), 5);
+    state.SetModalDialogQuery({}); // the close request outlives `modalOpen`
 }
 
 } // namespace
