@@ -1,5 +1,6 @@
 // Shared pieces of the window tests: a dialog double that records what the engines said, a quiet progress,
-// language and settings files written in cp1251, and a fresh installation folder with empty tables.
+// language and settings files written in cp1251, a fresh installation folder with empty tables, and a main
+// window started on it.
 #pragma once
 
 #include <QDir>
@@ -13,9 +14,12 @@
 #include "core/cp1251.h"
 #include "core/date_time.h"
 #include "core/file.h"
+#include "gui/common/window_translation.h"
+#include "gui/main/main_window.h"
 #include "platform/dbf_table.h"
 #include "platform/progress.h"
 #include "platform/user_dialog.h"
+#include "session/app_state.h"
 
 namespace pelgo::testing {
 
@@ -72,6 +76,27 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// A main window over an application state started on the installation at a fixed time (with the program's
+// command-line `arguments`), activated, as the program makes it; closed at the end.
+struct StartedWindow {
+    explicit StartedWindow(const Installation& installation, std::vector<std::string> arguments = {})
+        : state({installation.Folder(), installation.Path("pelgo"), std::move(arguments), "IVANOV", "WS-01"}, dialog,
+                progress) {
+        state.Clock().Set({2026, 3, 10, 15, 0, 0});
+        started = state.Start([](std::string_view) {}) == session::AppState::StartResult::Running;
+        window.emplace(state, dialog, translation);
+        window->Activate();
+    }
+    ~StartedWindow() { state.CloseRequest(); }
+
+    RecordingDialog dialog;
+    QuietProgress progress;
+    session::AppState state;
+    gui::WindowTranslation translation{state.Translator()};
+    bool started = false;
+    std::optional<gui::MainWindow> window;
 };
 
 } // namespace pelgo::testing

@@ -44,26 +44,6 @@ struct WindowFixture {
     }
 };
 
-// A window over an application state started on the installation at a fixed time, activated, as the program
-// makes it.
-struct StartedWindow {
-    explicit StartedWindow(const Installation& installation)
-        : state({installation.Folder(), installation.Path("pelgo"), {}, "IVANOV", "WS-01"}, dialog, progress) {
-        state.Clock().Set({2026, 3, 10, 15, 0, 0});
-        started = state.Start([](std::string_view) {}) == session::AppState::StartResult::Running;
-        window.emplace(state, dialog, translation);
-        window->Activate();
-    }
-    ~StartedWindow() { state.CloseRequest(); }
-
-    RecordingDialog dialog;
-    QuietProgress progress;
-    session::AppState state;
-    gui::WindowTranslation translation{state.Translator()};
-    bool started = false;
-    std::optional<gui::MainWindow> window;
-};
-
 void AppendOther(const Installation& installation, const std::vector<std::string>& values) {
     platform::DbfTable::Open(installation.Path("BASE/other.dbf"), platform::DbfOpenMode::Shared, core::Clock())
         .Append(values);

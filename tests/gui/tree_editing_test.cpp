@@ -48,22 +48,23 @@ QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// A started, activated window shown offscreen with the whole tree expanded, over the tree above.
-struct EditingWindow {
-    explicit EditingWindow(std::vector<std::string> arguments = {})
-        : state({installation.Folder(), installation.Path("pelgo"), std::move(arguments), "IVANOV", "WS-01"}, dialog,
-                progress) {
+// An installation holding the tree above.
+struct EditingInstallation {
+    EditingInstallation() {
         WriteCp1251Lines(installation.QPath("BASE/struct"), kTree);
         WriteCp1251Lines(installation.QPath("BASE/image"), kImage);
-        state.Clock().Set({2026, 3, 10, 15, 0, 0});
-        started = state.Start([](std::string_view) {}) == session::AppState::StartResult::Running;
-        window.emplace(state, dialog, translation);
+    }
+    Installation installation;
+};
+
+// A started, activated window shown offscreen with the whole tree expanded, over the tree above.
+struct EditingWindow : EditingInstallation, StartedWindow {
+    explicit EditingWindow(std::vector<std::string> arguments = {})
+        : StartedWindow(installation, std::move(arguments)) {
         window->show();
-        window->Activate();
         Tree()->expandAll();
         QTest::qWait(80); // the activation's selection settles
     }
-    ~EditingWindow() { state.CloseRequest(); }
 
     QTreeView* Tree() const { return window->Tree(); }
     gui::StructureTreeModel& Model() const { return window->TreeModel(); }
@@ -122,13 +123,6 @@ struct EditingWindow {
         poll->start(10);
     }
 
-    Installation installation;
-    RecordingDialog dialog;
-    QuietProgress progress;
-    session::AppState state;
-    gui::WindowTranslation translation{state.Translator()};
-    bool started = false;
-    std::optional<gui::MainWindow> window;
 };
 
 void ChooseItem(QDialog& dialog, const char* utf8Caption) {
