@@ -35,6 +35,9 @@ extern const char* const kTreeUsage;
 int RunCollector(const Context& context, const std::vector<std::string>& args);
 extern const char* const kCollectorUsage;
 
+int RunPlace(const Context& context, const std::vector<std::string>& args);
+extern const char* const kPlaceUsage;
+
 int RunMotherboard(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMotherboardUsage;
 

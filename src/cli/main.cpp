@@ -38,6 +38,7 @@ const std::map<std::string, Group>& Groups() {
         {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
         {"motherboard", {pelgo::cli::RunMotherboard, pelgo::cli::kMotherboardUsage}},
         {"node", {pelgo::cli::RunNode, pelgo::cli::kNodeUsage}},
+        {"place", {pelgo::cli::RunPlace, pelgo::cli::kPlaceUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
