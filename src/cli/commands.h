@@ -38,6 +38,9 @@ extern const char* const kCollectorUsage;
 int RunPlace(const Context& context, const std::vector<std::string>& args);
 extern const char* const kPlaceUsage;
 
+int RunUpdate(const Context& context, const std::vector<std::string>& args);
+extern const char* const kUpdateUsage;
+
 int RunMotherboard(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMotherboardUsage;
 

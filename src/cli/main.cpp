@@ -43,6 +43,7 @@ const std::map<std::string, Group>& Groups() {
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"tree", {pelgo::cli::RunTree, pelgo::cli::kTreeUsage}},
+        {"update", {pelgo::cli::RunUpdate, pelgo::cli::kUpdateUsage}},
     };
     return groups;
 }

@@ -1,10 +1,12 @@
 // POSIX implementation of the file operations and open-file-description locks.
 #include "core/file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,6 +140,27 @@ bool FileExists(std::string_view path) {
 bool DirectoryExists(std::string_view path) {
     struct stat st {};
     return ::stat(NativeFileName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> FilesIn(std::string_view directory) {
+    std::vector<std::string> names;
+    const std::string folder(directory);
+    DIR* dir = ::opendir(NativeFileName(folder).c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        const std::string native = NativeFileName(folder) + "/" + entry->d_name;
+        if (entry->d_name[0] != '.' && ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            names.push_back(Utf8ToCp1251(entry->d_name));
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return CompareText(a, b) < 0;
+    });
+    return names;
 }
 
 bool CreateDirectories(std::string_view path) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date_time.h"
 
@@ -18,6 +19,9 @@ std::string SystemReason();
 
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
+// The names (cp1251) of the ordinary files in a folder, hidden ones (a leading ".") left out, in name order
+// with letter case ignored; none for a folder that cannot be read.
+std::vector<std::string> FilesIn(std::string_view directory);
 // Creates the directory and every missing parent; false when it cannot.
 bool CreateDirectories(std::string_view path);
 // A folder of the user's alone, for files another local user must neither read nor plant: made with rights

@@ -134,6 +134,8 @@ public:
     void AddToLog(const std::string& macAddress, const std::string& text);
 
     core::Clock& Clock() { return m_clock; }
+    // Where long runs write their protocol and look for the user's cancellation.
+    platform::Progress& Progress() { return m_progress; }
     shell::Settings& Settings() { return m_settings; }
     shell::SettingsFile& SettingsFile() { return m_settingsFile; }
     shell::ProtectionFlags& Flags() { return m_flags; }

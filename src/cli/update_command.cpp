@@ -1,0 +1,93 @@
+// pelgo-cli update: the archive update of the whole enterprise without a window, on the application state.
+#include "archive/aida_conversion.h"
+#include "archive/archive_update.h"
+#include "cli/changing_run.h"
+#include "cli/commands.h"
+#include "cli/installation.h"
+#include "core/errors.h"
+#include "core/file.h"
+#include "core/text.h"
+#include "shell/table_care.h"
+
+namespace pelgo::cli {
+
+const char* const kUpdateUsage =
+    "  update [DIRECTORY...] [--all] [--clean] [--config-changes] [--keep-journal N] [--no-copy]\n"
+    "         [--place|--no-place]\n"
+    "                              load the collector files of the directories ([UpdPatches] when none is\n"
+    "                              given) into the archive; --all: also files of computers already archived;\n"
+    "                              --clean: remove the archive's addresses the tree does not have; --keep-journal\n"
+    "                              N: journal entries kept per computer (0: all); --place: place the new\n"
+    "                              computers afterwards. Prints the protocol and keeps it as Update.log\n";
+
+int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
+    const Args args(raw, {"--keep-journal"});
+    args.ExpectOptions({"--all", "--clean", "--config-changes", "--keep-journal", "--no-copy", "--place", "--no-place"});
+    if (args.Flag("--place") && args.Flag("--no-place")) {
+        throw UsageError("--place and --no-place exclude each other");
+    }
+    archive::UpdateOptions options;
+    options.onlyNew = !args.Flag("--all");
+    options.cleanArchive = args.Flag("--clean");
+    options.configChanges = args.Flag("--config-changes");
+    options.placeNewComputers = args.Flag("--place");
+    if (const std::optional<std::string> keep = args.Value("--keep-journal")) {
+        const std::optional<int> count = core::ParseInt(*keep);
+        if (!count || *count < 0 || *count > 99) {
+            throw UsageError("--keep-journal is a number from 0 to 99");
+        }
+        options.trimJournal = *count > 0;
+        options.keepJournal = *count;
+    }
+    std::vector<std::string> directories;
+    for (std::size_t i = 0; i < args.Count(); ++i) {
+        directories.push_back(args.Cp1251At(i));
+    }
+    // The questions the command line answers: the cleaning (--clean) and the placement (--place).
+    CliDialog dialog(true);
+    return RunChange(context, dialog, [&](session::AppState& state) {
+        shell::Settings& settings = state.Settings();
+        if (directories.empty()) {
+            for (const std::string& stored : settings.updPatches) {
+                directories.push_back(settings.Paths().ToNative(stored));
+            }
+        }
+        if (directories.empty()) {
+            throw core::Error("no directory to update from: name one, or list them in [UpdPatches] of pelgo.ini");
+        }
+        options.copyToWorkDir = settings.Bool(shell::Key::UseWorkDir) && !args.Flag("--no-copy");
+        options.workDir = settings.FilePath(shell::Key::WorkDir);
+        if (options.copyToWorkDir && !core::CreateDirectories(options.workDir)) {
+            throw core::Error(core::Text(4301, "Ошибочный каталог\r\n") + options.workDir +
+                              " (give --no-copy to read the files where they are)");
+        }
+        if (state.ProtectData()) {
+            throw core::Error(core::Text(1047, "Включена защита данных"));
+        }
+        archive::AddressList addresses = archive::AddressList::Load(settings.FilePath(shell::Key::MAClistFile));
+        archive::MotherboardIdentifier motherboards(archive::MotherboardTableFilesOf(settings), state.Log());
+        archive::AidaConversion conversion;
+        archive::ArchiveUpdate update({state.Tree(), state.Identity(), *state.DeviceTable().table,
+                                       state.DeviceTable().path, state.Log(), dialog, state.Progress(),
+                                       state.CurrentUser(), archive::NamingRule::From(settings),
+                                       archive::PlacementRule::From(settings), addresses, motherboards,
+                                       archive::RecognitionPathsOf(settings), conversion,
+                                       [&state](bool take) { state.SetExclusive(take); },
+                                       [&state](const std::string& mac, const std::string& text) {
+                                           state.AddToLog(mac, text);
+                                       },
+                                       [&state] { state.TreeStorage()->SetTreeModified(true); },
+                                       [&state, &dialog] {
+                                           shell::TableCare(state.Log(), dialog, state.Clock(), state.Flags())
+                                               .Pack(state.DeviceTable());
+                                       }});
+        settings.SetText(shell::Key::DBFLastUpdate,
+                         core::DateFormats().ShortDate(state.Clock().Now()) + " " +
+                             core::DateFormats().LongTime(state.Clock().Now()) + " " + state.CurrentUser() +
+                             (options.onlyNew ? " (only new)" : " (all)"));
+        update.StartUpdate(directories, options, nullptr, InstallationFolder(context) + "/Update.log");
+        return std::vector<std::string>();
+    });
+}
+
+} // namespace pelgo::cli
