@@ -1,0 +1,49 @@
+"""pelgo-cli update: generated collector files loaded into a fresh installation, then loaded again."""
+
+import collections
+import os
+import subprocess
+import unittest
+
+import dbfread
+
+from installation_cli import InstallationCase, run
+
+GENERATOR = os.environ.get("PELGO_GENERATOR", "collector_generator")
+
+
+class UpdateTest(InstallationCase):
+    def test_a_second_run_with_all_reloads_each_computer_once_and_keeps_its_journal(self):
+        files = os.path.join(self.tmp.name, "files")
+        made = subprocess.run([GENERATOR, files, "--count", "40", "--seed", "7"], capture_output=True, text=True)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
+
+        first = run(self.home, "update", files, "--no-copy")
+        self.assertEqual(first.returncode, 0, first.stderr)
+        self.assertIn("Добавлено в \"Неоприходованная техника\" новых компьютеров : 40", first.stdout)
+        second = run(self.home, "update", files, "--no-copy", "--all")
+        self.assertEqual(second.returncode, 0, second.stderr)
+        self.assertNotIn("новых компьютеров", second.stdout)
+        with open(os.path.join(self.home, "Update.log"), "rb") as f:
+            self.assertTrue(f.read().decode("cp1251").endswith("====<< END >>====\r\n"))
+
+        records = list(dbfread.DBF(os.path.join(self.home, "BASE", "device.dbf"), encoding="cp1251"))
+        loads = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "File_Name")
+        journal = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "_Config_log_")
+        self.assertEqual(len(loads), 40)
+        self.assertEqual(set(loads.values()), {1}, "one load of each computer")
+        self.assertEqual(set(journal.values()), {2}, "both load entries")
+        addresses = [line.split()[-1] for line in run(self.home, "tree").stdout.splitlines()
+                     if line.strip().split()[0] == "4"]
+        self.assertEqual(sorted(addresses), sorted(loads), "each computer once in the tree")
+
+    def test_a_run_without_directories_says_what_to_do(self):
+        self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
+        result = run(self.home, "update")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("[UpdPatches]", result.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
