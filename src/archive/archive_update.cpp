@@ -49,7 +49,12 @@ void ArchiveUpdate::Append(const std::string& address, const std::string& group,
     values[m_context.device.FieldIndex("GROUP")] = group;
     values[m_context.device.FieldIndex("NAME")] = name;
     values[m_context.device.FieldIndex("TEXT")] = text;
-    m_context.device.Append(values);
+    m_pending.push_back(std::move(values));
+}
+
+void ArchiveUpdate::AppendPending() {
+    m_context.device.AppendRecords(m_pending);
+    m_pending.clear();
 }
 
 std::set<std::string> ArchiveUpdate::TreeAddresses() const {
@@ -132,12 +137,13 @@ void ArchiveUpdate::CheckCurrent(const UpdateOptions& options) {
     Protocol(core::Text(4315, "Начали ") + core::Utf8ToCp1251("Чистить базу конфигураций"));
     const std::size_t mac = m_context.device.FieldIndex("MAC_ADR");
     std::string reported;
+    std::vector<platform::RecordNumber> unused;
     m_context.device.Walk([&](const platform::DbfRecord& record) {
         const std::string& address = record.values[mac];
         if (addresses.contains(Upper(address))) {
             return;
         }
-        m_context.device.Delete(record.number);
+        unused.push_back(record.number);
         if (address != reported) {
             reported = address;
             const std::string line = core::Text(4316, "- удаляем записи для MAC-адреса ") + address;
@@ -145,6 +151,7 @@ void ArchiveUpdate::CheckCurrent(const UpdateOptions& options) {
             m_context.log.LogEvent(line);
         }
     });
+    m_context.device.DeleteRecords(unused);
 }
 
 std::vector<std::string> ArchiveUpdate::MoveToTempDir(const std::string& directory,
@@ -218,12 +225,14 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
             const std::size_t key = m_context.device.FieldIndex("NAME");
             const std::size_t text = m_context.device.FieldIndex("TEXT");
             std::vector<std::pair<std::string, std::string>> journal;
+            std::vector<platform::RecordNumber> numbers;
             for (const platform::DbfRecord& record : archived) {
                 if (record.values[group].find(kJournalGroup) != std::string::npos) {
                     journal.emplace_back(record.values[key], record.values[text]);
                 }
-                m_context.device.Delete(record.number);
+                numbers.push_back(record.number);
             }
+            m_context.device.DeleteRecords(numbers);
             LoadComputer(*file, address, name, directory, std::move(journal), options);
         }
         if (!treeAddresses.contains(Upper(address))) {
@@ -276,6 +285,7 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
     for (const auto& [name, text] : journal) {
         Append(address, kJournalGroup, name, text.substr(0, 255));
     }
+    AppendPending();
     m_context.addToLog(address, core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") +
                                     directory);
 }

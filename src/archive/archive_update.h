@@ -89,14 +89,17 @@ private:
                       const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
                       const UpdateOptions& options);
     void ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address);
+    // A computer's records are appended together, at the end of its load.
     void Append(const std::string& address, const std::string& group, const std::string& name,
                 const std::string& text);
+    void AppendPending();
     std::set<std::string> TreeAddresses() const;
     void Report();
 
     UpdateContext m_context;
     std::string m_protocol;
     UpdateCounters m_counters;
+    std::vector<std::vector<std::string>> m_pending;
 };
 
 } // namespace pelgo::archive

@@ -70,12 +70,12 @@ DbfCodePage DbfFixedHeader::CodePage() const {
                                                                                        : DbfCodePage::Cp1251;
 }
 
-void DbfFixedHeader::MarkWrite(std::uint32_t recordCount, const core::DateTime& today) {
+void DbfFixedHeader::MarkWrite(std::uint32_t recordCount, const core::DateTime& today, std::uint32_t writes) {
     m_bytes[1] = static_cast<unsigned char>(std::clamp(today.year - 1900, 0, 255));
     m_bytes[2] = static_cast<unsigned char>(today.month);
     m_bytes[3] = static_cast<unsigned char>(today.day);
     Write32(4, recordCount);
-    Write32(16, ChangeCounter() + 1);
+    Write32(16, ChangeCounter() + writes);
     m_bytes[kDbfProductionIndexOffset] = 0;
 }
 

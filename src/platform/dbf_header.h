@@ -62,7 +62,8 @@ public:
 
     // One write of ours: the record count after it, the date of the last update and the next counter. It also
     // clears the production-index flag: we do not update an .mdx, so no other program may trust it any more.
-    void MarkWrite(std::uint32_t recordCount, const core::DateTime& today);
+    // `writes`: how many single writes this one stands for (a batch of appends counts each record).
+    void MarkWrite(std::uint32_t recordCount, const core::DateTime& today, std::uint32_t writes = 1);
 
 private:
     std::uint16_t Read16(std::size_t at) const;

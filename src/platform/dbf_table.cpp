@@ -380,8 +380,7 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
     }
 }
 
-RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
-    RequireWritable();
+std::string DbfTable::RecordBytes(const std::vector<std::string>& values) const {
     if (values.size() > m_fields.size()) {
         throw TableError("Table " + m_path + " has " + std::to_string(m_fields.size()) + " fields, " +
                          std::to_string(values.size()) + " values were given");
@@ -390,17 +389,38 @@ RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         record += DbfFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view(), m_header.CodePage());
     }
-    record += kDbfEndMarker;
+    return record;
+}
+
+RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
+    return AppendRecords({values});
+}
+
+RecordNumber DbfTable::AppendRecords(const std::vector<std::vector<std::string>>& records) {
+    RequireWritable();
+    if (records.empty()) {
+        return RecordCount();
+    }
+    std::string bytes;
+    for (const std::vector<std::string>& values : records) {
+        bytes += RecordBytes(values);
+    }
+    bytes += kDbfEndMarker;
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
     RequireConsistent();
-    const RecordNumber number = m_header.RecordCount();
-    m_file.WriteAt(RecordOffset(number), record);
-    CommitWrite(number + 1);
+    const RecordNumber first = m_header.RecordCount();
+    const auto count = static_cast<RecordNumber>(records.size());
+    m_file.WriteAt(RecordOffset(first), bytes);
+    CommitWrite(first + count, static_cast<std::uint32_t>(count));
     if (m_indexField) {
-        m_index.Add(IndexKey(record), number);
+        const std::size_t length = m_header.RecordLength();
+        for (RecordNumber i = 0; i < count; ++i) {
+            m_index.Add(IndexKey(std::string_view(bytes).substr(static_cast<std::size_t>(i) * length, length)),
+                        first + i);
+        }
     }
-    return number;
+    return first;
 }
 
 void DbfTable::SetField(RecordNumber record, std::string_view field, std::string_view value) {
@@ -426,18 +446,28 @@ void DbfTable::SetField(RecordNumber record, std::string_view field, std::string
 }
 
 void DbfTable::Delete(RecordNumber record) {
+    DeleteRecords({record});
+}
+
+void DbfTable::DeleteRecords(const std::vector<RecordNumber>& records) {
     RequireWritable();
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
     RequireConsistent();
-    const std::string raw = ReadRecordLocked(record);
-    if (raw.front() == kDbfDeletedMark) {
-        return;
+    bool deleted = false;
+    for (const RecordNumber record : records) {
+        const std::string raw = ReadRecordLocked(record);
+        if (raw.front() == kDbfDeletedMark) {
+            continue;
+        }
+        m_file.WriteAt(RecordOffset(record), std::string(1, kDbfDeletedMark));
+        deleted = true;
+        if (m_indexField) {
+            m_index.Remove(IndexKey(raw), record);
+        }
     }
-    m_file.WriteAt(RecordOffset(record), std::string(1, kDbfDeletedMark));
-    CommitWrite(m_header.RecordCount());
-    if (m_indexField) {
-        m_index.Remove(IndexKey(raw), record);
+    if (deleted) {
+        CommitWrite(m_header.RecordCount());
     }
 }
 
@@ -518,8 +548,8 @@ void DbfTable::Refresh() {
         throw TableDamaged("Table " + m_path + " was restructured by another program; open it again");
     }
     const RecordNumber indexedBefore = UsableCount();
-    // Every write of ours moves the counter by one, so a counter that moved exactly as far as the count grew
-    // means that the others only appended.
+    // Every write of ours moves the counter by one, and an append by one per record, so a counter that moved
+    // exactly as far as the count grew means that the others only appended.
     const std::uint32_t appended = now.RecordCount() - m_header.RecordCount();
     const bool onlyAppends =
         now.RecordCount() > m_header.RecordCount() && now.ChangeCounter() - m_header.ChangeCounter() == appended;
@@ -613,8 +643,8 @@ void DbfTable::RequireConsistent() const {
     }
 }
 
-void DbfTable::CommitWrite(RecordNumber recordCount) {
-    m_header.MarkWrite(recordCount, m_clock->Now());
+void DbfTable::CommitWrite(RecordNumber recordCount, std::uint32_t writes) {
+    m_header.MarkWrite(recordCount, m_clock->Now(), writes);
     m_file.WriteAt(0, m_header.Bytes());
     m_stamp = m_file.Stamp();
     if (m_postObserver) {

@@ -121,8 +121,13 @@ public:
     // Appends one record, values in field order; missing values stay blank, longer ones are cut to the
     // field's width. Returns the new record's number.
     RecordNumber Append(const std::vector<std::string>& values);
+    // Appends the records in one write and one post, as many appends one after another would; returns the
+    // first one's number.
+    RecordNumber AppendRecords(const std::vector<std::vector<std::string>>& records);
     void SetField(RecordNumber record, std::string_view field, std::string_view value);
     void Delete(RecordNumber record);
+    // Deletes the records with one post.
+    void DeleteRecords(const std::vector<RecordNumber>& records);
     // Called after each append, edit or deletion this object posts, under the table's write lock: it must not
     // use the table. Lets the owner notice writes without the writers knowing of it.
     void SetPostObserver(std::function<void()> observer) { m_postObserver = std::move(observer); }
@@ -152,7 +157,8 @@ private:
     void RequireWritable() const;
     void RequireIndex() const;
     void RequireConsistent() const;
-    void CommitWrite(RecordNumber recordCount);
+    void CommitWrite(RecordNumber recordCount, std::uint32_t writes = 1);
+    std::string RecordBytes(const std::vector<std::string>& values) const;
     std::vector<std::string> RepairLocked();
 
     std::string m_path;

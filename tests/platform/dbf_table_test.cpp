@@ -403,6 +403,22 @@ TEST_F(DbfTableTest, IndexFollowsWhatAnotherHandleAppendsEditsAndDeletes) {
     EXPECT_EQ(mine.Find("KEY").back().number, 4u) << "our append goes after theirs";
 }
 
+TEST_F(DbfTableTest, BatchesOfAppendsAndDeletionsAreSeenAsTheSingleOnesWouldBe) {
+    const std::string path = CreateOther();
+    DbfTable mine = Open(path);
+    mine.SetIndex("UNO");
+    mine.Append({"KEY", "G", "1"});
+    DbfTable theirs = Open(path);
+    theirs.SetIndex("UNO");
+    EXPECT_EQ(theirs.AppendRecords({{"KEY", "G", "2"}, {"OTHER", "G", "3"}, {"KEY", "G", "4"}}), 1u);
+    EXPECT_EQ(theirs.AppendRecords({}), 4u) << "nothing to append writes nothing";
+    EXPECT_EQ(ValuesOf(mine.Find("KEY")), (Rows{{"KEY", "G", "1", ""}, {"KEY", "G", "2", ""}, {"KEY", "G", "4", ""}}));
+    mine.DeleteRecords({0, 3, 3});
+    EXPECT_EQ(ValuesOf(theirs.Find("KEY")), (Rows{{"KEY", "G", "2", ""}}));
+    EXPECT_EQ(ValuesOf(theirs.Find("OTHER")), (Rows{{"OTHER", "G", "3", ""}}));
+    EXPECT_TRUE(DbfTable::Inspect(path).Problems().empty());
+}
+
 TEST_F(DbfTableTest, AppendsFromTwoProcessesAreNeitherLostNorInterleaved) {
     constexpr int kPerProcess = 3000;
     const std::string path = CreateOther();
