@@ -2,12 +2,15 @@
 
 import collections
 import os
+import random
+import signal
 import subprocess
+import time
 import unittest
 
 import dbfread
 
-from installation_cli import InstallationCase, run
+from installation_cli import CLI, InstallationCase, run
 
 GENERATOR = os.environ.get("PELGO_GENERATOR", "collector_generator")
 
@@ -37,6 +40,34 @@ class UpdateTest(InstallationCase):
         addresses = [line.split()[-1] for line in run(self.home, "tree").stdout.splitlines()
                      if line.strip().split()[0] == "4"]
         self.assertEqual(sorted(addresses), sorted(loads), "each computer once in the tree")
+
+    def test_runs_killed_at_any_moment_leave_sound_tables_and_a_complete_tree(self):
+        files = os.path.join(self.tmp.name, "files")
+        made = subprocess.run([GENERATOR, files, "--count", "200", "--seed", "11"], capture_output=True, text=True)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
+        tables = [os.path.join(self.home, "BASE", name) for name in ("device.dbf", "other.dbf")]
+        moments = random.Random(20261210)
+        for trial in range(4):
+            update = subprocess.Popen([CLI, "--home", self.home, "update", files, "--no-copy", "--all"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(moments.uniform(0.05, 0.5))
+            update.send_signal(signal.SIGKILL)
+            update.wait()
+            for table in tables:
+                check = run(self.home, "dbf", "check", table)
+                self.assertEqual(check.returncode, 0, f"trial {trial}: {check.stdout}{check.stderr}")
+                self.assertIn("status: sound", check.stdout)
+            self.assertEqual(run(self.home, "tree").returncode, 0, f"trial {trial}: the tree files are a set")
+
+        finished = run(self.home, "update", files, "--no-copy")
+        self.assertEqual(finished.returncode, 0, finished.stderr)
+        loads = collections.Counter(r["MAC_ADR"] for r in dbfread.DBF(os.path.join(self.home, "BASE", "device.dbf"),
+                                                                      encoding="cp1251") if r["GROUP"] == "File_Name")
+        self.assertEqual(len(loads), 200)
+        self.assertEqual(set(loads.values()), {1}, "one load of each computer")
+        addresses = [line for line in run(self.home, "tree").stdout.splitlines() if line.strip().split()[0] == "4"]
+        self.assertEqual(len(addresses), 200, "each computer once in the tree")
 
     def test_a_run_without_directories_says_what_to_do(self):
         self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
