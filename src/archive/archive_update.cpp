@@ -215,12 +215,18 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         }
         ++m_counters.configurations;
         const std::vector<platform::DbfRecord> archived = m_context.device.Find(address);
+        // A load leaves its File_Name record; records without one are what an interrupted load left behind,
+        // and are replaced even when only new files are loaded.
+        const std::size_t groupField = m_context.device.FieldIndex("GROUP");
+        const bool complete = std::any_of(archived.begin(), archived.end(), [groupField](const auto& record) {
+            return record.values[groupField] == "File_Name";
+        });
         if (archived.empty()) {
             Protocol(core::Text(4318, "Новый МАС-адрес ") + address);
             m_context.log.LogEvent(core::Text(4319, "Новый файл конфигурации ") + shared);
             ++m_counters.newConfigurations;
             LoadComputer(*file, address, name, directory, {}, options);
-        } else if (!options.onlyNew) {
+        } else if (!options.onlyNew || !complete) {
             const std::size_t group = m_context.device.FieldIndex("GROUP");
             const std::size_t key = m_context.device.FieldIndex("NAME");
             const std::size_t text = m_context.device.FieldIndex("TEXT");

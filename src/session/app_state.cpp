@@ -436,8 +436,9 @@ bool AppState::MultiUserIconVisible() {
 
 AppState::TreeCheck AppState::CheckCurrentConfig() {
     // The window's busy hook of a load or save sets up the menus, which run this check: never inside them.
+    // Nor while a long run walks the tree (reactions off) or a dialog waits: a reload would pull its nodes away.
     if (m_checkingTree || !m_treeStorage || m_treeStorage->TreeBusy() || (m_modalDialogOpen && m_modalDialogOpen()) ||
-        ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
+        (m_startedCorrectly && !m_treeReactionsOn) || ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
         return TreeCheck::Unchanged;
     }
     m_checkingTree = true;

@@ -6,6 +6,7 @@
 
 #include "archive/aida_conversion.h"
 #include "archive/computer_journal.h"
+#include "archive/single_update.h"
 #include "core/cp1251.h"
 #include "core/file.h"
 #include "structure/node_types.h"
@@ -45,7 +46,10 @@ protected:
         return options;
     }
     UpdateCounters Run(const UpdateOptions& options) {
-        ArchiveUpdate update(UpdateContext{
+        return Update().StartUpdate({dir / "files"}, options, nullptr, dir / "Update.log");
+    }
+    ArchiveUpdate Update() {
+        return ArchiveUpdate(UpdateContext{
             tree, identity, *device, dir / "device.dbf", log, dialog, progress, "IVANOV", NamingRule{"PC"},
             PlacementRule{}, addresses, motherboards, RecognitionPaths{dir / "cfg_conv", dir / "pelgotmp.ini"},
             conversion, [this](bool take) { exclusive.push_back(take); },
@@ -53,7 +57,6 @@ protected:
                 AddToLog(*device, log, clock, mac, text, "");
             },
             [this] { ++modified; }, [this] { ++packs; }});
-        return update.StartUpdate({dir / "files"}, options, nullptr, dir / "Update.log");
     }
     // "GROUP|NAME|TEXT" of an address's records in stored order, UTF-8.
     std::vector<std::string> Records(const std::string& address) {
@@ -135,10 +138,11 @@ TEST_F(ArchiveUpdateTest, AReloadKeepsTheNewestJournalEntriesAndOnlyNewLeavesArc
         device->Append({"00AA00000001", "_Config_log_", "entry " + std::to_string(i), "event " + std::to_string(i)});
     }
     device->Append({"00AA00000001", "Info", "Param_1", "old"});
+    device->Append({"00AA00000001", "File_Name", "", "pc1.ini"});
 
     // Only new: the archived computer is not loaded, but the tree gets its node.
     Run(Options());
-    EXPECT_EQ(Records("00AA00000001").size(), 16u);
+    EXPECT_EQ(Records("00AA00000001").size(), 17u);
     EXPECT_EQ(TreeAddresses(), std::vector<std::string>{"00AA00000001"});
 
     UpdateOptions all = Options();
@@ -156,6 +160,46 @@ TEST_F(ArchiveUpdateTest, AReloadKeepsTheNewestJournalEntriesAndOnlyNewLeavesArc
     EXPECT_TRUE(journal.back().starts_with("Загружено IVANOV"));
     EXPECT_EQ(Records("00AA00000001")[2], "Info|Param_1|new") << "after the address and its hint";
     EXPECT_EQ(TreeAddresses(), std::vector<std::string>{"00AA00000001"}) << "a known address adds no second node";
+}
+
+TEST_F(ArchiveUpdateTest, WhatAnInterruptedLoadLeftIsReplacedEvenWhenOnlyNewFilesLoad) {
+    WriteFile("pc1.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\nParam_1=new\r\n");
+    device->Append({"00AA00000001", "_Config_log_", "entry", "kept"});
+    device->Append({"00AA00000001", "Info", "Param_2", "left over"}); // no File_Name: the load did not end
+    Run(Options());
+    EXPECT_EQ(Records("00AA00000001"),
+              (std::vector<std::string>{"Info|MAC_Addr|00AA00000001", "Info|MAC_Hint|00AA00 Vendor A",
+                                        "Info|Param_1|new", "File_Name||pc1.ini", "_Config_log_|entry|kept",
+                                        "_Config_log_|10.12.2026 09:30:00|Загружено IVANOV из " + dir / "files"}));
+}
+
+TEST_F(ArchiveUpdateTest, OneComputerOrADepartmentsComputersAreReloadedFromTheirRememberedFiles) {
+    structure::TreeNode& office = tree.AddChild(nullptr, -1, "Office", 1);
+    structure::TreeNode& employee = tree.AddChild(&office, -1, "Petrov", 2);
+    structure::TreeNode& pc = tree.AddChild(&employee, -1, "PC-1", 3);
+    tree.AddChild(&pc, -1, "00AA00000001", 4);
+    structure::TreeNode& lost = tree.AddChild(&office, -1, "PC-2", 3);
+    tree.AddChild(&lost, -1, "00AA00000002", 4);
+    tree.AddChild(nullptr, -1, "Store", 1);
+    device->Append({"00AA00000001", "File_Name", "", "/old/place/pc1.ini"});
+    device->Append({"00AA00000002", "File_Name", "", "pc2.ini"});
+    WriteFile("pc1.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\nParam_1=again\r\n");
+
+    const std::optional<DepartmentRange> range = DepartmentOf(tree, &pc);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->department, &employee) << "the nearest department or employee";
+    EXPECT_EQ(range->nextSibling, &lost);
+    EXPECT_EQ(DepartmentOf(tree, &office)->computers, (std::vector<structure::TreeNode*>{&pc, &lost}));
+    EXPECT_FALSE(DepartmentOf(tree, nullptr));
+
+    ArchiveUpdate update = Update();
+    dialog.ExpectQuestion("Обновить архив :\r\nс Office\r\nпо Store ?", Answer::Yes);
+    EXPECT_EQ(UpdateDepartment(update, tree, *device, *DepartmentOf(tree, &office), dir / "files", Options(), dialog),
+              std::vector<std::string>{"PC-1"})
+        << "a computer whose file is missing is left out without a message";
+    EXPECT_EQ(Records("00AA00000001")[2], "Info|Param_1|again");
+    dialog.ExpectMessage("PC-2  :\r\nНе найден файл конфигурации\r\n" + dir / "files/pc2.ini");
+    EXPECT_FALSE(UpdateComputer(update, tree, *device, lost, dir / "files", Options(), dialog));
 }
 
 TEST_F(ArchiveUpdateTest, DuplicateAddressesAreReportedAndKeptAndCleaningAsksFirst) {
