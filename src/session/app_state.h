@@ -205,7 +205,6 @@ private:
     std::string m_statusText;
     bool m_startedCorrectly = false;
     bool m_closing = false;
-    bool m_activated = false;
 };
 
 } // namespace pelgo::session
