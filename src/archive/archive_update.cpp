@@ -70,6 +70,11 @@ std::set<std::string> ArchiveUpdate::TreeAddresses() const {
 UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& directories, const UpdateOptions& options,
                                           structure::TreeNode* selected, const std::string& protocolPath) {
     m_context.exclusive(true);
+    // The marker goes also when a table error ends the run.
+    struct Release {
+        const std::function<void(bool)>& exclusive;
+        ~Release() { exclusive(false); }
+    } release{m_context.exclusive};
     m_protocol.clear();
     m_counters = {};
     Protocol(core::Utf8ToCp1251("Ход обновления данных :"));
@@ -114,7 +119,6 @@ UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& direct
         m_context.log.LogEvent(error.what());
         m_context.dialog.Inform(platform::MessageKind::Error, error.what());
     }
-    m_context.exclusive(false);
     return m_counters;
 }
 

@@ -77,11 +77,12 @@ public:
     // AddNew: the files `names` of `directory` loaded; new computers go under `target`.
     void AddNew(const std::string& directory, const std::vector<std::string>& names, const UpdateOptions& options,
                 structure::TreeNode& target);
+    // A line of the protocol: shown through the progress and kept for Update.log (the cancellation's too).
+    void Protocol(const std::string& line);
     const std::string& ProtocolText() const { return m_protocol; }
     const UpdateCounters& Counters() const { return m_counters; }
 
 private:
-    void Protocol(const std::string& line);
     void CheckCurrent(const UpdateOptions& options);
     std::vector<std::string> MoveToTempDir(const std::string& directory, const std::vector<std::string>& names,
                                            const UpdateOptions& options);

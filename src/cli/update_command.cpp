@@ -1,5 +1,4 @@
 // pelgo-cli update: the archive update of the whole enterprise without a window, on the application state.
-#include "archive/aida_conversion.h"
 #include "archive/archive_update.h"
 #include "cli/changing_run.h"
 #include "cli/commands.h"
@@ -7,7 +6,7 @@
 #include "core/errors.h"
 #include "core/file.h"
 #include "core/text.h"
-#include "shell/table_care.h"
+#include "session/archive_run.h"
 
 namespace pelgo::cli {
 
@@ -22,7 +21,8 @@ const char* const kUpdateUsage =
 
 int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
     const Args args(raw, {"--keep-journal"});
-    args.ExpectOptions({"--all", "--clean", "--config-changes", "--keep-journal", "--no-copy", "--place", "--no-place"});
+    args.ExpectOptions(
+        {"--all", "--clean", "--config-changes", "--keep-journal", "--no-copy", "--place", "--no-place"});
     if (args.Flag("--place") && args.Flag("--no-place")) {
         throw UsageError("--place and --no-place exclude each other");
     }
@@ -64,27 +64,9 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
         if (state.ProtectData()) {
             throw core::Error(core::Text(1047, "Включена защита данных"));
         }
-        archive::AddressList addresses = archive::AddressList::Load(settings.FilePath(shell::Key::MAClistFile));
-        archive::MotherboardIdentifier motherboards(archive::MotherboardTableFilesOf(settings), state.Log());
-        archive::AidaConversion conversion;
-        archive::ArchiveUpdate update({state.Tree(), state.Identity(), *state.DeviceTable().table,
-                                       state.DeviceTable().path, state.Log(), dialog, state.Progress(),
-                                       state.CurrentUser(), archive::NamingRule::From(settings),
-                                       archive::PlacementRule::From(settings), addresses, motherboards,
-                                       archive::RecognitionPathsOf(settings), conversion,
-                                       [&state](bool take) { state.SetExclusive(take); },
-                                       [&state](const std::string& mac, const std::string& text) {
-                                           state.AddToLog(mac, text);
-                                       },
-                                       [&state] { state.TreeStorage()->SetTreeModified(true); },
-                                       [&state, &dialog] {
-                                           shell::TableCare(state.Log(), dialog, state.Clock(), state.Flags())
-                                               .Pack(state.DeviceTable());
-                                       }});
-        settings.SetText(shell::Key::DBFLastUpdate,
-                         core::DateFormats().ShortDate(state.Clock().Now()) + " " +
-                             core::DateFormats().LongTime(state.Clock().Now()) + " " + state.CurrentUser() +
-                             (options.onlyNew ? " (only new)" : " (all)"));
+        session::ArchiveReferences references(state);
+        archive::ArchiveUpdate update(session::MakeUpdateContext(state, references, dialog, state.Progress()));
+        settings.SetText(shell::Key::DBFLastUpdate, session::LastUpdateText(state, options.onlyNew));
         update.StartUpdate(directories, options, nullptr, InstallationFolder(context) + "/Update.log");
         return std::vector<std::string>();
     });

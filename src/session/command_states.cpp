@@ -93,9 +93,10 @@ CommandStates::CommandStates() {
 
 bool CommandStates::IsBuilt(Command command) {
     return IsContainer(command) || OneOf(command, kTreeEditingCommands) ||
-           OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
-                           C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll,
-                           C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText});
+           OneOf(command,
+                 {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
+                  C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll, C::TreeCollapseAll,
+                  C::ClearFailure, C::LiftProtection, C::CopyText, C::UpdateEnterprise, C::PlaceNewComputers});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

@@ -15,5 +15,6 @@ std::unique_ptr<QObject> MakeStructureTreeModelTest();
 std::unique_ptr<QObject> MakeTerminationSignalsTest();
 std::unique_ptr<QObject> MakeTopLevelErrorsTest();
 std::unique_ptr<QObject> MakeTreeEditingTest();
+std::unique_ptr<QObject> MakeUpdateWindowTest();
 
 } // namespace pelgo::testing

@@ -29,7 +29,9 @@ namespace pelgo::gui {
 
 class AddNodeDialog;
 class ChangeTypeDialog;
+class ProtocolWindow;
 class StructureTreeModel;
+class UpdateWindow;
 class WindowTranslation;
 
 class MainWindow : public QMainWindow {
@@ -97,6 +99,10 @@ private:
     void ChangeLanguage();
     void OnLanguageChanged();
     void ExpandSelected(bool expand);
+    // "Всего предприятия": the update window, after the Exclusive warning.
+    void OpenUpdateWindow();
+    // "Распределить неучтенные компьютеры": the placement, its protocol shown and kept as move.log.
+    void PlaceNewComputers();
     void OnWriteTimer();
     void SelectAbsoluteIndex(int index);
     structure::TreeNode* SelectedNode() const;
@@ -160,6 +166,8 @@ private:
     int m_indexBeforeReset = 0; // the selected position while the tree is reloaded
     AddNodeDialog* m_addDialog = nullptr;
     ChangeTypeDialog* m_changeTypeDialog = nullptr; // made once the node types are known
+    ProtocolWindow* m_protocolWindow = nullptr;
+    UpdateWindow* m_updateWindow = nullptr; // made at its first use
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
 };

@@ -1,0 +1,35 @@
+// What the archive update needs from the application state, put together in one place for the update window
+// and pelgo-cli: the context of a run and the last-update text it leaves in the settings.
+#pragma once
+
+#include <string>
+
+#include "archive/address_list.h"
+#include "archive/aida_conversion.h"
+#include "archive/archive_update.h"
+#include "archive/motherboard.h"
+#include "platform/progress.h"
+#include "platform/user_dialog.h"
+#include "session/app_state.h"
+
+namespace pelgo::session {
+
+// The reference data a run reads as it goes: the adapter-vendor list and the BIOS code tables, loaded on first
+// use and kept as long as this object lives (the update window keeps it, so a second run reads nothing again).
+struct ArchiveReferences {
+    explicit ArchiveReferences(AppState& state);
+
+    archive::AddressList addresses;
+    archive::MotherboardIdentifier motherboards;
+    archive::AidaConversion conversion;
+};
+
+// The context of a run on the state's tree and archive table: the tree is marked modified as nodes come, the
+// Exclusive marker is this instance's, and the table is packed through the table care.
+archive::UpdateContext MakeUpdateContext(AppState& state, ArchiveReferences& references, platform::UserDialog& dialog,
+                                         platform::Progress& progress);
+
+// DBFLastUpdate of a run starting now: date, time, user and which files it loads.
+std::string LastUpdateText(AppState& state, bool onlyNew);
+
+} // namespace pelgo::session
