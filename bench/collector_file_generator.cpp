@@ -145,7 +145,9 @@ std::string Hex(std::uint64_t value, int digits) {
 }
 
 std::string Two(int value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
 }
 
 std::string Cp(const char* utf8) {

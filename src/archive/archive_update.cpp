@@ -172,8 +172,8 @@ std::vector<std::string> ArchiveUpdate::MoveToTempDir(const std::string& directo
         }
         const std::string copy = Joined(options.workDir, name);
         if (core::FileExists(copy) && !core::RemoveFile(copy)) {
-            const std::string line = core::Text(4306, "Ошибка удаления файла ") + name +
-                                     core::Text(4307, " во временном каталоге");
+            const std::string line =
+                core::Text(4306, "Ошибка удаления файла ") + name + core::Text(4307, " во временном каталоге");
             Protocol(line);
             m_context.log.LogEvent(line);
             continue;
@@ -258,8 +258,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
                            }),
                 structure::kIconComputer);
             m_context.identity.NewAddData(computer);
-            m_context.identity.NewAddData(
-                m_context.tree.AddChild(&computer, -1, address, structure::kIconMacAddress));
+            m_context.identity.NewAddData(m_context.tree.AddChild(&computer, -1, address, structure::kIconMacAddress));
             treeAddresses.insert(Upper(address));
             ++added;
             m_context.treeModified();
@@ -273,8 +272,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
 }
 
 void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& address, const std::string& fileName,
-                                 const std::string& directory,
-                                 std::vector<std::pair<std::string, std::string>> journal,
+                                 const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
                                  const UpdateOptions& options) {
     for (const char* section : {"Info", "Computer", "S.M.A.R.T."}) {
         ReadIniSection(file, section, address);
@@ -296,13 +294,12 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
         Append(address, kJournalGroup, name, text.substr(0, 255));
     }
     AppendPending();
-    m_context.addToLog(address, core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") +
-                                    directory);
+    m_context.addToLog(address,
+                       core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") + directory);
 }
 
 void ArchiveUpdate::ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address) {
-    const std::string group =
-        section == "Signature" ? section + (SignatureIsValid(file) ? "_Ok" : "_BAD") : section;
+    const std::string group = section == "Signature" ? section + (SignatureIsValid(file) ? "_Ok" : "_BAD") : section;
     core::StringList keys;
     file.ReadSection(section, keys);
     bool netListed = false;

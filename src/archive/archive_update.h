@@ -25,14 +25,14 @@ namespace pelgo::archive {
 
 // The choices of the update dialog.
 struct UpdateOptions {
-    bool onlyNew = true;         // "Загружать только новые файлы конфигураций"
-    bool cleanArchive = false;   // "Чистить базу конфигураций" (asks first)
-    bool configChanges = false;  // "Загружать данные из [Config_changes]"
-    bool trimJournal = true;     // "Чистить журнал изменений" ...
-    int keepJournal = 10;        // ... "оставляя не более" n "записей"
-    bool copyToWorkDir = false;  // "Перед обработкой копировать файлы в каталог" ...
-    std::string workDir;         // ... native
-    bool toSelectedNode = false; // new computers under the selected node rather than the first
+    bool onlyNew = true;        // "Загружать только новые файлы конфигураций"
+    bool cleanArchive = false;  // "Чистить базу конфигураций" (asks first)
+    bool configChanges = false; // "Загружать данные из [Config_changes]"
+    bool trimJournal = true;    // "Чистить журнал изменений" ...
+    int keepJournal = 10;       // ... "оставляя не более" n "записей"
+    bool copyToWorkDir = false; // "Перед обработкой копировать файлы в каталог" ...
+    std::string workDir;        // ... native
+    bool toSelectedNode = false;   // new computers under the selected node rather than the first
     bool placeNewComputers = true; // the placement after the run (it asks first)
 };
 
@@ -60,7 +60,7 @@ struct UpdateContext {
     MotherboardIdentifier& motherboards;
     RecognitionPaths recognition;
     AidaConversion& conversion;
-    std::function<void(bool take)> exclusive;                                  // the Exclusive marker
+    std::function<void(bool take)> exclusive;                                      // the Exclusive marker
     std::function<void(const std::string& mac, const std::string& text)> addToLog; // a computer's journal
     std::function<void()> treeModified;
     std::function<void()> pack; // packs device.dbf; throws core::Error when it cannot
@@ -91,8 +91,7 @@ private:
                       const UpdateOptions& options);
     void ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address);
     // A computer's records are appended together, at the end of its load.
-    void Append(const std::string& address, const std::string& group, const std::string& name,
-                const std::string& text);
+    void Append(const std::string& address, const std::string& group, const std::string& name, const std::string& text);
     void AppendPending();
     std::set<std::string> TreeAddresses() const;
     void Report();

@@ -116,16 +116,23 @@ PlacementRule PlacementRule::From(const shell::Settings& settings) {
 std::string SearchPattern(const PlacementRule& rule, const SourceValues& values) {
     const std::string separator = rule.dot ? "." : " ";
     std::string pattern = Letters(rule.surname, SourceValue(values, rule.surname.item));
-    const auto part = [&](const NamePart& name) {
+    const auto append = [&](const NamePart& name) {
         const std::string& value = SourceValue(values, name.item);
-        return name.Ranged() ? Letters(name, value) + separator : value;
+        if (name.Ranged()) {
+            pattern.append(Letters(name, value)).append(separator);
+        } else {
+            pattern.append(value);
+        }
     };
     if (rule.firstName.on && !SourceValue(values, rule.firstName.item).empty()) {
-        pattern += " " + part(rule.firstName);
+        pattern.push_back(' ');
+        append(rule.firstName);
     }
     if (rule.patronymic.on && !SourceValue(values, rule.patronymic.item).empty()) {
-        const bool initials = rule.firstName.Ranged() && rule.patronymic.Ranged();
-        pattern += (initials ? "" : " ") + part(rule.patronymic);
+        if (!rule.firstName.Ranged() || !rule.patronymic.Ranged()) {
+            pattern.push_back(' '); // initials follow each other directly
+        }
+        append(rule.patronymic);
     }
     if (!rule.matchCase) {
         pattern = Upper(pattern);

@@ -24,7 +24,7 @@ struct NamingRule {
     bool useInventoryNumber = true; // [Info] InventoryNumber first, when the file has one
     bool append = false;            // a blank and the value of `appendItem` after the base name ...
     int appendItem = 0;
-    bool fallback = false;          // ... or of `fallbackItem` when that value is empty
+    bool fallback = false; // ... or of `fallbackItem` when that value is empty
     int fallbackItem = 1;
 
     static NamingRule From(const shell::Settings& settings);
@@ -37,7 +37,7 @@ using CollectorValue = std::function<std::string(std::string_view section, std::
 std::string GetNewName(const NamingRule& rule, const CollectorValue& value);
 
 // The six source values of placement, in the settings lists' order.
-inline constexpr std::array<const char*, 6> kSourceNames = {"Param_1", "Param_2", "Param_3",
+inline constexpr std::array<const char*, 6> kSourceNames = {"Param_1", "Param_2",           "Param_3",
                                                             "Param_4", "Current_User_Name", "Computer_Name"};
 using SourceValues = std::array<std::string, kSourceNames.size()>;
 

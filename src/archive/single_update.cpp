@@ -35,9 +35,9 @@ bool UpdateComputer(ArchiveUpdate& update, structure::TreeModel& tree, platform:
     const std::string path = FindCollectorFile(directory, FileLookup::SingleUpdate, address, remembered);
     if (path.empty()) {
         if (tellMissing) {
-            dialog.Inform(platform::MessageKind::Warning,
-                          computer.Text() + "  :\r\n" + core::Text(1071, "Не найден файл конфигурации") + "\r\n" +
-                              directory + "/" + core::ExtractFileName(remembered));
+            dialog.Inform(platform::MessageKind::Warning, computer.Text() + "  :\r\n" +
+                                                              core::Text(1071, "Не найден файл конфигурации") + "\r\n" +
+                                                              directory + "/" + core::ExtractFileName(remembered));
         }
         return false;
     }
@@ -77,10 +77,9 @@ std::optional<DepartmentRange> DepartmentOf(const structure::TreeModel& tree, st
     return range;
 }
 
-std::vector<std::string> UpdateDepartment(ArchiveUpdate& update, structure::TreeModel& tree,
-                                          platform::DbfTable& device, const DepartmentRange& range,
-                                          const std::string& directory, const UpdateOptions& options,
-                                          platform::UserDialog& dialog) {
+std::vector<std::string> UpdateDepartment(ArchiveUpdate& update, structure::TreeModel& tree, platform::DbfTable& device,
+                                          const DepartmentRange& range, const std::string& directory,
+                                          const UpdateOptions& options, platform::UserDialog& dialog) {
     std::string title = core::Text(216, "Обновить архив !");
     if (const std::size_t mark = title.find('!'); mark != std::string::npos) {
         title[mark] = ':';

@@ -27,9 +27,8 @@ std::optional<DepartmentRange> DepartmentOf(const structure::TreeModel& tree, st
 
 // Asks whether to update the range, then updates each of its computers without a message of its own.
 // Returns the texts of the computers updated.
-std::vector<std::string> UpdateDepartment(ArchiveUpdate& update, structure::TreeModel& tree,
-                                          platform::DbfTable& device, const DepartmentRange& range,
-                                          const std::string& directory, const UpdateOptions& options,
-                                          platform::UserDialog& dialog);
+std::vector<std::string> UpdateDepartment(ArchiveUpdate& update, structure::TreeModel& tree, platform::DbfTable& device,
+                                          const DepartmentRange& range, const std::string& directory,
+                                          const UpdateOptions& options, platform::UserDialog& dialog);
 
 } // namespace pelgo::archive

@@ -29,7 +29,8 @@ bool InSubtreeOf(const TreeNode* node, const TreeNode& root) {
 
 std::string NodeText(std::string_view typed) {
     std::string text(typed);
-    std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, ' ');
     return std::string(core::TrimLeft(text));
 }
 
@@ -339,8 +340,8 @@ bool TreeEditor::DragMove(TreeNode& node, TreeNode& target) {
     m_host.SetTreeModified();
     const std::string newParentPath = GetPath(node.Parent());
     MoveJournal(node, newParentPath, oldParentPath);
-    LogNode(node, node.Text() + core::Text(1064, " перемещен из ") + oldParentPath + core::Text(1063, " в ") +
-                      newParentPath);
+    LogNode(node,
+            node.Text() + core::Text(1064, " перемещен из ") + oldParentPath + core::Text(1063, " в ") + newParentPath);
     m_host.AfterMove();
     return true;
 }
