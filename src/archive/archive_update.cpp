@@ -162,7 +162,8 @@ std::vector<std::string> ArchiveUpdate::MoveToTempDir(const std::string& directo
                                                       const std::vector<std::string>& names,
                                                       const UpdateOptions& options) {
     std::vector<std::string> copies;
-    if (!options.copyToWorkDir) {
+    // A working directory that is the directory itself would have its files deleted as old copies.
+    if (!options.copyToWorkDir || core::SameDirectory(options.workDir, directory)) {
         return copies;
     }
     Protocol(core::Text(4305, "Перенос данных во временный каталог"));
@@ -201,7 +202,8 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         }
         ++m_counters.files;
         Report();
-        const std::string copy = options.copyToWorkDir ? Joined(options.workDir, name) : std::string();
+        const bool copying = options.copyToWorkDir && !core::SameDirectory(options.workDir, directory);
+        const std::string copy = copying ? Joined(options.workDir, name) : std::string();
         const std::string shared = Joined(directory, name);
         const std::string path = CheckIniFormat(!copy.empty() && core::FileExists(copy) ? copy : shared,
                                                 m_context.recognition, m_context.conversion, m_context.log);
@@ -209,11 +211,15 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         std::string address = "?";
         try {
             file.emplace(path, true);
-            address = std::string(core::Trim(file->ReadString("Info", "MAC_Addr", "?")));
+            // The archive's key: one spelling per computer, and no longer than its field holds, or a cut key
+            // would name another computer.
+            address = Upper(core::Trim(file->ReadString("Info", "MAC_Addr", "?")));
         } catch (const core::Error&) {
             m_context.log.LogEvent("Error open " + path);
         }
-        if (!file || address.size() <= 2) {
+        const auto keyWidth = static_cast<std::size_t>(
+            m_context.device.Fields()[m_context.device.FieldIndex("MAC_ADR")].length);
+        if (!file || address.size() <= 2 || address.size() > keyWidth) {
             Protocol(core::Text(4321, "Ошибочный MAC-адрес") + " : \"" + address + "\", ->" + name);
             continue;
         }
@@ -229,7 +235,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
             Protocol(core::Text(4318, "Новый МАС-адрес ") + address);
             m_context.log.LogEvent(core::Text(4319, "Новый файл конфигурации ") + shared);
             ++m_counters.newConfigurations;
-            LoadComputer(*file, address, name, directory, {}, options);
+            LoadComputer(*file, address, name, directory, {}, options, {});
         } else if (!options.onlyNew || !complete) {
             const std::size_t group = m_context.device.FieldIndex("GROUP");
             const std::size_t key = m_context.device.FieldIndex("NAME");
@@ -242,8 +248,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
                 }
                 numbers.push_back(record.number);
             }
-            m_context.device.DeleteRecords(numbers);
-            LoadComputer(*file, address, name, directory, std::move(journal), options);
+            LoadComputer(*file, address, name, directory, std::move(journal), options, numbers);
         }
         if (!treeAddresses.contains(Upper(address))) {
             structure::TreeNode* parent = m_context.tree.NodeByHandle(targetHandle);
@@ -273,7 +278,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
 
 void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& address, const std::string& fileName,
                                  const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
-                                 const UpdateOptions& options) {
+                                 const UpdateOptions& options, const std::vector<platform::RecordNumber>& replaced) {
     for (const char* section : {"Info", "Computer", "S.M.A.R.T."}) {
         ReadIniSection(file, section, address);
     }
@@ -293,7 +298,10 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
     for (const auto& [name, text] : journal) {
         Append(address, kJournalGroup, name, text.substr(0, 255));
     }
+    // The new load goes in before the old one goes out: a run killed in between leaves two loads and the
+    // journal twice, which the next full run mends, rather than a computer without its journal.
     AppendPending();
+    m_context.device.DeleteRecords(replaced);
     m_context.addToLog(address,
                        core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") + directory);
 }

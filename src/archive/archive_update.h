@@ -88,7 +88,7 @@ private:
                                            const UpdateOptions& options);
     void LoadComputer(core::TKelIniFile& file, const std::string& address, const std::string& fileName,
                       const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
-                      const UpdateOptions& options);
+                      const UpdateOptions& options, const std::vector<platform::RecordNumber>& replaced);
     void ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address);
     // A computer's records are appended together, at the end of its load.
     void Append(const std::string& address, const std::string& group, const std::string& name, const std::string& text);

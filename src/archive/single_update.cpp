@@ -43,7 +43,8 @@ bool UpdateComputer(ArchiveUpdate& update, structure::TreeModel& tree, platform:
     }
     const std::string name = core::ExtractFileName(path);
     std::string copy;
-    if (options.copyToWorkDir && core::CopyFileKeepingTime(path, options.workDir + "/" + name)) {
+    if (options.copyToWorkDir && !core::SameDirectory(options.workDir, directory) &&
+        core::CopyFileKeepingTime(path, options.workDir + "/" + name)) {
         copy = options.workDir + "/" + name;
     }
     options.onlyNew = false;

@@ -142,6 +142,13 @@ bool DirectoryExists(std::string_view path) {
     return ::stat(NativeFileName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool SameDirectory(std::string_view a, std::string_view b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(NativeFileName(a).c_str(), &first) == 0 && ::stat(NativeFileName(b).c_str(), &second) == 0 &&
+           S_ISDIR(first.st_mode) && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 std::vector<std::string> FilesIn(std::string_view directory) {
     std::vector<std::string> names;
     const std::string folder(directory);

@@ -202,6 +202,22 @@ TEST_F(ArchiveUpdateTest, OneComputerOrADepartmentsComputersAreReloadedFromTheir
     EXPECT_FALSE(UpdateComputer(update, tree, *device, lost, dir / "files", Options(), dialog));
 }
 
+TEST_F(ArchiveUpdateTest, AddressesAreOneSpellingThatFitsTheKeyAndTheSourceFolderIsNoWorkingDirectory) {
+    WriteFile("lower.ini", "[Info]\r\nMAC_Addr= 00aa00000001\r\n");
+    WriteFile("long.ini", "[Info]\r\nMAC_Addr=00AA00000001FF\r\n");
+    device->Append({"00AA00000001", "File_Name", "", "old.ini"});
+    UpdateOptions options = Options();
+    options.onlyNew = false;
+    options.copyToWorkDir = true;
+    options.workDir = dir / "files"; // the folder itself
+    Run(options);
+    EXPECT_EQ(core::FilesIn(dir / "files"), (std::vector<std::string>{"long.ini", "lower.ini"}));
+    EXPECT_EQ(Records("00AA00000001")[0], "Info|MAC_Addr|00aa00000001") << "the file's value, under the one key";
+    EXPECT_EQ(Records("00AA00000001")[2], "File_Name||lower.ini") << "the longer address loaded nothing";
+    EXPECT_EQ(TreeAddresses(), std::vector<std::string>{"00AA00000001"});
+    EXPECT_NE(Protocol().find("Ошибочный MAC-адрес : \"00AA00000001FF\", ->long.ini"), std::string::npos);
+}
+
 TEST_F(ArchiveUpdateTest, DuplicateAddressesAreReportedAndKeptAndCleaningAsksFirst) {
     for (const char* parent : {"A", "B"}) {
         structure::TreeNode& computer = tree.AddChild(&tree.AddChild(nullptr, -1, parent, 1), -1, "PC", 3);
