@@ -27,9 +27,13 @@ bool IsFieldNameCharacter(char c) {
 }
 
 std::string_view WithoutTrailingPadding(std::string_view text) {
-    // Blanks are dBase's padding; some writers pad with zero bytes instead.
-    const std::size_t end = text.find_last_not_of(std::string_view(" \0", 2));
-    return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+    // Blanks are dBase's padding; some writers pad with zero bytes instead. A plain loop: the set search
+    // of find_last_not_of costs a call per byte, and text fields are mostly padding.
+    std::size_t end = text.size();
+    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\0')) {
+        --end;
+    }
+    return text.substr(0, end);
 }
 
 DbfField ParseDescriptor(std::string_view descriptor, int offset) {
@@ -191,12 +195,27 @@ std::string DbfFieldText(const DbfField& field, std::string_view stored, DbfCode
     return codePage == DbfCodePage::Cp866 ? core::Cp866ToCp1251(text) : std::string(text);
 }
 
-std::string DbfFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage) {
+void AppendFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage, std::string& out) {
     const std::size_t width = static_cast<std::size_t>(field.length);
-    const std::string cut = codePage == DbfCodePage::Cp866 ? core::Cp1251ToCp866(value.substr(0, width))
-                                                           : std::string(value.substr(0, width));
-    std::string padding(width - cut.size(), ' ');
-    return IsNumeric(field) ? padding + cut : cut + padding;
+    value = value.substr(0, width);
+    const std::size_t padding = width - value.size();
+    if (IsNumeric(field)) {
+        out.append(padding, ' ');
+    }
+    if (codePage == DbfCodePage::Cp866) {
+        out += core::Cp1251ToCp866(value);
+    } else {
+        out += value;
+    }
+    if (!IsNumeric(field)) {
+        out.append(padding, ' ');
+    }
+}
+
+std::string DbfFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage) {
+    std::string bytes;
+    AppendFieldBytes(field, value, codePage, bytes);
+    return bytes;
 }
 
 } // namespace pelgo::platform

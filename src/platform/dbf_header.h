@@ -91,5 +91,7 @@ std::string DbfFieldText(const DbfField& field, std::string_view stored, DbfCode
 // A value (cp1251) as the field stores it in a table of that code page: cut to the field's width and padded
 // with blanks.
 std::string DbfFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage);
+// The same bytes appended to `out`, for records built in bulk.
+void AppendFieldBytes(const DbfField& field, std::string_view value, DbfCodePage codePage, std::string& out);
 
 } // namespace pelgo::platform

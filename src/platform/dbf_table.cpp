@@ -325,9 +325,10 @@ std::vector<DbfRecord> DbfTable::Find(std::string_view key) {
     std::vector<DbfRecord> found;
     StateLock lock(m_file, m_mode, LockKind::Shared);
     Refresh();
-    for (const RecordNumber number : m_index.Find(wanted)) {
-        found.push_back(Decode(number, ReadRecordLocked(number)));
-    }
+    ForEachRecordRun(m_index.Find(wanted), [&](RecordNumber number, std::span<char> raw) {
+        found.push_back(Decode(number, std::string_view(raw.data(), raw.size())));
+        return false;
+    });
     return found;
 }
 
@@ -367,12 +368,12 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
         live.clear();
         {
             StateLock lock(m_file, m_mode, LockKind::Shared);
-            for (std::size_t i = first; i < std::min(order.size(), first + step); ++i) {
-                const std::string raw = ReadRecordLocked(order[i]);
+            ForEachRecordRun(std::span(order).subspan(first, std::min(step, order.size() - first)), [&](RecordNumber number, std::span<char> raw) {
                 if (raw.front() != kDbfDeletedMark) {
-                    live.push_back(Decode(order[i], raw));
+                    live.push_back(Decode(number, std::string_view(raw.data(), raw.size())));
                 }
-            }
+                return false;
+            });
         }
         for (const DbfRecord& record : live) {
             visit(record);
@@ -380,16 +381,15 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
     }
 }
 
-std::string DbfTable::RecordBytes(const std::vector<std::string>& values) const {
+void DbfTable::AppendRecordBytes(const std::vector<std::string>& values, std::string& out) const {
     if (values.size() > m_fields.size()) {
         throw TableError("Table " + m_path + " has " + std::to_string(m_fields.size()) + " fields, " +
                          std::to_string(values.size()) + " values were given");
     }
-    std::string record(1, kDbfLiveMark);
+    out += kDbfLiveMark;
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        record += DbfFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view(), m_header.CodePage());
+        AppendFieldBytes(m_fields[i], i < values.size() ? values[i] : std::string_view(), m_header.CodePage(), out);
     }
-    return record;
 }
 
 RecordNumber DbfTable::Append(const std::vector<std::string>& values) {
@@ -402,8 +402,9 @@ RecordNumber DbfTable::AppendRecords(const std::vector<std::vector<std::string>>
         return RecordCount();
     }
     std::string bytes;
+    bytes.reserve(records.size() * m_header.RecordLength() + 1);
     for (const std::vector<std::string>& values : records) {
-        bytes += RecordBytes(values);
+        AppendRecordBytes(values, bytes);
     }
     bytes += kDbfEndMarker;
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
@@ -455,17 +456,17 @@ void DbfTable::DeleteRecords(const std::vector<RecordNumber>& records) {
     Refresh();
     RequireConsistent();
     bool deleted = false;
-    for (const RecordNumber record : records) {
-        const std::string raw = ReadRecordLocked(record);
+    ForEachRecordRun(records, [&](RecordNumber record, std::span<char> raw) {
         if (raw.front() == kDbfDeletedMark) {
-            continue;
+            return false;
         }
-        m_file.WriteAt(RecordOffset(record), std::string(1, kDbfDeletedMark));
-        deleted = true;
         if (m_indexField) {
-            m_index.Remove(IndexKey(raw), record);
+            m_index.Remove(IndexKey(std::string_view(raw.data(), raw.size())), record);
         }
-    }
+        raw.front() = kDbfDeletedMark;
+        deleted = true;
+        return true;
+    });
     if (deleted) {
         CommitWrite(m_header.RecordCount());
     }
@@ -582,6 +583,34 @@ void DbfTable::ForEachLiveRecord(RecordNumber first, RecordNumber end,
                 visit(block + static_cast<RecordNumber>(at / length), raw);
             }
         }
+    }
+}
+
+void DbfTable::ForEachRecordRun(std::span<const RecordNumber> records,
+                                const std::function<bool(RecordNumber, std::span<char>)>& visit) {
+    const std::size_t length = m_header.RecordLength();
+    const RecordNumber step = RecordsPerBlock();
+    const RecordNumber usable = UsableCount();
+    for (std::size_t i = 0; i < records.size();) {
+        const RecordNumber first = records[i];
+        if (first >= usable) {
+            throw TableError("Table " + m_path + " has no record " + std::to_string(first + 1));
+        }
+        std::size_t end = i + 1;
+        while (end < records.size() && end - i < step && records[end] == first + (end - i) &&
+               records[end] < usable) {
+            ++end;
+        }
+        std::string bytes = m_file.ReadAt(RecordOffset(first), (end - i) * length);
+        bool changed = false;
+        for (std::size_t k = 0; k < end - i; ++k) {
+            changed = visit(first + static_cast<RecordNumber>(k), std::span<char>(bytes.data() + k * length, length)) ||
+                      changed;
+        }
+        if (changed) {
+            m_file.WriteAt(RecordOffset(first), bytes);
+        }
+        i = end;
     }
 }
 

@@ -148,6 +148,10 @@ private:
     void ReindexFrom(RecordNumber first);
     void ForEachLiveRecord(RecordNumber first, RecordNumber end,
                            const std::function<void(RecordNumber, std::string_view)>& visit) const;
+    // Visits `records` in their order, reading each run of consecutive numbers in one go; `visit` may change
+    // the run's bytes, and a run it changed is written back in one go (the caller holds the write lock).
+    void ForEachRecordRun(std::span<const RecordNumber> records,
+                          const std::function<bool(RecordNumber, std::span<char>)>& visit);
     RecordNumber RecordsPerBlock() const;
     RecordNumber UsableCount() const;
     std::int64_t RecordOffset(RecordNumber record) const;
@@ -158,7 +162,7 @@ private:
     void RequireIndex() const;
     void RequireConsistent() const;
     void CommitWrite(RecordNumber recordCount, std::uint32_t writes = 1);
-    std::string RecordBytes(const std::vector<std::string>& values) const;
+    void AppendRecordBytes(const std::vector<std::string>& values, std::string& out) const;
     std::vector<std::string> RepairLocked();
 
     std::string m_path;
