@@ -1,6 +1,7 @@
-// Realistic collector files for tests, the demo and benchmarks: every section the agent writes, Russian
-// employee names for placement, BIOS strings that the shipped code tables decode, a correct signature on
-// most files and a wrong one on a few. The same seed gives the same files.
+// Realistic collector files for tests, the demo and benchmarks: every section the agent writes, with the
+// optional ones present on some computers only, Russian employee names for placement, BIOS strings that the
+// shipped code tables decode, a correct signature on most files and a wrong one on a few. The same seed gives
+// the same files.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,7 @@ struct GeneratedFile {
     std::string bytes;   // cp1251, CR LF
     bool signatureValid;
     bool hasConfigChanges;
+    bool netListed; // [Current_Config] names the network adapters; without them the update adds "Net Unknown "
 };
 
 class CollectorFileGenerator {
@@ -30,11 +32,6 @@ public:
     GeneratedFile Next(std::size_t targetBytes);
 
 private:
-    std::uint64_t NextRandom();
-    // 0 .. bound-1
-    std::size_t Below(std::size_t bound);
-    template <typename T, std::size_t N> const T& Pick(const T (&items)[N]) { return items[Below(N)]; }
-
     std::uint64_t m_state;
     std::uint32_t m_count = 0;
 };

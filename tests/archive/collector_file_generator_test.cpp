@@ -1,8 +1,10 @@
 // The generated collector files are what the archive expects: own format, signed (wrongly on a few),
-// decodable BIOS strings, Russian names, every section, the requested size, the same files for a seed.
+// decodable BIOS strings, Russian names, every section (the optional ones on some files only), the requested
+// size, the same files for a seed.
 #include "collector_file_generator.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 #include "archive/collector_file.h"
@@ -57,41 +59,80 @@ TEST(CollectorFileGeneratorTest, FilesAreWhatTheArchiveReads) {
     const std::string data = PELGO_REFERENCE_DATA;
     archive::MotherboardIdentifier motherboards(
         {data + "/awrdbios", data + "/amibios", data + "/chipsets", data + "/IntelID", data + "/winbios"}, log);
+    const core::StringList always = {
+        "Info",       "Computer",     "Current_Config",  "Windows_Devices", "Windows_StartUp",
+        "S.M.A.R.T.", "Windows_Soft", "Windows_Updates", "Signature"};
+    const core::StringList sometimes = {"Additional",    "Sharing",       "Scanlet_Log",   "History",       "Attention",
+                                        "Remote_Access", "Post_Accounts", "InventoryData", "Config_changes"};
 
-    const auto files = WriteCollectorFiles(dir / "collect", 60, 3, 6000);
+    const auto files = WriteCollectorFiles(dir / "collect", 300, 3, CollectorFileGenerator::kSmallest);
     std::set<std::string> addresses;
-    int badSignatures = 0;
-    int withChanges = 0;
+    std::map<std::string, std::size_t> present;
+    std::size_t badSignatures = 0;
+    std::size_t withoutNet = 0;
+    std::size_t secondAddresses = 0;
     for (const GeneratedFile& generated : files) {
+        SCOPED_TRACE(generated.name);
+        // The optional sections must still leave room for the updates that make up the size.
+        EXPECT_LE(generated.bytes.size(), CollectorFileGenerator::kSmallest + 200);
         core::TKelIniFile file(dir / ("collect/" + generated.name), true);
         EXPECT_TRUE(archive::IsOwnFormat(file));
-        EXPECT_EQ(archive::SignatureIsValid(file), generated.signatureValid) << generated.name;
+        EXPECT_EQ(archive::SignatureIsValid(file), generated.signatureValid);
         badSignatures += generated.signatureValid ? 0 : 1;
         const std::string address = file.ReadString("Info", "MAC_Addr", "");
         EXPECT_EQ(address, generated.address);
         EXPECT_EQ(address.size(), 12u);
         addresses.insert(address);
-        EXPECT_NE(motherboards.Motherboard(file.ReadString("Computer", "BIOS", "")), "") << generated.name;
+        EXPECT_NE(motherboards.Motherboard(file.ReadString("Computer", "BIOS", "")), "");
         for (const char* key : {"Param_2", "Param_3", "Param_4", "Current_User_Name"}) {
             EXPECT_TRUE(HasCyrillic(file.ReadString("Info", key, ""))) << key;
         }
+        const std::string second = file.ReadString("Info", "MAC_Addr2", "");
+        if (!second.empty()) {
+            ++secondAddresses;
+            EXPECT_EQ(second.size(), 12u);
+            EXPECT_NE(second, address);
+        }
+
         core::StringList sections;
         file.ReadSections(sections);
-        const core::StringList always = {
-            "Info",       "Computer",     "Current_Config",  "Windows_Devices", "Windows_StartUp",
-            "S.M.A.R.T.", "Windows_Soft", "Windows_Updates", "Signature"};
+        const auto has = [&](const std::string& section) {
+            return std::find(sections.begin(), sections.end(), section) != sections.end();
+        };
         for (const std::string& section : always) {
-            EXPECT_NE(std::find(sections.begin(), sections.end(), section), sections.end()) << section;
+            EXPECT_TRUE(has(section)) << section;
         }
-        const bool changes = std::find(sections.begin(), sections.end(), "Config_changes") != sections.end();
-        EXPECT_EQ(changes, generated.hasConfigChanges);
-        withChanges += changes ? 1 : 0;
+        for (const std::string& section : sometimes) {
+            present[section] += has(section) ? 1 : 0;
+        }
+        EXPECT_EQ(has("Config_changes"), generated.hasConfigChanges);
+        // Pelgo writes the number into both places at once.
+        EXPECT_EQ(file.ReadString("Info", "InventoryNumber", ""),
+                  file.ReadString("InventoryData", "InventoryNumber", ""));
+        EXPECT_EQ(has("InventoryData"), file.ReadString("Info", "InventoryNumber", "") != "");
+
+        // The update numbers its "Net Unknown " record after the last key, so the keys must run without gaps.
+        core::StringList keys;
+        file.ReadSection("Current_Config", keys);
+        bool netListed = false;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            EXPECT_EQ(keys[i], "Device_" + std::to_string(i));
+            netListed = netListed || file.ReadString("Current_Config", keys[i], "").find("Net ") != std::string::npos;
+        }
+        EXPECT_EQ(netListed, generated.netListed);
+        withoutNet += netListed ? 0 : 1;
     }
     EXPECT_EQ(addresses.size(), files.size());
-    EXPECT_GT(badSignatures, 0);
-    EXPECT_LT(badSignatures, 15);
-    EXPECT_GT(withChanges, 0);
-    EXPECT_LT(withChanges, 40);
+    EXPECT_GT(badSignatures, 0u);
+    EXPECT_LT(badSignatures, files.size() / 4);
+    for (const std::string& section : sometimes) {
+        EXPECT_GT(present[section], 0u) << section;
+        EXPECT_LT(present[section], files.size()) << section;
+    }
+    EXPECT_GT(withoutNet, 0u);
+    EXPECT_LT(withoutNet, files.size());
+    EXPECT_GT(secondAddresses, 0u);
+    EXPECT_LT(secondAddresses, files.size());
     EXPECT_EQ(testing::ReadBytes(dir / "pelgo.log"), "");
 }
 
