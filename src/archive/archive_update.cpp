@@ -42,13 +42,14 @@ void ArchiveUpdate::Report() {
     m_context.progress.ProcessEvents();
 }
 
-void ArchiveUpdate::Append(const std::string& address, const std::string& group, const std::string& name,
-                           const std::string& text) {
+void ArchiveUpdate::Append(std::string_view address, std::string_view group, std::string_view name,
+                           std::string_view text) {
     std::vector<std::string> values(m_context.device.Fields().size());
     values[m_context.device.FieldIndex("MAC_ADR")] = address;
     values[m_context.device.FieldIndex("GROUP")] = group;
-    values[m_context.device.FieldIndex("NAME")] = name;
-    values[m_context.device.FieldIndex("TEXT")] = text;
+    // A stray control byte would end the value early for other readers of the table.
+    values[m_context.device.FieldIndex("NAME")] = core::ControlsAsBlanks(name);
+    values[m_context.device.FieldIndex("TEXT")] = core::ControlsAsBlanks(text);
     m_pending.push_back(std::move(values));
 }
 
@@ -88,13 +89,11 @@ UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& direct
         if (names.empty()) {
             Protocol(core::Text(4153, "Неверный каталог ") + directory);
         } else if (target != nullptr) {
-            const std::vector<std::string> copies = MoveToTempDir(directory, names, options);
+            MoveToTempDir(directory, names, options);
             Protocol(core::Text(4309, "Добавление новых данных..."));
             AddNew(directory, names, options, *target);
             Protocol(core::Text(5154, "Обработано файлов конфигураций : ") + std::to_string(names.size()));
-            for (const std::string& copy : copies) {
-                core::RemoveFile(copy);
-            }
+            RemoveCopies();
         }
         if (m_context.progress.StopRequested()) {
             break;
@@ -158,15 +157,15 @@ void ArchiveUpdate::CheckCurrent(const UpdateOptions& options) {
     m_context.device.DeleteRecords(unused);
 }
 
-std::vector<std::string> ArchiveUpdate::MoveToTempDir(const std::string& directory,
-                                                      const std::vector<std::string>& names,
-                                                      const UpdateOptions& options) {
-    std::vector<std::string> copies;
+void ArchiveUpdate::MoveToTempDir(const std::string& directory, const std::vector<std::string>& names,
+                                  const UpdateOptions& options) {
+    RemoveCopies();
     // A working directory that is the directory itself would have its files deleted as old copies.
     if (!options.copyToWorkDir || core::SameDirectory(options.workDir, directory)) {
-        return copies;
+        return;
     }
     Protocol(core::Text(4305, "Перенос данных во временный каталог"));
+    m_workDir = options.workDir;
     for (const std::string& name : names) {
         if (m_context.progress.StopRequested()) {
             break;
@@ -180,13 +179,19 @@ std::vector<std::string> ArchiveUpdate::MoveToTempDir(const std::string& directo
             continue;
         }
         if (core::CopyFileKeepingTime(Joined(directory, name), copy)) {
-            copies.push_back(copy);
+            m_copies.insert(name);
         } else {
             m_context.log.LogEvent(core::Text(4308, "Ошибка копирования файла ") + name +
                                    core::Utf8ToCp1251(" во временный каталог"));
         }
     }
-    return copies;
+}
+
+void ArchiveUpdate::RemoveCopies() {
+    for (const std::string& name : m_copies) {
+        core::RemoveFile(Joined(m_workDir, name));
+    }
+    m_copies.clear();
 }
 
 void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::string>& names,
@@ -202,10 +207,9 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         }
         ++m_counters.files;
         Report();
-        const bool copying = options.copyToWorkDir && !core::SameDirectory(options.workDir, directory);
-        const std::string copy = copying ? Joined(options.workDir, name) : std::string();
+        // Only a copy made for this directory is read: an older one that could not be replaced is stale.
         const std::string shared = Joined(directory, name);
-        const std::string path = CheckIniFormat(!copy.empty() && core::FileExists(copy) ? copy : shared,
+        const std::string path = CheckIniFormat(m_copies.contains(name) ? Joined(m_workDir, name) : shared,
                                                 m_context.recognition, m_context.conversion, m_context.log);
         std::optional<core::TKelIniFile> file;
         std::string address = "?";
@@ -225,25 +229,27 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         }
         ++m_counters.configurations;
         const std::vector<platform::DbfRecord> archived = m_context.device.Find(address);
-        // A load leaves its File_Name record; records without one are what an interrupted load left behind,
-        // and are replaced even when only new files are loaded.
-        const std::size_t groupField = m_context.device.FieldIndex("GROUP");
-        const bool complete = std::any_of(archived.begin(), archived.end(), [groupField](const auto& record) {
-            return record.values[groupField] == "File_Name";
-        });
+        // A load leaves one File_Name record. None: an interrupted load left the records; two: a run died
+        // between appending the new load and deleting the old. Either is replaced even when only new files
+        // are loaded.
+        const std::size_t group = m_context.device.FieldIndex("GROUP");
+        const bool complete = std::count_if(archived.begin(), archived.end(), [group](const auto& record) {
+                                  return record.values[group] == "File_Name";
+                              }) == 1;
         if (archived.empty()) {
             Protocol(core::Text(4318, "Новый МАС-адрес ") + address);
             m_context.log.LogEvent(core::Text(4319, "Новый файл конфигурации ") + shared);
             ++m_counters.newConfigurations;
             LoadComputer(*file, address, name, directory, {}, options, {});
         } else if (!options.onlyNew || !complete) {
-            const std::size_t group = m_context.device.FieldIndex("GROUP");
             const std::size_t key = m_context.device.FieldIndex("NAME");
             const std::size_t text = m_context.device.FieldIndex("TEXT");
             std::vector<std::pair<std::string, std::string>> journal;
+            std::set<std::pair<std::string, std::string>> seen; // two loads hold the older entries twice
             std::vector<platform::RecordNumber> numbers;
             for (const platform::DbfRecord& record : archived) {
-                if (record.values[group].find(kJournalGroup) != std::string::npos) {
+                if (record.values[group].find(kJournalGroup) != std::string::npos &&
+                    seen.emplace(record.values[key], record.values[text]).second) {
                     journal.emplace_back(record.values[key], record.values[text]);
                 }
                 numbers.push_back(record.number);
@@ -308,29 +314,29 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
 
 void ArchiveUpdate::ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address) {
     const std::string group = section == "Signature" ? section + (SignatureIsValid(file) ? "_Ok" : "_BAD") : section;
-    core::StringList keys;
-    file.ReadSection(section, keys);
     bool netListed = false;
-    for (const std::string& key : keys) {
-        const std::string value = file.ReadString(section, key, "");
+    std::size_t keys = 0;
+    file.ForEachKeyValue(section, [&](std::string_view key, std::string_view value) {
+        ++keys;
         if (value.empty()) {
-            continue;
+            return;
         }
         Append(address, group, key, value);
-        netListed = netListed || value.find("Net ") != std::string::npos;
+        netListed = netListed || value.find("Net ") != std::string_view::npos;
         if (section == "Computer" && key == "BIOS") {
             if (const std::string board = m_context.motherboards.Motherboard(value); !board.empty()) {
                 Append(address, "Computer", "MotherBoard", board);
             }
         } else if (section == "Info" && Upper(key).starts_with("MAC_ADDR")) {
             if (const std::string hint = m_context.addresses.HintFor(value); !hint.empty()) {
-                Append(address, "Info", "MAC_Hint" + (key.size() > 8 ? key.substr(8, 2) : std::string()), hint);
+                Append(address, "Info", "MAC_Hint" + std::string(key.substr(std::min<std::size_t>(8, key.size()), 2)),
+                       hint);
             }
         }
-    }
+    });
     if (section == "Current_Config" && !netListed) {
         if (const std::string vendor = m_context.addresses.VendorOf(address); !vendor.empty()) {
-            Append(address, "Current_Config", "Device_" + std::to_string(keys.size()), "Net Unknown " + vendor);
+            Append(address, "Current_Config", "Device_" + std::to_string(keys), "Net Unknown " + vendor);
         }
     }
 }

@@ -82,16 +82,20 @@ public:
     const std::string& ProtocolText() const { return m_protocol; }
     const UpdateCounters& Counters() const { return m_counters; }
 
+    // MoveToTempDir: copies of `names` in the working directory, when the options ask for them; AddNew reads
+    // these copies instead of the originals until RemoveCopies deletes them.
+    void MoveToTempDir(const std::string& directory, const std::vector<std::string>& names,
+                       const UpdateOptions& options);
+    void RemoveCopies();
+
 private:
     void CheckCurrent(const UpdateOptions& options);
-    std::vector<std::string> MoveToTempDir(const std::string& directory, const std::vector<std::string>& names,
-                                           const UpdateOptions& options);
     void LoadComputer(core::TKelIniFile& file, const std::string& address, const std::string& fileName,
                       const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
                       const UpdateOptions& options, const std::vector<platform::RecordNumber>& replaced);
     void ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address);
     // A computer's records are appended together, at the end of its load.
-    void Append(const std::string& address, const std::string& group, const std::string& name, const std::string& text);
+    void Append(std::string_view address, std::string_view group, std::string_view name, std::string_view text);
     void AppendPending();
     std::set<std::string> TreeAddresses() const;
     void Report();
@@ -100,6 +104,8 @@ private:
     std::string m_protocol;
     UpdateCounters m_counters;
     std::vector<std::vector<std::string>> m_pending;
+    std::string m_workDir;
+    std::set<std::string> m_copies; // names copied to m_workDir for the directory at hand
 };
 
 } // namespace pelgo::archive

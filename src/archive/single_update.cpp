@@ -41,17 +41,11 @@ bool UpdateComputer(ArchiveUpdate& update, structure::TreeModel& tree, platform:
         }
         return false;
     }
-    const std::string name = core::ExtractFileName(path);
-    std::string copy;
-    if (options.copyToWorkDir && !core::SameDirectory(options.workDir, directory) &&
-        core::CopyFileKeepingTime(path, options.workDir + "/" + name)) {
-        copy = options.workDir + "/" + name;
-    }
+    const std::vector<std::string> names{core::ExtractFileName(path)};
+    update.MoveToTempDir(directory, names, options);
     options.onlyNew = false;
-    update.AddNew(directory, {name}, options, computer);
-    if (!copy.empty()) {
-        core::RemoveFile(copy);
-    }
+    update.AddNew(directory, names, options, computer);
+    update.RemoveCopies();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "core/file.h"
 #include "core/text.h"
 #include "session/archive_run.h"
+#include "structure/multi_user.h"
 
 namespace pelgo::cli {
 
@@ -63,6 +64,12 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
         }
         if (state.ProtectData()) {
             throw core::Error(core::Text(1047, "Включена защита данных"));
+        }
+        // Two runs at once would load the same computers twice: the command line does not insist.
+        state.RefreshMultiUserStatus();
+        if (state.MultiUser().Status() == 1) {
+            throw core::Error(structure::ExclusiveWarningText() + "\r\nNo: run the update again when the other one has ended (" +
+                              state.MultiUser().Hint() + ")");
         }
         session::ArchiveReferences references(state);
         archive::ArchiveUpdate update(session::MakeUpdateContext(state, references, dialog, state.Progress()));

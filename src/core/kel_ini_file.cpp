@@ -200,6 +200,15 @@ void TKelIniFile::ReadSection(const std::string& section, StringList& target) {
     }
 }
 
+void TKelIniFile::ForEachKeyValue(const std::string& section,
+                                  const std::function<void(std::string_view key, std::string_view value)>& visit) {
+    if (const auto index = FindSection(section, false)) {
+        for (const std::string& line : m_sections.Lines(*index)) {
+            visit(KeyOf(line), ValueOf(line));
+        }
+    }
+}
+
 void TKelIniFile::ReadSections(StringList& target) {
     target.clear();
     for (std::size_t i = 0; i < m_sections.Count(); ++i) {

@@ -5,6 +5,7 @@
 // readers take no lock at all.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,10 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
     void ReadSection(const std::string& section, StringList& target) override;
     void ReadSections(StringList& target) override;
+    // The section's lines as key and value in file order, a repeated key with each of its values: a whole
+    // section read without a look-up per key.
+    void ForEachKeyValue(const std::string& section,
+                         const std::function<void(std::string_view key, std::string_view value)>& visit);
     void ReadSectionValues(const std::string& section, StringList& target) override;
     void EraseSection(const std::string& section) override;
     // A missing section is created empty.

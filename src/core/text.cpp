@@ -1,6 +1,6 @@
 // Trimming, number parsing and rounding.
 #include "core/text.h"
-
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -11,6 +11,12 @@ bool IsBlank(char c) {
     return static_cast<unsigned char>(c) < 33;
 }
 } // namespace
+
+std::string ControlsAsBlanks(std::string_view text) {
+    std::string result(text);
+    std::replace_if(result.begin(), result.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, ' ');
+    return result;
+}
 
 std::string_view TrimLeft(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {

@@ -10,6 +10,9 @@ namespace pelgo::core {
 
 // Trimming removes every character whose code is below 33 (blanks, tabs, control characters).
 std::string_view TrimLeft(std::string_view text);
+// Control characters (below 32) become blanks: tabs and stray line breaks of a value that goes into one field
+// or one line.
+std::string ControlsAsBlanks(std::string_view text);
 std::string_view TrimRight(std::string_view text);
 std::string_view Trim(std::string_view text);
 

@@ -95,15 +95,17 @@ void MultiUser::GetMultiUserStatus(platform::DbfTable& table, bool multiUserAcce
     m_refreshing = false;
 }
 
+std::string ExclusiveWarningText() {
+    return core::Text(5000, "В данный момент выполняется обновление\r\nданных другим пользователем программы.\r\n\nВы "
+                            "настаиваете на запуске ?");
+}
+
 bool MultiUser::MultiUserWarningOk(platform::UserDialog& dialog, core::WorkLog& log) const {
     if (m_status != 1) {
         return true;
     }
-    const platform::Answer answer = dialog.Ask(
-        platform::MessageKind::Warning,
-        core::Text(5000, "В данный момент выполняется обновление\r\nданных другим пользователем программы.\r\n\nВы "
-                         "настаиваете на запуске ?"),
-        platform::Buttons::YesNo);
+    const platform::Answer answer =
+        dialog.Ask(platform::MessageKind::Warning, ExclusiveWarningText(), platform::Buttons::YesNo);
     if (answer != platform::Answer::Yes) {
         return false;
     }

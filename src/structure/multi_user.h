@@ -22,6 +22,9 @@ struct PresenceEntry {
     bool exclusive = false;
 };
 
+// The question of the Exclusive warning: another instance is updating the data.
+std::string ExclusiveWarningText();
+
 class MultiUser {
 public:
     MultiUser(std::string currentUser, std::string computerName);

@@ -28,10 +28,7 @@ bool InSubtreeOf(const TreeNode* node, const TreeNode& root) {
 } // namespace
 
 std::string NodeText(std::string_view typed) {
-    std::string text(typed);
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }, ' ');
-    return std::string(core::TrimLeft(text));
+    return std::string(core::TrimLeft(core::ControlsAsBlanks(typed)));
 }
 
 std::string InventoryNumber(const AddRequest& request, int a) {

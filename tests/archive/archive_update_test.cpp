@@ -163,14 +163,31 @@ TEST_F(ArchiveUpdateTest, AReloadKeepsTheNewestJournalEntriesAndOnlyNewLeavesArc
 }
 
 TEST_F(ArchiveUpdateTest, WhatAnInterruptedLoadLeftIsReplacedEvenWhenOnlyNewFilesLoad) {
-    WriteFile("pc1.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\nParam_1=new\r\n");
-    device->Append({"00AA00000001", "_Config_log_", "entry", "kept"});
-    device->Append({"00AA00000001", "Info", "Param_2", "left over"}); // no File_Name: the load did not end
-    Run(Options());
-    EXPECT_EQ(Records("00AA00000001"),
-              (std::vector<std::string>{"Info|MAC_Addr|00AA00000001", "Info|MAC_Hint|00AA00 Vendor A",
-                                        "Info|Param_1|new", "File_Name||pc1.ini", "_Config_log_|entry|kept",
-                                        "_Config_log_|10.12.2026 09:30:00|Загружено IVANOV из " + dir / "files"}));
+    const std::string loaded = "_Config_log_|10.12.2026 09:30:00|Загружено IVANOV из " + dir / "files";
+    const std::vector<std::vector<std::vector<std::string>>> leftovers{
+        // no File_Name: the load did not end
+        {{"_Config_log_", "entry", "kept"}, {"Info", "Param_2", "left over"}},
+        // two loads: the run died between appending the new one and deleting the old, the journal twice
+        {{"_Config_log_", "entry", "kept"}, {"File_Name", "", "old.ini"}, {"_Config_log_", "entry", "kept"},
+         {"File_Name", "", "older.ini"}}};
+    for (const auto& records : leftovers) {
+        WriteFile("pc1.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\nParam_1=new\r\n");
+        for (const std::vector<std::string>& record : records) {
+            device->Append({"00AA00000001", record[0], record[1], record[2]});
+        }
+        Run(Options());
+        EXPECT_EQ(Records("00AA00000001"),
+                  (std::vector<std::string>{"Info|MAC_Addr|00AA00000001", "Info|MAC_Hint|00AA00 Vendor A",
+                                            "Info|Param_1|new", "File_Name||pc1.ini", "_Config_log_|entry|kept",
+                                            loaded}));
+        device->DeleteRecords([this] {
+            std::vector<platform::RecordNumber> numbers;
+            for (const platform::DbfRecord& record : device->Find("00AA00000001")) {
+                numbers.push_back(record.number);
+            }
+            return numbers;
+        }());
+    }
 }
 
 TEST_F(ArchiveUpdateTest, OneComputerOrADepartmentsComputersAreReloadedFromTheirRememberedFiles) {
@@ -216,6 +233,15 @@ TEST_F(ArchiveUpdateTest, AddressesAreOneSpellingThatFitsTheKeyAndTheSourceFolde
     EXPECT_EQ(Records("00AA00000001")[2], "File_Name||lower.ini") << "the longer address loaded nothing";
     EXPECT_EQ(TreeAddresses(), std::vector<std::string>{"00AA00000001"});
     EXPECT_NE(Protocol().find("Ошибочный MAC-адрес : \"00AA00000001FF\", ->long.ini"), std::string::npos);
+}
+
+TEST_F(ArchiveUpdateTest, ValuesAreStoredOneLineEachWithoutControlBytes) {
+    WriteFile("pc.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\n[Shares]\r\nShare=C$\tdisk\x01\r\nShare=D$\r\n");
+    Run(Options());
+    const std::vector<std::string> records = Records("00AA00000001");
+    EXPECT_NE(std::find(records.begin(), records.end(), "Shares|Share|C$ disk"), records.end());
+    EXPECT_NE(std::find(records.begin(), records.end(), "Shares|Share|D$"), records.end())
+        << "a repeated key keeps each of its values";
 }
 
 TEST_F(ArchiveUpdateTest, DuplicateAddressesAreReportedAndKeptAndCleaningAsksFirst) {

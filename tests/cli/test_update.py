@@ -62,12 +62,32 @@ class UpdateTest(InstallationCase):
 
         finished = run(self.home, "update", files, "--no-copy")
         self.assertEqual(finished.returncode, 0, finished.stderr)
-        loads = collections.Counter(r["MAC_ADR"] for r in dbfread.DBF(os.path.join(self.home, "BASE", "device.dbf"),
-                                                                      encoding="cp1251") if r["GROUP"] == "File_Name")
+        records = list(dbfread.DBF(os.path.join(self.home, "BASE", "device.dbf"), encoding="cp1251"))
+        loads = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "File_Name")
         self.assertEqual(len(loads), 200)
         self.assertEqual(set(loads.values()), {1}, "one load of each computer")
+        journal = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "_Config_log_")
+        self.assertEqual(set(journal), set(loads), "every computer keeps its journal")
+        self.assertLessEqual(max(journal.values()), 5, "one entry per run at most: a doubled journal is not kept")
         addresses = [line for line in run(self.home, "tree").stdout.splitlines() if line.strip().split()[0] == "4"]
         self.assertEqual(len(addresses), 200, "each computer once in the tree")
+
+    def test_a_run_refuses_while_another_instance_updates(self):
+        files = os.path.join(self.tmp.name, "files")
+        made = subprocess.run([GENERATOR, files, "--count", "3", "--seed", "5"], capture_output=True, text=True)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
+        other = os.path.join(self.home, "BASE", "other.dbf")
+        held = run(self.home, "dbf", "append", other, "_Multi_User_", "Exclusive", "PETROVWS-7______________",
+                   "PETROV Компьютер WS-7 [ 10.12.2026 09:00:00 ]")
+        self.assertEqual(held.returncode, 0, held.stderr)
+
+        refused = run(self.home, "update", files, "--no-copy")
+        self.assertEqual(refused.returncode, 1)
+        self.assertIn("другим пользователем программы", refused.stderr)
+        self.assertIn("PETROV Компьютер WS-7", refused.stderr)
+        device = os.path.join(self.home, "BASE", "device.dbf")
+        self.assertEqual(len(dbfread.DBF(device, encoding="cp1251")), 0, "nothing loaded")
 
     def test_a_run_without_directories_says_what_to_do(self):
         self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
