@@ -43,6 +43,20 @@ std::size_t NodeRecordsTable::DeleteNodeRecords(std::string_view uno) {
     return records.size();
 }
 
+std::size_t NodeRecordsTable::DeleteGroup(std::string_view uno, std::string_view group) {
+    if (core::Trim(uno).empty()) {
+        return 0;
+    }
+    std::vector<platform::RecordNumber> numbers;
+    for (const platform::DbfRecord& record : m_table.Find(uno)) {
+        if (record.values[m_group] == group) {
+            numbers.push_back(record.number);
+        }
+    }
+    m_table.DeleteRecords(numbers);
+    return numbers.size();
+}
+
 UnoInTable UnoLookupIn(std::string path, const core::Clock& clock) {
     struct Lookup {
         std::string path;

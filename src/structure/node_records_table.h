@@ -31,6 +31,8 @@ public:
                                   std::string_view text);
     // Deletes every record of the key (none for a blank key); returns how many there were.
     std::size_t DeleteNodeRecords(std::string_view uno);
+    // Deletes the key's records of one group; returns how many there were.
+    std::size_t DeleteGroup(std::string_view uno, std::string_view group);
 
 private:
     platform::DbfTable& m_table;
