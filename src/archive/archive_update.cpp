@@ -62,14 +62,20 @@ std::set<std::string> ArchiveUpdate::TreeAddresses() const {
     std::set<std::string> addresses;
     for (structure::TreeNode* node = m_context.tree.First(); node != nullptr; node = m_context.tree.Next(*node)) {
         if (node->Icon() == structure::kIconMacAddress) {
-            addresses.insert(Upper(node->Text()));
+            addresses.insert(ArchiveKey(node->Text()));
         }
     }
     return addresses;
 }
 
-UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& directories, const UpdateOptions& options,
+UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& directories, const UpdateOptions& chosen,
                                           structure::TreeNode* selected, const std::string& protocolPath) {
+    UpdateOptions options = chosen;
+    // Copies into a folder of the list would replace, and afterwards delete, that folder's own files.
+    options.copyToWorkDir = chosen.copyToWorkDir && std::none_of(directories.begin(), directories.end(),
+                                                                 [&chosen](const std::string& directory) {
+                                                                     return core::SameDirectory(chosen.workDir, directory);
+                                                                 });
     m_context.exclusive(true);
     // The marker goes also when a table error ends the run.
     struct Release {
@@ -124,7 +130,7 @@ UpdateCounters ArchiveUpdate::StartUpdate(const std::vector<std::string>& direct
 void ArchiveUpdate::CheckCurrent(const UpdateOptions& options) {
     std::set<std::string> addresses;
     for (structure::TreeNode* node = m_context.tree.First(); node != nullptr; node = m_context.tree.Next(*node)) {
-        if (node->Icon() == structure::kIconMacAddress && !addresses.insert(Upper(node->Text())).second) {
+        if (node->Icon() == structure::kIconMacAddress && !addresses.insert(ArchiveKey(node->Text())).second) {
             Protocol(core::Text(4312, "!!! Дублируется MAC-адрес :"));
             Protocol(structure::GetPath(node).substr(1));
         }
@@ -143,7 +149,7 @@ void ArchiveUpdate::CheckCurrent(const UpdateOptions& options) {
     std::vector<platform::RecordNumber> unused;
     m_context.device.Walk([&](const platform::DbfRecord& record) {
         const std::string& address = record.values[mac];
-        if (addresses.contains(Upper(address))) {
+        if (addresses.contains(ArchiveKey(address))) {
             return;
         }
         unused.push_back(record.number);
@@ -217,7 +223,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
             file.emplace(path, true);
             // The archive's key: one spelling per computer, and no longer than its field holds, or a cut key
             // would name another computer.
-            address = Upper(core::Trim(file->ReadString("Info", "MAC_Addr", "?")));
+            address = ArchiveKey(file->ReadString("Info", "MAC_Addr", "?"));
         } catch (const core::Error&) {
             m_context.log.LogEvent("Error open " + path);
         }
@@ -233,15 +239,14 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
         // between appending the new load and deleting the old. Either is replaced even when only new files
         // are loaded.
         const std::size_t group = m_context.device.FieldIndex("GROUP");
-        const bool complete = std::count_if(archived.begin(), archived.end(), [group](const auto& record) {
-                                  return record.values[group] == "File_Name";
-                              }) == 1;
+        const auto loads = std::count_if(archived.begin(), archived.end(),
+                                         [group](const auto& record) { return record.values[group] == "File_Name"; });
         if (archived.empty()) {
             Protocol(core::Text(4318, "Новый МАС-адрес ") + address);
             m_context.log.LogEvent(core::Text(4319, "Новый файл конфигурации ") + shared);
             ++m_counters.newConfigurations;
             LoadComputer(*file, address, name, directory, {}, options, {});
-        } else if (!options.onlyNew || !complete) {
+        } else if (!options.onlyNew || loads != 1) {
             const std::size_t key = m_context.device.FieldIndex("NAME");
             const std::size_t text = m_context.device.FieldIndex("TEXT");
             std::vector<std::pair<std::string, std::string>> journal;
@@ -249,14 +254,14 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
             std::vector<platform::RecordNumber> numbers;
             for (const platform::DbfRecord& record : archived) {
                 if (record.values[group].find(kJournalGroup) != std::string::npos &&
-                    seen.emplace(record.values[key], record.values[text]).second) {
+                    (loads < 2 || seen.emplace(record.values[key], record.values[text]).second)) {
                     journal.emplace_back(record.values[key], record.values[text]);
                 }
                 numbers.push_back(record.number);
             }
             LoadComputer(*file, address, name, directory, std::move(journal), options, numbers);
         }
-        if (!treeAddresses.contains(Upper(address))) {
+        if (!treeAddresses.contains(address)) {
             structure::TreeNode* parent = m_context.tree.NodeByHandle(targetHandle);
             if (parent == nullptr) {
                 continue; // the target went with a reload of the tree: the next update adds the node
@@ -270,7 +275,7 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
                 structure::kIconComputer);
             m_context.identity.NewAddData(computer);
             m_context.identity.NewAddData(m_context.tree.AddChild(&computer, -1, address, structure::kIconMacAddress));
-            treeAddresses.insert(Upper(address));
+            treeAddresses.insert(address);
             ++added;
             m_context.treeModified();
         }

@@ -4,17 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "core/cp1251.h"
+#include "core/text.h"
+
 namespace pelgo::archive {
+
+std::string ArchiveKey(std::string_view address) {
+    return core::UpperLatin(core::Trim(address));
+}
 
 void AddToLog(platform::DbfTable& device, core::WorkLog& log, const core::Clock& clock, std::string_view macAddress,
               std::string_view text, std::string_view selectedComputerText) {
-    if (macAddress.size() < 2) {
+    const std::string key = ArchiveKey(macAddress);
+    if (key.size() < 2) {
         return;
     }
     const core::DateFormats formats;
     const core::DateTime now = clock.Now();
     std::vector<std::string> values(device.Fields().size());
-    values[device.FieldIndex("MAC_ADR")] = macAddress;
+    values[device.FieldIndex("MAC_ADR")] = key;
     values[device.FieldIndex("GROUP")] = kJournalGroup;
     values[device.FieldIndex("NAME")] = formats.ShortDate(now) + " " + formats.LongTime(now);
     values[device.FieldIndex("TEXT")] = text;

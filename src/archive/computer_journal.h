@@ -2,6 +2,7 @@
 // event that changed its archive data or its place and name in the tree, each also a work-log line.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/date_time.h"
@@ -11,6 +12,10 @@
 namespace pelgo::archive {
 
 inline constexpr const char* kJournalGroup = "_Config_log_";
+
+// The archive's key of an adapter address: trimmed and upper-cased, so that every spelling of one address
+// (a file's, a tree node's typed in lower case) names the same records.
+std::string ArchiveKey(std::string_view address);
 
 // AddToLog: appends the journal record (name: short date and long time of now) and logs "MAC=" address and
 // text, after `selectedComputerText` and a blank when the selected node is a computer (empty otherwise).

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "archive/computer_journal.h"
 #include "core/cp1251.h"
 #include "core/text.h"
 #include "core/translator.h"
@@ -144,7 +145,7 @@ SourceValues ReadSourceValues(platform::DbfTable& device, std::string_view addre
     SourceValues values;
     const std::size_t name = device.FieldIndex("NAME");
     const std::size_t text = device.FieldIndex("TEXT");
-    for (const platform::DbfRecord& record : device.Find(address)) {
+    for (const platform::DbfRecord& record : device.Find(ArchiveKey(address))) {
         const auto found = std::find(kSourceNames.begin(), kSourceNames.end(), record.values[name]);
         if (found != kSourceNames.end()) {
             values[static_cast<std::size_t>(found - kSourceNames.begin())] = core::Trim(record.values[text]);
@@ -165,7 +166,7 @@ int MoveData(structure::TreeModel& tree, platform::DbfTable& device, const Place
     structure::TreeNode* node = tree.First();
     while (node != nullptr && node != tree.TopLevel(1)) {
         structure::TreeNode* next = tree.Next(*node);
-        if (!structure::IsNetComputer(tree, node) || device.Find(next->Text()).empty()) {
+        if (!structure::IsNetComputer(tree, node) || device.Find(ArchiveKey(next->Text())).empty()) {
             node = next;
             continue;
         }

@@ -2,6 +2,7 @@
 #include "archive/single_update.h"
 
 #include "archive/collector_file.h"
+#include "archive/computer_journal.h"
 #include "core/file.h"
 #include "core/translator.h"
 #include "structure/node_queries.h"
@@ -14,7 +15,7 @@ namespace {
 std::string RememberedFile(platform::DbfTable& device, const std::string& address) {
     const std::size_t group = device.FieldIndex("GROUP");
     const std::size_t text = device.FieldIndex("TEXT");
-    for (const platform::DbfRecord& record : device.Find(address)) {
+    for (const platform::DbfRecord& record : device.Find(ArchiveKey(address))) {
         if (record.values[group] == "File_Name") {
             return record.values[text];
         }

@@ -71,6 +71,10 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
             throw core::Error(structure::ExclusiveWarningText() + "\r\nNo: run the update again when the other one has ended (" +
                               state.MultiUser().Hint() + ")");
         }
+        const std::optional<session::UpdateRunLock> alone = session::UpdateRunLock::Take(state, dialog);
+        if (!alone) {
+            return std::vector<std::string>(); // the message says why; nothing changed
+        }
         session::ArchiveReferences references(state);
         archive::ArchiveUpdate update(session::MakeUpdateContext(state, references, dialog, state.Progress()));
         settings.SetText(shell::Key::DBFLastUpdate, session::LastUpdateText(state, options.onlyNew));

@@ -178,7 +178,8 @@ bool CreateDirectories(std::string_view path) {
     if (!parent.empty() && parent != path && !CreateDirectories(parent)) {
         return false;
     }
-    return ::mkdir(NativeFileName(path).c_str(), 0777) == 0 || errno == EEXIST;
+    // EEXIST from a file of that name is no directory.
+    return ::mkdir(NativeFileName(path).c_str(), 0777) == 0 || (errno == EEXIST && DirectoryExists(path));
 }
 
 bool MakePrivateFolder(std::string_view folder) {

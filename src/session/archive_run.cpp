@@ -1,6 +1,7 @@
 // The archive update's context built from the application state.
 #include "session/archive_run.h"
 
+#include "core/cp1251.h"
 #include "core/date_time.h"
 #include "shell/table_care.h"
 
@@ -34,6 +35,23 @@ archive::UpdateContext MakeUpdateContext(AppState& state, ArchiveReferences& ref
             [&state, &dialog] {
                 shell::TableCare(state.Log(), dialog, state.Clock(), state.Flags()).Pack(state.DeviceTable());
             }};
+}
+
+std::optional<UpdateRunLock> UpdateRunLock::Take(AppState& state, platform::UserDialog& dialog) {
+    const std::string path = core::DirectoryOf(state.DeviceTable().path) + "/update.lck";
+    std::optional<core::LockedFile> file = core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, true);
+    if (!file) {
+        dialog.Inform(platform::MessageKind::Error,
+                      "Cannot open " + path + ": the archive update needs to create and write this file.");
+        return std::nullopt;
+    }
+    if (!file->TryLock(core::LockedFile::LockKind::Exclusive)) {
+        dialog.Inform(platform::MessageKind::Warning,
+                      core::Utf8ToCp1251("Архив уже обновляется другим окном или командой на этих данных.\r\n"
+                                         "Запустите обновление, когда оно закончится."));
+        return std::nullopt;
+    }
+    return UpdateRunLock(std::move(*file));
 }
 
 std::string LastUpdateText(AppState& state, bool onlyNew) {

@@ -2,12 +2,14 @@
 // and pelgo-cli: the context of a run and the last-update text it leaves in the settings.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "archive/address_list.h"
 #include "archive/aida_conversion.h"
 #include "archive/archive_update.h"
 #include "archive/motherboard.h"
+#include "core/file.h"
 #include "platform/progress.h"
 #include "platform/user_dialog.h"
 #include "session/app_state.h"
@@ -28,6 +30,19 @@ struct ArchiveReferences {
 // Exclusive marker is this instance's, and the table is packed through the table care.
 archive::UpdateContext MakeUpdateContext(AppState& state, ArchiveReferences& references, platform::UserDialog& dialog,
                                          platform::Progress& progress);
+
+// Held for the whole of an archive update, so that a second update of the same data, from any process on any
+// workstation sharing the folder, is refused: the Exclusive marker cannot tell two processes of one user on
+// one workstation apart, and two runs at once would load computers twice.
+class UpdateRunLock {
+public:
+    // Empty, after telling the user, when another update holds the lock.
+    static std::optional<UpdateRunLock> Take(AppState& state, platform::UserDialog& dialog);
+
+private:
+    explicit UpdateRunLock(core::LockedFile file) : m_file(std::move(file)) {}
+    core::LockedFile m_file;
+};
 
 // DBFLastUpdate of a run starting now: date, time, user and which files it loads.
 std::string LastUpdateText(AppState& state, bool onlyNew);

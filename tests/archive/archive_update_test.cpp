@@ -18,11 +18,13 @@ namespace {
 
 using platform::Answer;
 
-// Progress whose stop flag the test raises.
+// Progress whose stop flag rises when the run reports the file `stopAtFile` (counted from 1).
 class StoppableProgress : public testing::RecordingProgress {
 public:
+    void SetCounters(long long files, long long) override { stop = stop || files == stopAtFile; }
     bool StopRequested() const override { return stop; }
     bool stop = false;
+    long long stopAtFile = -1;
 };
 
 class ArchiveUpdateTest : public ::testing::Test {
@@ -233,6 +235,14 @@ TEST_F(ArchiveUpdateTest, AddressesAreOneSpellingThatFitsTheKeyAndTheSourceFolde
     EXPECT_EQ(Records("00AA00000001")[2], "File_Name||lower.ini") << "the longer address loaded nothing";
     EXPECT_EQ(TreeAddresses(), std::vector<std::string>{"00AA00000001"});
     EXPECT_NE(Protocol().find("Ошибочный MAC-адрес : \"00AA00000001FF\", ->long.ini"), std::string::npos);
+
+    // A working directory that is another folder of the list keeps that folder's files too.
+    core::CreateDirectories(dir / "more");
+    testing::WriteBytes(dir / "more/lower.ini", "[Info]\r\nMAC_Addr=00AA00000002\r\n"); // a name of files/ too
+    options.workDir = dir / "more";
+    Update().StartUpdate({dir / "files", dir / "more"}, options, nullptr, dir / "Update.log");
+    EXPECT_EQ(core::FilesIn(dir / "more"), std::vector<std::string>{"lower.ini"});
+    EXPECT_FALSE(Records("00AA00000002").empty());
 }
 
 TEST_F(ArchiveUpdateTest, ValuesAreStoredOneLineEachWithoutControlBytes) {
@@ -265,11 +275,13 @@ TEST_F(ArchiveUpdateTest, DuplicateAddressesAreReportedAndKeptAndCleaningAsksFir
 
 TEST_F(ArchiveUpdateTest, ACancelledRunStillPacksAndSavesItsProtocol) {
     WriteFile("pc1.ini", "[Info]\r\nMAC_Addr=00AA00000001\r\n");
-    progress.stop = true;
+    WriteFile("pc2.ini", "[Info]\r\nMAC_Addr=00AA00000002\r\n");
+    progress.stopAtFile = 1; // cancelled while the first file is at hand
     dialog.ExpectQuestion("Попытаться распределить неучтенные компьютеры ?", Answer::No);
     const UpdateCounters counters = Run(UpdateOptions{});
-    EXPECT_EQ(counters.files, 0);
-    EXPECT_TRUE(Records("00AA00000001").empty());
+    EXPECT_EQ(counters.files, 1);
+    EXPECT_FALSE(Records("00AA00000001").empty()) << "the file at hand is finished";
+    EXPECT_TRUE(Records("00AA00000002").empty()) << "the rest is skipped";
     EXPECT_EQ(packs, 1);
     EXPECT_NE(Protocol().find("====<< END >>===="), std::string::npos);
 }

@@ -120,6 +120,7 @@ protected:
 TEST_F(PlacementTest, ComputersOfTheFirstNodeGoToTheFirstMatchingEmployeeAfterThem) {
     structure::TreeNode& bucket = tree.AddChild(nullptr, -1, Cp("Неоприходованная техника"), 1);
     structure::TreeNode& ivanov = Computer(&bucket, "00AA00000001", "ws-1", "WS-1", "Иванов");
+    tree.SetText(*tree.Next(ivanov), "00aa00000001"); // typed in lower case: still the archived computer
     structure::TreeNode& stranger = Computer(&bucket, "00AA00000002", "WS-2", "WS-2", "Сидоров");
     structure::TreeNode& elsewhere = Computer(&bucket, "00AA00000003", "WS-9", "OTHER", "Иванов"); // not his own
     structure::TreeNode& plant = tree.AddChild(nullptr, -1, Cp("Завод"), 1);
@@ -141,7 +142,7 @@ TEST_F(PlacementTest, ComputersOfTheFirstNodeGoToTheFirstMatchingEmployeeAfterTh
     }
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "Распределение неучтенных компьютеров...",
-                         "Компьютер 00AA00000001 закреплен за Иванов Иван Петрович",
+                         "Компьютер 00aa00000001 закреплен за Иванов Иван Петрович",
                          ">>> Не смог автораспределить компьютер 00AA00000002",
                          "шаблон поиска в структуре предприятия - \"Сидоров Иван\"",
                          "сформирован из Param_1=WS-2, Param_2=Сидоров, Param_3=Иван, Param_4=",

@@ -1,6 +1,7 @@
 """pelgo-cli update: generated collector files loaded into a fresh installation, then loaded again."""
 
 import collections
+import fcntl
 import os
 import random
 import signal
@@ -43,7 +44,7 @@ class UpdateTest(InstallationCase):
 
     def test_runs_killed_at_any_moment_leave_sound_tables_and_a_complete_tree(self):
         files = os.path.join(self.tmp.name, "files")
-        made = subprocess.run([GENERATOR, files, "--count", "200", "--seed", "11"], capture_output=True, text=True)
+        made = subprocess.run([GENERATOR, files, "--count", "1000", "--seed", "11"], capture_output=True, text=True)
         self.assertEqual(made.returncode, 0, made.stderr)
         self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
         tables = [os.path.join(self.home, "BASE", name) for name in ("device.dbf", "other.dbf")]
@@ -53,7 +54,7 @@ class UpdateTest(InstallationCase):
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             time.sleep(moments.uniform(0.05, 0.5))
             update.send_signal(signal.SIGKILL)
-            update.wait()
+            self.assertEqual(update.wait(), -signal.SIGKILL, f"trial {trial}: the run ended before the kill")
             for table in tables:
                 check = run(self.home, "dbf", "check", table)
                 self.assertEqual(check.returncode, 0, f"trial {trial}: {check.stdout}{check.stderr}")
@@ -64,19 +65,30 @@ class UpdateTest(InstallationCase):
         self.assertEqual(finished.returncode, 0, finished.stderr)
         records = list(dbfread.DBF(os.path.join(self.home, "BASE", "device.dbf"), encoding="cp1251"))
         loads = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "File_Name")
-        self.assertEqual(len(loads), 200)
+        self.assertEqual(len(loads), 1000)
         self.assertEqual(set(loads.values()), {1}, "one load of each computer")
         journal = collections.Counter(r["MAC_ADR"] for r in records if r["GROUP"] == "_Config_log_")
         self.assertEqual(set(journal), set(loads), "every computer keeps its journal")
         self.assertLessEqual(max(journal.values()), 5, "one entry per run at most: a doubled journal is not kept")
         addresses = [line for line in run(self.home, "tree").stdout.splitlines() if line.strip().split()[0] == "4"]
-        self.assertEqual(len(addresses), 200, "each computer once in the tree")
+        self.assertEqual(len(addresses), 1000, "each computer once in the tree")
 
     def test_a_run_refuses_while_another_instance_updates(self):
         files = os.path.join(self.tmp.name, "files")
         made = subprocess.run([GENERATOR, files, "--count", "3", "--seed", "5"], capture_output=True, text=True)
         self.assertEqual(made.returncode, 0, made.stderr)
         self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
+        device = os.path.join(self.home, "BASE", "device.dbf")
+
+        # Another process of this user on this workstation is updating: its marker looks like ours.
+        with open(os.path.join(self.home, "BASE", "update.lck"), "a+b") as running:
+            fcntl.lockf(running, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            refused = run(self.home, "update", files, "--no-copy")
+        self.assertEqual(refused.returncode, 1)
+        self.assertIn("Архив уже обновляется", refused.stderr)
+        self.assertEqual(len(dbfread.DBF(device, encoding="cp1251")), 0, "nothing loaded")
+
+        # Another workstation holds the Exclusive marker.
         other = os.path.join(self.home, "BASE", "other.dbf")
         held = run(self.home, "dbf", "append", other, "_Multi_User_", "Exclusive", "PETROVWS-7______________",
                    "PETROV Компьютер WS-7 [ 10.12.2026 09:00:00 ]")
@@ -86,7 +98,6 @@ class UpdateTest(InstallationCase):
         self.assertEqual(refused.returncode, 1)
         self.assertIn("другим пользователем программы", refused.stderr)
         self.assertIn("PETROV Компьютер WS-7", refused.stderr)
-        device = os.path.join(self.home, "BASE", "device.dbf")
         self.assertEqual(len(dbfread.DBF(device, encoding="cp1251")), 0, "nothing loaded")
 
     def test_a_run_without_directories_says_what_to_do(self):

@@ -260,6 +260,10 @@ void UpdateWindow::Start() {
 }
 
 void UpdateWindow::Run(const archive::UpdateOptions& options) {
+    const std::optional<session::UpdateRunLock> alone = session::UpdateRunLock::Take(m_state, m_dialog);
+    if (!alone) {
+        return;
+    }
     if (!m_references) {
         m_references.emplace(m_state);
     }
