@@ -93,10 +93,10 @@ CommandStates::CommandStates() {
 
 bool CommandStates::IsBuilt(Command command) {
     return IsContainer(command) || OneOf(command, kTreeEditingCommands) ||
-           OneOf(command,
-                 {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
-                  C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll, C::TreeCollapseAll,
-                  C::ClearFailure, C::LiftProtection, C::CopyText, C::UpdateEnterprise, C::PlaceNewComputers});
+           OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
+                           C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll,
+                           C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText}) ||
+           OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {
@@ -123,6 +123,11 @@ void CommandStates::Update(const StateFacts& state, const SelectionFacts& select
     const auto set = [this](Command command) -> CommandState& { return m_states[static_cast<std::size_t>(command)]; };
     for (const Command command : {C::Passport, C::AccountCard}) {
         set(command).enabled = set(command).enabled && computer && selection.hasNextNode;
+    }
+    // The single-computer update carries the computer's name; without one it keeps the table's caption.
+    set(C::UpdateComputer).enabled = set(C::UpdateComputer).enabled && computer;
+    if (computer) {
+        set(C::UpdateComputer).caption = selection.text;
     }
     set(C::MoveRequest).enabled = set(C::MoveRequest).enabled && state.moveRequestsOn;
     set(C::SummaryDepartment).enabled = set(C::SummaryDepartment).enabled && department;

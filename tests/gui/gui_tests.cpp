@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeQtUserDialogTest,       pelgo::testing::MakeSplashScreenTest,
                               pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest,
                               pelgo::testing::MakeTopLevelErrorsTest,     pelgo::testing::MakeAddNodeDialogTest,
-                              pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest};
+                              pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest,
+                              pelgo::testing::MakeArchiveCommandsTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

@@ -17,8 +17,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "archive/new_computers.h"
-#include "core/errors.h"
 #include "core/file.h"
 #include "gui/archive/protocol_window.h"
 #include "gui/archive/update_window.h"
@@ -115,6 +113,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         m_changeTypeDialog = new ChangeTypeDialog(*types, icons, this);
     }
     ConnectCommands();
+    ConnectArchiveCommands();
     ConnectEditingCommands();
     ConnectTreeEditing();
     ConnectTreeHooks();
@@ -303,8 +302,6 @@ void MainWindow::ConnectCommands() {
     On(Command::Exit, [this] { close(); });
     On(Command::ExitButton, [this] { ExitByButton(); });
     On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
-    On(Command::UpdateEnterprise, [this] { OpenUpdateWindow(); });
-    On(Command::PlaceNewComputers, [this] { PlaceNewComputers(); });
     On(Command::ClearFailure, [this] {
         m_state.ClearFailure();
         AllMenuSetup();
@@ -636,41 +633,6 @@ void MainWindow::ExpandSelected(bool expand) {
         for (int row = 0; row < m_tree->model()->rowCount(node); ++row) {
             pending.push_back(m_tree->model()->index(row, 0, node));
         }
-    }
-}
-
-void MainWindow::OpenUpdateWindow() {
-    if (!m_state.MultiUser().MultiUserWarningOk(m_dialog, m_state.Log())) {
-        return;
-    }
-    if (m_updateWindow == nullptr) {
-        m_updateWindow = new UpdateWindow(m_state, m_dialog, *m_protocolWindow, this);
-        connect(m_updateWindow, &UpdateWindow::updateFinished, this, [this] {
-            RefreshPresence();
-            ApplyCommandStates();
-        });
-    }
-    m_updateWindow->Open();
-}
-
-void MainWindow::PlaceNewComputers() {
-    m_protocolWindow->Clear();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        archive::MoveData(m_state.Tree(), *m_state.DeviceTable().table,
-                          archive::PlacementRule::From(m_state.Settings()), m_dialog, *m_protocolWindow,
-                          [this] { m_state.TreeStorage()->SetTreeModified(true); });
-        if (!m_protocolWindow->Empty()) {
-            core::WriteFileAtomically(m_state.ProgramDirectory() + "/move.log", m_protocolWindow->Text());
-        }
-    } catch (const core::Error& error) {
-        m_dialog.Inform(platform::MessageKind::Error, error.what());
-    }
-    QApplication::restoreOverrideCursor();
-    ApplyCommandStates();
-    if (!m_protocolWindow->Empty()) {
-        m_protocolWindow->show();
-        m_protocolWindow->raise();
     }
 }
 

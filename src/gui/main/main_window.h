@@ -1,7 +1,7 @@
 // The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
-// left with its editing (main_window_editing.cpp), the three right-hand pages with the comment panel, the
-// bottom panel with the status label, the multi-user icon and the automatic-saving box, and the bookmark
-// bar. It presents the application state and never owns data.
+// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the three
+// right-hand pages with the comment panel, the bottom panel with the status label, the multi-user icon and the
+// automatic-saving box, and the bookmark bar. It presents the application state and never owns data.
 #pragma once
 
 #include <QMainWindow>
@@ -9,12 +9,14 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gui/main/command_menus.h"
 #include "platform/user_dialog.h"
 #include "session/app_state.h"
+#include "session/archive_run.h"
 #include "session/command_states.h"
 
 class QCheckBox;
@@ -99,11 +101,26 @@ private:
     void ChangeLanguage();
     void OnLanguageChanged();
     void ExpandSelected(bool expand);
-    // "Всего предприятия": the update window, after the Exclusive warning.
+    void OnWriteTimer();
+
+    // The archive commands (main_window_archive.cpp).
+    void ConnectArchiveCommands();
+    // Protection refuses silently; another instance's Exclusive marker asks first.
+    bool MayUpdateArchive();
+    // The folder of the computers' collector files, native: what the configuration-directory box shows.
+    std::string ConfigDirectory() const;
+    // "Всего предприятия": the update window.
     void OpenUpdateWindow();
+    // "Компьютер": the selected computer's file loaded again.
+    void UpdateSelectedComputer();
+    // "Только выбранного отдела": every computer of the selected node's department loaded again.
+    void UpdateSelectedDepartment();
+    // One load of single computers: the run is handed an update on the state with the directory and the
+    // options; the message it returns is shown after it, errors are told.
+    void LoadComputers(const std::function<std::string(archive::ArchiveUpdate& update, const std::string& directory,
+                                                       const archive::UpdateOptions& options)>& load);
     // "Распределить неучтенные компьютеры": the placement, its protocol shown and kept as move.log.
     void PlaceNewComputers();
-    void OnWriteTimer();
     void SelectAbsoluteIndex(int index);
     structure::TreeNode* SelectedNode() const;
     void SelectNode(const structure::TreeNode* node);
@@ -167,7 +184,8 @@ private:
     AddNodeDialog* m_addDialog = nullptr;
     ChangeTypeDialog* m_changeTypeDialog = nullptr; // made once the node types are known
     ProtocolWindow* m_protocolWindow = nullptr;
-    UpdateWindow* m_updateWindow = nullptr; // made at its first use
+    UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
+    std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
 };
