@@ -309,12 +309,15 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
     for (const auto& [name, text] : journal) {
         Append(address, kJournalGroup, name, text.substr(0, 255));
     }
+    // The load entry is one of the load's records, so that no load lies in the archive without it.
+    const std::string loaded =
+        core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") + directory;
+    Append(address, kJournalGroup, m_context.journalStamp(), loaded);
     // The new load goes in before the old one goes out: a run killed in between leaves two loads and the
     // journal twice, which the next full run mends, rather than a computer without its journal.
     AppendPending();
     m_context.device.DeleteRecords(replaced);
-    m_context.addToLog(address,
-                       core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") + directory);
+    m_context.logJournalEntry(address, loaded);
 }
 
 void ArchiveUpdate::ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address) {

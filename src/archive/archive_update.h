@@ -61,7 +61,9 @@ struct UpdateContext {
     RecognitionPaths recognition;
     AidaConversion& conversion;
     std::function<void(bool take)> exclusive;                                      // the Exclusive marker
-    std::function<void(const std::string& mac, const std::string& text)> addToLog; // a computer's journal
+    // A load's journal entry goes in with the load's records: the NAME of a record made now, and its work-log line.
+    std::function<std::string()> journalStamp;
+    std::function<void(const std::string& mac, const std::string& text)> logJournalEntry;
     std::function<void()> treeModified;
     std::function<void()> pack; // packs device.dbf; throws core::Error when it cannot
 };

@@ -17,6 +17,13 @@ inline constexpr const char* kJournalGroup = "_Config_log_";
 // (a file's, a tree node's typed in lower case) names the same records.
 std::string ArchiveKey(std::string_view address);
 
+// The NAME of a journal record made now: short date and long time.
+std::string JournalStamp(const core::Clock& clock);
+// The work-log line of a journal entry: "MAC=" address and text, after `selectedComputerText` and a blank when
+// that is not empty.
+void LogJournalEntry(core::WorkLog& log, std::string_view macAddress, std::string_view text,
+                     std::string_view selectedComputerText);
+
 // AddToLog: appends the journal record (name: short date and long time of now) and logs "MAC=" address and
 // text, after `selectedComputerText` and a blank when the selected node is a computer (empty otherwise).
 // An address shorter than 2 characters names no computer: nothing is written.

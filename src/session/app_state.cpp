@@ -600,11 +600,17 @@ void AppState::SaveMooving() {
     }
 }
 
-void AppState::AddToLog(const std::string& macAddress, const std::string& text) {
+std::string AppState::SelectedComputerText() const {
     const structure::TreeNode* selected = SelectedNode();
-    const bool computerSelected = selected != nullptr && selected->Icon() == structure::kIconComputer;
-    archive::AddToLog(*m_deviceTable.table, m_log, m_clock, macAddress, text,
-                      computerSelected ? selected->Text() : std::string());
+    return selected != nullptr && selected->Icon() == structure::kIconComputer ? selected->Text() : std::string();
+}
+
+void AppState::AddToLog(const std::string& macAddress, const std::string& text) {
+    archive::AddToLog(*m_deviceTable.table, m_log, m_clock, macAddress, text, SelectedComputerText());
+}
+
+void AppState::LogJournalEntry(const std::string& macAddress, const std::string& text) {
+    archive::LogJournalEntry(m_log, macAddress, text, SelectedComputerText());
 }
 
 void AppState::CloseRequest() {

@@ -132,6 +132,10 @@ public:
     void SaveMooving();
     // AddToLog: a computer's journal entry, with the selected computer's text in front of its log line.
     void AddToLog(const std::string& macAddress, const std::string& text);
+    // The work-log line alone, for an entry written with other records.
+    void LogJournalEntry(const std::string& macAddress, const std::string& text);
+    // The selected node's text when it is a computer, else empty: what journal lines are logged after.
+    std::string SelectedComputerText() const;
 
     core::Clock& Clock() { return m_clock; }
     // Where long runs write their protocol and look for the user's cancellation.

@@ -1,6 +1,7 @@
 // The archive update's context built from the application state.
 #include "session/archive_run.h"
 
+#include "archive/computer_journal.h"
 #include "core/cp1251.h"
 #include "core/date_time.h"
 #include "shell/table_care.h"
@@ -30,7 +31,8 @@ archive::UpdateContext MakeUpdateContext(AppState& state, ArchiveReferences& ref
             archive::RecognitionPathsOf(settings),
             references.conversion,
             [&state](bool take) { state.SetExclusive(take); },
-            [&state](const std::string& mac, const std::string& text) { state.AddToLog(mac, text); },
+            [&state] { return archive::JournalStamp(state.Clock()); },
+            [&state](const std::string& mac, const std::string& text) { state.LogJournalEntry(mac, text); },
             [&state] { state.TreeStorage()->SetTreeModified(true); },
             [&state, &dialog] {
                 shell::TableCare(state.Log(), dialog, state.Clock(), state.Flags()).Pack(state.DeviceTable());

@@ -55,9 +55,8 @@ protected:
             tree, identity, *device, dir / "device.dbf", log, dialog, progress, "IVANOV", NamingRule{"PC"},
             PlacementRule{}, addresses, motherboards, RecognitionPaths{dir / "cfg_conv", dir / "pelgotmp.ini"},
             conversion, [this](bool take) { exclusive.push_back(take); },
-            [this](const std::string& mac, const std::string& text) {
-                AddToLog(*device, log, clock, mac, text, "");
-            },
+            [this] { return JournalStamp(clock); },
+            [this](const std::string& mac, const std::string& text) { LogJournalEntry(log, mac, text, ""); },
             [this] { ++modified; }, [this] { ++packs; }});
     }
     // "GROUP|NAME|TEXT" of an address's records in stored order, UTF-8.
