@@ -50,4 +50,7 @@ extern const char* const kNodeUsage;
 int RunBookmark(const Context& context, const std::vector<std::string>& args);
 extern const char* const kBookmarkUsage;
 
+int RunAdddata(const Context& context, const std::vector<std::string>& args);
+extern const char* const kAdddataUsage;
+
 } // namespace pelgo::cli

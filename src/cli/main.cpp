@@ -30,6 +30,7 @@ struct Group {
 
 const std::map<std::string, Group>& Groups() {
     static const std::map<std::string, Group> groups = {
+        {"adddata", {pelgo::cli::RunAdddata, pelgo::cli::kAdddataUsage}},
         {"bookmark", {pelgo::cli::RunBookmark, pelgo::cli::kBookmarkUsage}},
         {"collector", {pelgo::cli::RunCollector, pelgo::cli::kCollectorUsage}},
         {"dbf", {pelgo::cli::RunDbf, pelgo::cli::kDbfUsage}},

@@ -25,6 +25,9 @@ public:
     structure::TreeModel& Tree() { return m_tree; }
     structure::NodeIdentity& Identity() { return *m_identity; }
     shell::Settings& Settings() { return m_installation.Settings(); }
+    core::Clock& Clock() { return m_installation.Clock(); }
+    // For the engines that take a log; a look only reads through them.
+    core::WorkLog& Log() { return m_installation.Log(); }
     // Throws core::Error when the files were found damaged: the failure flag is up and nothing may be written.
     void RequireSound();
     // Saves as one more instance on the data; throws core::Error when nothing was written.
