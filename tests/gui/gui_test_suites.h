@@ -7,6 +7,7 @@
 namespace pelgo::testing {
 
 std::unique_ptr<QObject> MakeAddNodeDialogTest();
+std::unique_ptr<QObject> MakeAdditionalPageTest();
 std::unique_ptr<QObject> MakeArchiveCommandsTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest,
                               pelgo::testing::MakeTopLevelErrorsTest,     pelgo::testing::MakeAddNodeDialogTest,
                               pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest,
-                              pelgo::testing::MakeArchiveCommandsTest};
+                              pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();
