@@ -40,21 +40,6 @@ void OnOpen(QDialog& dialog, std::function<void()> act) {
     });
 }
 
-// Typed key by key, with texts QTest's Latin-1 key clicks cannot carry.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    Type(edit, text);
-}
-
 void SetNumber(QSpinBox* box, int value) {
     box->selectAll();
     QTest::keyClicks(box, QString::number(value));

@@ -32,21 +32,6 @@ std::string Cp(const char* utf8) {
     return core::Utf8ToCp1251(utf8);
 }
 
-// Typed key by key, with texts QTest's Latin-1 key clicks cannot carry.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    Type(edit, text);
-}
-
 // Records a document the page asked the desktop to open.
 class DocumentOpener : public QObject {
     Q_OBJECT

@@ -3,7 +3,10 @@
 // window started on it.
 #pragma once
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,6 +25,22 @@
 #include "session/app_state.h"
 
 namespace pelgo::testing {
+
+// Typed key by key, with texts QTest's Latin-1 key clicks cannot carry.
+inline void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+inline void Retype(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    Type(edit, text);
+}
+
 
 // Messages and questions are recorded (UTF-8); questions are answered from `answers` in turn, then Cancel.
 class RecordingDialog : public platform::UserDialog {
