@@ -111,6 +111,9 @@ int Check(const Args& args, const core::Clock& clock) {
                   std::to_string(health.recordsInFile) + " in the file");
         PrintLine(std::string("end marker: ") + (health.endMarker ? "present" : "missing"));
     }
+    for (const std::string& note : health.Notes()) {
+        PrintLine("note: " + note);
+    }
     const std::vector<std::string> problems = health.Problems();
     for (const std::string& problem : problems) {
         PrintLine("damaged: " + problem);

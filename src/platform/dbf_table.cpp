@@ -131,7 +131,7 @@ std::vector<std::string> DbfHealth::Problems() const {
         return {headerProblem};
     }
     std::vector<std::string> problems;
-    if (headerCount != recordsInFile) {
+    if (headerCount != recordsInFile && !UncountedRecords()) {
         problems.push_back("the header counts " + std::to_string(headerCount) + " records, the file holds " +
                            std::to_string(recordsInFile));
     }
@@ -142,13 +142,30 @@ std::vector<std::string> DbfHealth::Problems() const {
     if (partialBytes > 0) {
         problems.push_back("an incomplete record of " + std::to_string(partialBytes) + " bytes ends the file");
     }
-    if (trailingBytes > 0) {
+    if (trailingBytes > 0 && !endMarker) {
         problems.push_back(std::to_string(trailingBytes) + " bytes that are no records follow the end of the table");
     }
     if (!endMarker) {
         problems.push_back("the end marker 0x1A is missing");
     }
     return problems;
+}
+
+bool DbfHealth::UncountedRecords() const {
+    return headerProblem.empty() && recordsInFile > headerCount && endMarker && partialBytes == 0 &&
+           trailingBytes == 0;
+}
+
+std::vector<std::string> DbfHealth::Notes() const {
+    constexpr const char* kUnread = " (an append that did not finish leaves them); readers that go by the count do "
+                                    "not see them and the next append writes over them";
+    if (UncountedRecords()) {
+        return {RecordsText(recordsInFile - headerCount) + " past the counted ones" + kUnread};
+    }
+    if (headerProblem.empty() && endMarker && trailingBytes > 0) {
+        return {std::to_string(trailingBytes) + " bytes follow the end marker" + kUnread};
+    }
+    return {};
 }
 
 // Exclusive use for the time of one operation; a shared table returns to shared use afterwards.
@@ -407,12 +424,20 @@ RecordNumber DbfTable::AppendRecords(const std::vector<std::vector<std::string>>
         AppendRecordBytes(values, bytes);
     }
     bytes += kDbfEndMarker;
+    // The records go in behind an end marker in place of the first one's mark, so that a process killed
+    // while they are written leaves a sound table whose readers stop at the marker; then the mark, then the
+    // count, each one small write.
+    bytes.front() = kDbfEndMarker;
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
     RequireConsistent();
     const RecordNumber first = m_header.RecordCount();
     const auto count = static_cast<RecordNumber>(records.size());
+    if (m_stamp.size > RecordOffset(first) + 1) {
+        m_file.Truncate(RecordOffset(first) + 1); // what an earlier unfinished append left after the marker
+    }
     m_file.WriteAt(RecordOffset(first), bytes);
+    m_file.WriteAt(RecordOffset(first), std::string(1, kDbfLiveMark));
     CommitWrite(first + count, static_cast<std::uint32_t>(count));
     if (m_indexField) {
         const std::size_t length = m_header.RecordLength();
@@ -666,7 +691,16 @@ void DbfTable::RequireIndex() const {
 // A write must not build on a count that disagrees with the file: the record would land in the wrong place.
 void DbfTable::RequireConsistent() const {
     const std::int64_t end = RecordOffset(m_header.RecordCount());
-    if (m_stamp.size != end && m_stamp.size != end + 1) {
+    // Past the counted records, what an unfinished append left: its records behind an end marker, or
+    // whole records before one; the next append writes over them.
+    const auto unfinishedAppend = [&] {
+        const std::string next = m_file.ReadAt(end, 1);
+        const std::int64_t past = m_stamp.size - 1 - end;
+        return next == std::string(1, kDbfEndMarker) ||
+               (!next.empty() && IsRecordMark(next.front()) && past % m_header.RecordLength() == 0 &&
+                m_file.ReadAt(m_stamp.size - 1, 1) == std::string(1, kDbfEndMarker));
+    };
+    if (m_stamp.size != end && m_stamp.size != end + 1 && !(m_stamp.size > end + 1 && unfinishedAppend())) {
         throw TableDamaged("Table " + m_path +
                            " is damaged: its length disagrees with its record count. Run the table check with repair");
     }

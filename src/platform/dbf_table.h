@@ -67,6 +67,13 @@ struct DbfHealth {
 
     // One readable line per fault; empty for a sound table.
     std::vector<std::string> Problems() const;
+    // What is no fault but worth knowing: an append that did not reach its commit, the count, left whole
+    // records past the counted ones or bytes after the end marker; readers that go by the count do not see
+    // them, and the next append writes over them.
+    std::vector<std::string> Notes() const;
+    // Whole records past the counted ones, the end marker right after them: an append killed between writing
+    // its records and its count.
+    bool UncountedRecords() const;
 };
 
 class DbfTable {

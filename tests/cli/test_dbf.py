@@ -185,27 +185,27 @@ class DbfCommandsTest(unittest.TestCase):
         self.assertEqual(repaired[32:], bytes(data[32:]))
         self.assertEqual(dbfread_rows(damaged), dbfread_rows(path))
 
-    def test_repair_takes_no_junk_after_the_end_marker_for_records(self):
+    def test_bytes_after_the_end_marker_are_read_by_nobody_and_written_over(self):
         path = self.path("other.dbf")
         dbf_ok("create", path, *OTHER_LAYOUT)
         for key in ["K1", "K2", "K3"]:
             dbf_ok("append", path, key, "Main", "имя")
         sound = read_bytes(path)
-        junk = b" K9 " + b"J" * 400  # starts like a record and is longer than one
+        junk = b" K9 " + b"J" * 400  # starts like a record and is longer than one: an unfinished append
         with open(path, "ab") as f:
             f.write(junk)
 
         report = dbf("check", path)
-        self.assertEqual(report.returncode, 1, report.stdout)
+        self.assertEqual(report.returncode, 0, report.stdout)
         self.assertIn("records: 3 counted in the header, 3 in the file", report.stdout)
-        self.assertIn(f"damaged: {len(junk)} bytes that are no records follow the end of the table", report.stdout)
-        repair = dbf("check", path, "--repair")
-        self.assertEqual(repair.returncode, 0, repair.stdout + repair.stderr)
-        self.assertIn(f"repaired: removed {len(junk)} bytes after the end of the table", repair.stdout)
-        repaired = read_bytes(path)
-        self.assertEqual(struct.unpack_from("<I", repaired, 4)[0], 3)
-        self.assertEqual(repaired[32:], sound[32:])
+        self.assertIn(f"note: {len(junk)} bytes follow the end marker", report.stdout)
+        self.assertIn("status: sound", report.stdout)
         self.assertEqual(dbfread_rows(path), [[key, "Main", "имя", ""] for key in ["K1", "K2", "K3"]])
+        dbf_ok("append", path, "K4", "Main", "имя")
+        record_length = struct.unpack_from("<H", sound, 10)[0]
+        self.assertEqual(len(read_bytes(path)), len(sound) + record_length, "nothing of the unfinished append stays")
+        self.assertEqual([row[0] for row in dbfread_rows(path)], ["K1", "K2", "K3", "K4"])
+        self.assertNotIn("note:", dbf_ok("check", path))
 
     def test_repair_sets_a_mark_damaged_into_the_end_marker_to_live(self):
         path = self.path("other.dbf")

@@ -14,8 +14,6 @@ import dbfread
 from installation_cli import CLI, InstallationCase, run
 
 GENERATOR = os.environ.get("PELGO_GENERATOR", "collector_generator")
-INTERRUPTED_APPEND = ("damaged: the header counts ", "damaged: an incomplete record of ",
-                      "damaged: the end marker 0x1A is missing")
 
 
 class UpdateTest(InstallationCase):
@@ -59,11 +57,9 @@ class UpdateTest(InstallationCase):
             self.assertEqual(update.wait(), -signal.SIGKILL, f"trial {trial}: the run ended before the kill")
             for table in tables:
                 check = run(self.home, "dbf", "check", table)
-                findings = [line for line in check.stdout.splitlines() if line.startswith("damaged: ")]
-                # A kill inside an append leaves records beyond the header's count, which the next start
-                # repairs (after asking); nothing else may be found.
-                self.assertTrue(all(line.startswith(INTERRUPTED_APPEND) for line in findings),
-                                f"trial {trial}: {check.stdout}{check.stderr}")
+                self.assertEqual(check.returncode, 0, f"trial {trial}: {check.stdout}{check.stderr}")
+                self.assertIn("status: sound", check.stdout)
+                dbfread.DBF(table, encoding="cp1251", load=True)
             self.assertEqual(run(self.home, "tree").returncode, 0, f"trial {trial}: the tree files are a set")
 
         finished = run(self.home, "update", files, "--no-copy")

@@ -564,8 +564,6 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         {"sound", [](const std::string&, std::int64_t) {}, health(3, 3, 0, true), 0, false},
         {"count too high", [](const std::string& path, std::int64_t) { SetRecordCount(path, 5); },
          health(5, 3, 0, true), 1, true},
-        {"count too low", [](const std::string& path, std::int64_t) { SetRecordCount(path, 2); }, health(2, 3, 0, true),
-         1, true},
         {"partial record",
          [&](const std::string& path, std::int64_t size) {
              truncate(path, size - 1);
@@ -574,8 +572,6 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
          health(3, 3, 15, false), 2, true},
         {"missing end marker", [&](const std::string& path, std::int64_t size) { truncate(path, size - 1); },
          health(3, 3, 0, false), 1, false},
-        {"junk after the end marker", [&](const std::string& path, std::int64_t size) { append(path, size, junk); },
-         health(3, 3, 0, true, 400), 1, true},
         {"junk in place of the end marker",
          [&](const std::string& path, std::int64_t size) { append(path, size - 1, std::string(400, '\0')); },
          health(3, 3, 0, false, 400), 2, true},
@@ -630,6 +626,47 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
         repaired.SetIndex("UNO");
         EXPECT_EQ(WalkValues(repaired).size(), 4u);
         EXPECT_EQ(repaired.Find("KEY4").size(), 1u);
+    }
+}
+
+// An append writes its records behind an end marker, then their first mark, then the count, its commit: a
+// process killed meanwhile leaves records past the count or bytes after the marker, which readers that go
+// by the count do not see and the next append writes over.
+TEST_F(DbfTableTest, WhatAnUnfinishedAppendLeavesIsNoDamage) {
+    const std::string record = " KEY9" + std::string(326, 'x');
+    const struct {
+        const char* name;
+        std::string tail; // in place of the end marker after the two counted records
+    } cases[] = {
+        {"killed while writing the records", "\x1A" + record.substr(1) + record + record.substr(0, 100)},
+        {"killed before writing the count", record + record + "\x1A"},
+    };
+    for (const auto& unfinished : cases) {
+        SCOPED_TRACE(unfinished.name);
+        const std::string path = CreateOther(std::string(unfinished.name) + ".dbf");
+        {
+            DbfTable table = Open(path);
+            table.Append({"KEY1", "G", "N", "T"});
+            table.Append({"KEY2", "G", "N", "T"});
+        }
+        core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(161 + 2 * 331, unfinished.tail);
+
+        const DbfHealth found = DbfTable::Inspect(path);
+        EXPECT_TRUE(found.Problems().empty());
+        EXPECT_EQ(found.Notes().size(), 1u);
+
+        DbfTable table = Open(path);
+        table.SetIndex("UNO");
+        EXPECT_EQ(WalkValues(table).size(), 2u);
+        table.AppendRecords({{"KEY3", "G", "N", "T"}, {"KEY4", "G", "N", "T"}});
+        EXPECT_EQ(core::ReadFileBytes(path).size(), 161u + 4 * 331 + 1) << "nothing of the unfinished append stays";
+        EXPECT_EQ(core::ReadFileBytes(path)[161 + 2 * 331], ' ');
+        EXPECT_EQ(WalkValues(table).back(), (std::vector<std::string>{"KEY4", "G", "N", "T"}));
+        EXPECT_TRUE(table.Find("KEY9").empty());
+        EXPECT_EQ(table.Find("KEY3").size(), 1u);
+        const DbfHealth after = DbfTable::Inspect(path);
+        EXPECT_TRUE(after.Problems().empty());
+        EXPECT_TRUE(after.Notes().empty());
     }
 }
 
