@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
@@ -17,12 +18,15 @@
 #include <utility>
 
 #include "gui/common/qt_text.h"
+#include "gui/structure/structure_tree_model.h"
 #include "gui_test_suites.h"
 #include "gui_test_support.h"
 #include "structure/node_records_table.h"
 
 namespace pelgo::testing {
 namespace {
+
+using session::Command;
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -356,6 +360,59 @@ private slots:
 
         QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(existing)});
         QCOMPARE(f.dialog.messages, QStringList{U("Файл не найден : /nowhere/act 5.pdf")});
+    }
+
+    void theMainWindowShowsTheSelectedNodesDataAndSavesBeforeLeavingIt() {
+        Installation installation;
+        WriteCp1251Lines(installation.QPath("BASE/struct"), {"Бухгалтерия", "\tИванов И.И."});
+        WriteCp1251Lines(installation.QPath("BASE/image"), {"1 ; AAAAAAAAAAAA ;", "2 ; BBBBBBBBBBBB ;"});
+        StartedWindow w(installation);
+        QVERIFY(w.started);
+        w.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(&*w.window));
+        structure::NodeRecordsTable(*w.state.OtherTable().table).Append("AAAAAAAAAAAA", "Main", "aRoom", "215");
+        structure::TreeNode* department = w.state.Tree().NodeAt(0);
+        structure::TreeNode* employee = w.state.Tree().NodeAt(1);
+        const auto select = [&](structure::TreeNode* node) {
+            w.window->Tree()->setCurrentIndex(w.window->TreeModel().IndexOf(node));
+            QTest::qWait(120); // past the selection's settling time
+        };
+        auto* pages = w.window->findChild<QTabWidget*>(QStringLiteral("PageControl"));
+        auto* page = w.window->findChild<gui::AdditionalPage*>(QStringLiteral("AdditionalPage"));
+        QVERIFY(pages && page);
+
+        select(employee);
+        pages->setCurrentWidget(page);
+        QLineEdit* room = page->findChild<QLineEdit*>(QStringLiteral("aRoomEdit"));
+        QLineEdit* phone = page->findChild<QLineEdit*>(QStringLiteral("aPhoneEdit"));
+        QCOMPARE(room->text(), QStringLiteral("215"));
+        Type(phone, QStringLiteral("2-15-15"));
+        w.dialog.answers << platform::Answer::Yes;
+        select(department);
+        QVERIFY(w.dialog.questions.last().startsWith(U("Записать изменения")));
+        QCOMPARE(room->text(), QStringLiteral("215")); // now the department's own
+        const auto stored = [&](const char* uno) {
+            QStringList lines;
+            for (const auto& record : structure::NodeRecordsTable(*w.state.OtherTable().table).Find(uno)) {
+                lines << gui::FromCp1251(record.group + "|" + record.name + "|" + record.text);
+            }
+            return lines;
+        };
+        QCOMPARE(stored("BBBBBBBBBBBB"), QStringList{QStringLiteral("Main|aPhone|2-15-15")});
+
+        // With the journals in focus, the add command adds an entry there, not a node.
+        auto* journal = page->findChild<QTreeWidget*>(QStringLiteral("JournalTree"));
+        journal->setFocus();
+        QVERIFY(page->JournalHasFocus()); // else the command would open the add-node dialog
+        const int nodes = w.state.Tree().Count();
+        w.dialog.answers << platform::Answer::Yes;
+        w.window->Action(Command::AddNode)->trigger();
+        QVERIFY(w.dialog.questions.last().startsWith(U("Создать новую запись в журнале")));
+        QCOMPARE(w.state.Tree().Count(), nodes);
+        QCOMPARE(journal->topLevelItem(0)->childCount(), 1);
+        Type(page->findChild<QLineEdit*>(QStringLiteral("Edit1")), U("Сервис"));
+        w.window->Action(Command::Save)->trigger(); // the window's save writes the page's edits too
+        QVERIFY(stored("AAAAAAAAAAAA").contains(U("0;1 , 10.03.2026|Edit1|Сервис")));
     }
 };
 

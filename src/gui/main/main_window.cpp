@@ -24,6 +24,7 @@
 #include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
 #include "gui/structure/add_node_dialog.h"
+#include "gui/structure/additional_page.h"
 #include "gui/structure/change_type_dialog.h"
 #include "gui/structure/structure_tree_model.h"
 #include "shell/version.h"
@@ -79,7 +80,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->setIconSize(QSize(16, 16));
     splitter->addWidget(m_tree);
-    splitter->addWidget(BuildPages());
+    splitter->addWidget(BuildPages(icons));
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({320, 700});
     layout->addWidget(splitter, 1);
@@ -100,6 +101,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         emit nodeSelectionSettled(m_tree->currentIndex());
         ShowComments();
         if (m_state.TreeReactionsOn()) {
+            ShowAdditionalData();
             m_state.NodeViewsShown();
         }
         AllMenuSetup();
@@ -161,7 +163,7 @@ QWidget* MainWindow::BuildBookmarkBar() {
     return bar;
 }
 
-QWidget* MainWindow::BuildPages() {
+QWidget* MainWindow::BuildPages(const NodeTypeIcons& icons) {
     auto* side = new QWidget(this);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -176,18 +178,22 @@ QWidget* MainWindow::BuildPages() {
     const std::pair<const char*, const char*> pages[] = {
         {"ArchivePage", " Данные архива    "},
         {"CurrentConfigPage", " Текущая конфигурация    "},
-        {"AdditionalPage", " Дополнительно    "},
     };
     for (const auto& [name, caption] : pages) {
         auto* page = new QFrame(m_pages);
         page->setObjectName(QLatin1String(name));
         m_pages->addTab(page, QString::fromUtf8(caption));
     }
+    m_additionalPage = new AdditionalPage(m_state, icons, m_dialog, m_pages);
+    m_pages->addTab(m_additionalPage, QString::fromUtf8(" Дополнительно    "));
     auto* archiveLayout = new QVBoxLayout(m_pages->widget(0));
     archiveLayout->setContentsMargins(2, 2, 2, 2);
     archiveLayout->addStretch(1);
     archiveLayout->addWidget(BuildCommentPanel(m_pages->widget(0)));
-    connect(m_pages, &QTabWidget::currentChanged, this, [this] { ApplyCommandStates(); });
+    connect(m_pages, &QTabWidget::currentChanged, this, [this] {
+        ShowAdditionalData();
+        ApplyCommandStates();
+    });
     return side;
 }
 
@@ -574,14 +580,25 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     m_writeTimer.stop();
     m_selectionTimer.stop();
+    m_additionalPage->Save(true);
     m_state.CloseRequest();
     RefreshStatus();
     event->accept();
 }
 
 void MainWindow::Save() {
+    m_additionalPage->Save(false);
     m_state.SaveAll();
     ApplyCommandStates();
+}
+
+void MainWindow::ShowAdditionalData() {
+    // Edits of the node shown before are saved whichever page is open; the page is filled only when open.
+    if (m_pages->currentWidget() == m_additionalPage) {
+        m_additionalPage->ShowNode(SelectedNode());
+    } else {
+        m_additionalPage->Save(true);
+    }
 }
 
 void MainWindow::ExitByButton() {
@@ -612,6 +629,8 @@ void MainWindow::OnLanguageChanged() {
     }
     m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
     m_state.RetranslateTexts();
+    // Translation restores the texts the page had at its first showing; the node's own are shown again.
+    m_additionalPage->Reload();
     ApplyCommandStates();
     ShowBookmarks();
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/theme_icons.h"
 #include "gui/main/command_menus.h"
 #include "platform/user_dialog.h"
 #include "session/app_state.h"
@@ -30,6 +31,7 @@ class QTreeView;
 namespace pelgo::gui {
 
 class AddNodeDialog;
+class AdditionalPage;
 class ChangeTypeDialog;
 class ProtocolWindow;
 class StructureTreeModel;
@@ -78,7 +80,7 @@ protected:
 private:
     QWidget* BuildTopPanel();
     QWidget* BuildBookmarkBar();
-    QWidget* BuildPages();
+    QWidget* BuildPages(const NodeTypeIcons& icons);
     QWidget* BuildCommentPanel(QWidget* page);
     QWidget* BuildBottomPanel();
     // Drags, drops, in-place edits and double clicks of the tree go to the tree editor.
@@ -97,6 +99,8 @@ private:
     // The icon of the current MultiUserStatus, shown under the protection's rule.
     void ShowPresenceIcon();
     void Save();
+    // The additional-data page follows the selected node while it is open.
+    void ShowAdditionalData();
     void ExitByButton();
     void ChangeLanguage();
     void OnLanguageChanged();
@@ -168,6 +172,7 @@ private:
 
     QTreeView* m_tree = nullptr;
     QTabWidget* m_pages = nullptr;
+    AdditionalPage* m_additionalPage = nullptr;
     QLabel* m_pathLabel = nullptr; // the selected node's path, until the node views come
     QLabel* m_makerLabel = nullptr;
     QLabel* m_copySource = nullptr;

@@ -12,6 +12,7 @@
 #include "gui/common/qt_text.h"
 #include "gui/main/main_window.h"
 #include "gui/structure/add_node_dialog.h"
+#include "gui/structure/additional_page.h"
 #include "gui/structure/change_type_dialog.h"
 #include "gui/structure/structure_tree_model.h"
 
@@ -152,6 +153,10 @@ void MainWindow::AfterEdit() {
 }
 
 void MainWindow::AddNodes() {
+    if (m_additionalPage->JournalHasFocus()) {
+        m_additionalPage->AddEntry();
+        return;
+    }
     structure::TreeEditor* editor = m_state.Editor();
     if (editor == nullptr || m_state.ProtectData()) {
         return;
@@ -172,6 +177,10 @@ void MainWindow::AddNodes() {
 }
 
 void MainWindow::DeleteSelected() {
+    if (m_additionalPage->JournalHasFocus()) {
+        m_additionalPage->DeleteEntry();
+        return;
+    }
     EditSelected([this](structure::TreeEditor& editor, structure::TreeNode& node) {
         if (const structure::TreeNode* next = editor.Delete(node)) {
             SelectNode(next);
