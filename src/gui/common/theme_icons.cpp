@@ -12,29 +12,22 @@
 namespace pelgo::gui {
 namespace {
 
-struct IconLook {
-    const char* context;
-    const char* name;
-    QColor fallbackColour;
-    QChar letter;
-};
-
 // Indexed by node type - 1.
 const std::array<IconLook, structure::kLastBuiltInIcon>& NodeTypeLooks() {
     static const std::array<IconLook, structure::kLastBuiltInIcon> looks = {{
-        {"places", "folder", QColor(0xd8, 0xa0, 0x20), u'D'},                // 1 department
-        {"places", "user-identity", QColor(0x30, 0x80, 0x30), u'E'},         // 2 employee
-        {"devices", "computer", QColor(0x20, 0x50, 0xa0), u'C'},             // 3 computer
-        {"devices", "network-wired", QColor(0x60, 0x60, 0x60), u'@'},        // 4 adapter address
-        {"devices", "video-display", QColor(0x30, 0x70, 0xc0), u'M'},        // 5 monitor
-        {"devices", "printer", QColor(0x70, 0x40, 0x90), u'P'},              // 6 printer
-        {"devices", "scanner", QColor(0x90, 0x50, 0x30), u'S'},              // 7 scanner
-        {"devices", "modem", QColor(0x40, 0x90, 0x90), u'm'},                // 8 modem
-        {"places", "network-workgroup", QColor(0x20, 0x90, 0x60), u'H'},     // 9 hub
-        {"categories", "preferences-other", QColor(0x80, 0x80, 0x80), u'?'}, // 10 other
-        {"actions", "view-pim-notes", QColor(0xc0, 0xb0, 0x30), u'N'},       // 11 note
-        {"actions", "edit-copy", QColor(0x50, 0x50, 0x90), u'X'},            // 12 copier
-        {"devices", "battery", QColor(0xb0, 0x30, 0x30), u'U'},              // 13 UPS
+        {"places", "folder", 0xd8a020, 'D'},                // 1 department
+        {"places", "user-identity", 0x308030, 'E'},         // 2 employee
+        {"devices", "computer", 0x2050a0, 'C'},             // 3 computer
+        {"devices", "network-wired", 0x606060, '@'},        // 4 adapter address
+        {"devices", "video-display", 0x3070c0, 'M'},        // 5 monitor
+        {"devices", "printer", 0x704090, 'P'},              // 6 printer
+        {"devices", "scanner", 0x905030, 'S'},              // 7 scanner
+        {"devices", "modem", 0x409090, 'm'},                // 8 modem
+        {"places", "network-workgroup", 0x209060, 'H'},     // 9 hub
+        {"categories", "preferences-other", 0x808080, '?'}, // 10 other
+        {"actions", "view-pim-notes", 0xc0b030, 'N'},       // 11 note
+        {"actions", "edit-copy", 0x505090, 'X'},            // 12 copier
+        {"devices", "battery", 0xb03030, 'U'},              // 13 UPS
     }};
     return looks;
 }
@@ -42,9 +35,9 @@ const std::array<IconLook, structure::kLastBuiltInIcon>& NodeTypeLooks() {
 // Indexed by MultiUserStatus.
 const std::array<IconLook, 3>& MultiUserLooks() {
     static const std::array<IconLook, 3> looks = {{
-        {"apps", "system-users", QColor(0x20, 0x70, 0x70), u'M'},    // 0 instances present, nobody holds the marker
-        {"status", "user-busy", QColor(0xb0, 0x30, 0x30), u'!'},     // 1 another instance holds it
-        {"status", "object-locked", QColor(0xc0, 0x90, 0x20), u'E'}, // 2 this instance holds it
+        {"apps", "system-users", 0x207070, 'M'},    // 0 instances present, nobody holds the marker
+        {"status", "user-busy", 0xb03030, '!'},     // 1 another instance holds it
+        {"status", "object-locked", 0xc09020, 'E'}, // 2 this instance holds it
     }};
     return looks;
 }
@@ -64,18 +57,6 @@ QPixmap DrawnIcon(int size, const QColor& colour, QChar letter) {
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(letter));
     return pixmap;
-}
-
-// The icon of one look, made at its first use. The caches are kept for the process and never destroyed:
-// icons must not outlive the application object at exit.
-template <std::size_t N>
-QIcon CachedIcon(std::array<QIcon, N>& cache, const std::array<IconLook, N>& looks, std::size_t index) {
-    QIcon& icon = cache[index];
-    if (icon.isNull()) {
-        const IconLook& look = looks[index];
-        icon = ThemeIcon(look.context, look.name, look.fallbackColour, look.letter);
-    }
-    return icon;
 }
 
 // Every image of the file (an .ico holds several sizes); a null icon when none can be read.

@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <array>
+#include <cstddef>
 #include <vector>
 
 namespace pelgo::gui {
@@ -14,6 +16,26 @@ namespace pelgo::gui {
 // A theme icon found by its context folder and name ("devices", "computer"); when no size of it is
 // installed, a rounded square in `fallbackColour` with `letter` on it.
 QIcon ThemeIcon(const char* context, const char* name, const QColor& fallbackColour, QChar letter);
+
+// One icon of a numbered set: where the theme keeps it and how it is drawn without the theme.
+struct IconLook {
+    const char* context;
+    const char* name;
+    QRgb fallbackColour;
+    char letter;
+};
+
+// The icon of one look, made at its first use. The caches are kept for the process and never destroyed:
+// icons must not outlive the application object at exit.
+template <std::size_t N>
+QIcon CachedIcon(std::array<QIcon, N>& cache, const std::array<IconLook, N>& looks, std::size_t index) {
+    QIcon& icon = cache[index];
+    if (icon.isNull()) {
+        const IconLook& look = looks[index];
+        icon = ThemeIcon(look.context, look.name, QColor(look.fallbackColour), QChar(look.letter));
+    }
+    return icon;
+}
 
 // The icon of a built-in node type (1 department ... 13 UPS); any other index shows the icon of type 10
 // ("other"), as the tree does for an icon index beyond its list.

@@ -9,15 +9,8 @@
 namespace pelgo::gui {
 namespace {
 
-struct ViewLook {
-    const char* context;
-    const char* name;
-    QRgb fallbackColour;
-    char letter;
-};
-
-const std::array<ViewLook, kViewIconCount>& ViewLooks() {
-    static const std::array<ViewLook, kViewIconCount> looks = {{
+const std::array<IconLook, kViewIconCount>& ViewLooks() {
+    static const std::array<IconLook, kViewIconCount> looks = {{
         {"actions", "draw-polygon", 0x607080, '*'},                    // 0 plain item
         {"devices", "network-wired", 0x606060, 'N'},                   // 1 network adapter
         {"categories", "applications-system", 0x2050a0, 'S'},          // 2 system, software
@@ -74,15 +67,9 @@ const std::array<ViewLook, kViewIconCount>& ViewLooks() {
 } // namespace
 
 QIcon ViewIcon(int number) {
-    // Kept for the process and never destroyed: icons must not outlive the application object at exit.
     static auto* cache = new std::array<QIcon, kViewIconCount>;
-    const std::size_t index = number >= 0 && number < kViewIconCount ? static_cast<std::size_t>(number) : 0;
-    QIcon& icon = (*cache)[index];
-    if (icon.isNull()) {
-        const ViewLook& look = ViewLooks()[index];
-        icon = ThemeIcon(look.context, look.name, QColor(look.fallbackColour), QChar(look.letter));
-    }
-    return icon;
+    return CachedIcon(*cache, ViewLooks(),
+                      number >= 0 && number < kViewIconCount ? static_cast<std::size_t>(number) : 0);
 }
 
 } // namespace pelgo::gui
