@@ -142,7 +142,7 @@ std::vector<std::string> DbfHealth::Problems() const {
     if (partialBytes > 0) {
         problems.push_back("an incomplete record of " + std::to_string(partialBytes) + " bytes ends the file");
     }
-    if (trailingBytes > 0 && !endMarker) {
+    if (trailingBytes > 0 && !UncommittedBytes()) {
         problems.push_back(std::to_string(trailingBytes) + " bytes that are no records follow the end of the table");
     }
     if (!endMarker) {
@@ -156,14 +156,20 @@ bool DbfHealth::UncountedRecords() const {
            trailingBytes == 0;
 }
 
+bool DbfHealth::UncommittedBytes() const {
+    return headerProblem.empty() && recordsInFile == headerCount && endMarker && trailingBytes > 0;
+}
+
 std::vector<std::string> DbfHealth::Notes() const {
-    constexpr const char* kUnread = " (an append that did not finish leaves them); readers that go by the count do "
-                                    "not see them and the next append writes over them";
     if (UncountedRecords()) {
-        return {RecordsText(recordsInFile - headerCount) + " past the counted ones" + kUnread};
+        return {RecordsText(recordsInFile - headerCount) +
+                " past the counted ones: an append was stopped before it wrote the count; the next write counts "
+                "them in (until then programs that go by the count do not show them)"};
     }
-    if (headerProblem.empty() && endMarker && trailingBytes > 0) {
-        return {std::to_string(trailingBytes) + " bytes follow the end marker" + kUnread};
+    if (UncommittedBytes()) {
+        return {std::to_string(trailingBytes) +
+                " bytes follow the end marker: an append was stopped while it wrote its records; they are no part "
+                "of the table and the next append writes over them"};
     }
     return {};
 }
@@ -424,17 +430,17 @@ RecordNumber DbfTable::AppendRecords(const std::vector<std::vector<std::string>>
         AppendRecordBytes(values, bytes);
     }
     bytes += kDbfEndMarker;
-    // The records go in behind an end marker in place of the first one's mark, so that a process killed
-    // while they are written leaves a sound table whose readers stop at the marker; then the mark, then the
-    // count, each one small write.
+    // The records go in behind an end marker in place of the first one's mark, so that a process stopped
+    // while they are written leaves them out of the table (readers stop at the marker); writing the mark
+    // commits them, and the count follows (a write that finds it lagging counts them in).
     bytes.front() = kDbfEndMarker;
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
-    RequireConsistent();
+    SettleBeforeWrite();
     const RecordNumber first = m_header.RecordCount();
     const auto count = static_cast<RecordNumber>(records.size());
     if (m_stamp.size > RecordOffset(first) + 1) {
-        m_file.Truncate(RecordOffset(first) + 1); // what an earlier unfinished append left after the marker
+        m_file.Truncate(RecordOffset(first) + 1); // the bytes after the marker that a stopped append left
     }
     m_file.WriteAt(RecordOffset(first), bytes);
     m_file.WriteAt(RecordOffset(first), std::string(1, kDbfLiveMark));
@@ -456,7 +462,7 @@ void DbfTable::SetField(RecordNumber record, std::string_view field, std::string
     const std::string stored = DbfFieldBytes(target, value, m_header.CodePage());
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
-    RequireConsistent();
+    SettleBeforeWrite();
     std::string raw = ReadRecordLocked(record);
     if (raw.front() == kDbfDeletedMark) {
         throw TableError("Record " + std::to_string(record + 1) + " of table " + m_path +
@@ -479,7 +485,7 @@ void DbfTable::DeleteRecords(const std::vector<RecordNumber>& records) {
     RequireWritable();
     StateLock lock(m_file, m_mode, LockKind::Exclusive);
     Refresh();
-    RequireConsistent();
+    SettleBeforeWrite();
     bool deleted = false;
     ForEachRecordRun(records, [&](RecordNumber record, std::span<char> raw) {
         if (raw.front() == kDbfDeletedMark) {
@@ -499,7 +505,7 @@ void DbfTable::DeleteRecords(const std::vector<RecordNumber>& records) {
 
 void DbfTable::Pack() {
     ExclusiveUse use(*this);
-    RequireConsistent();
+    SettleBeforeWrite();
     const std::string packedPath = m_path + ".pack~";
     LockedFile packed = OpenLocked(packedPath, LockedFile::Access::ReadWrite, LockKind::Exclusive, true);
     DbfFixedHeader header = m_header;
@@ -689,18 +695,21 @@ void DbfTable::RequireIndex() const {
 }
 
 // A write must not build on a count that disagrees with the file: the record would land in the wrong place.
-void DbfTable::RequireConsistent() const {
+// What a killed append left is settled first: records whose first mark it wrote, its commit, are counted in;
+// bytes after the end marker, records it never committed, stay for the next append to write over.
+void DbfTable::SettleBeforeWrite() {
     const std::int64_t end = RecordOffset(m_header.RecordCount());
-    // Past the counted records, what an unfinished append left: its records behind an end marker, or
-    // whole records before one; the next append writes over them.
-    const auto unfinishedAppend = [&] {
-        const std::string next = m_file.ReadAt(end, 1);
-        const std::int64_t past = m_stamp.size - 1 - end;
-        return next == std::string(1, kDbfEndMarker) ||
-               (!next.empty() && IsRecordMark(next.front()) && past % m_header.RecordLength() == 0 &&
-                m_file.ReadAt(m_stamp.size - 1, 1) == std::string(1, kDbfEndMarker));
-    };
-    if (m_stamp.size != end && m_stamp.size != end + 1 && !(m_stamp.size > end + 1 && unfinishedAppend())) {
+    if (m_stamp.size == end || m_stamp.size == end + 1) {
+        return;
+    }
+    const DbfHealth health = Examine(m_file, m_header, m_fields.size());
+    if (health.UncountedRecords()) {
+        const RecordNumber counted = m_header.RecordCount();
+        CommitWrite(health.recordsInFile, health.recordsInFile - counted);
+        ReindexFrom(counted);
+        return;
+    }
+    if (!health.UncommittedBytes()) {
         throw TableDamaged("Table " + m_path +
                            " is damaged: its length disagrees with its record count. Run the table check with repair");
     }

@@ -67,13 +67,15 @@ struct DbfHealth {
 
     // One readable line per fault; empty for a sound table.
     std::vector<std::string> Problems() const;
-    // What is no fault but worth knowing: an append that did not reach its commit, the count, left whole
-    // records past the counted ones or bytes after the end marker; readers that go by the count do not see
-    // them, and the next append writes over them.
+    // What a stopped append leaves, which is no fault: committed records the count does not hold yet, or
+    // uncommitted bytes after the end marker.
     std::vector<std::string> Notes() const;
-    // Whole records past the counted ones, the end marker right after them: an append killed between writing
-    // its records and its count.
+    // Whole records past the counted ones, the end marker right after them: an append stopped after its
+    // commit (the first record's mark) and before its count. The next write counts them in.
     bool UncountedRecords() const;
+    // The counted records, the end marker, and bytes after it: an append stopped while it wrote its records.
+    // The next append writes over them.
+    bool UncommittedBytes() const;
 };
 
 class DbfTable {
@@ -167,7 +169,7 @@ private:
     std::string ReadRecordLocked(RecordNumber record) const;
     void RequireWritable() const;
     void RequireIndex() const;
-    void RequireConsistent() const;
+    void SettleBeforeWrite();
     void CommitWrite(RecordNumber recordCount, std::uint32_t writes = 1);
     void AppendRecordBytes(const std::vector<std::string>& values, std::string& out) const;
     std::vector<std::string> RepairLocked();

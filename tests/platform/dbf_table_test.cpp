@@ -629,27 +629,29 @@ TEST_F(DbfTableTest, CheckFindsAndRepairsWhatACrashLeaves) {
     }
 }
 
-// An append writes its records behind an end marker, then their first mark, then the count, its commit: a
-// process killed meanwhile leaves records past the count or bytes after the marker, which readers that go
-// by the count do not see and the next append writes over.
-TEST_F(DbfTableTest, WhatAnUnfinishedAppendLeavesIsNoDamage) {
-    const std::string record = " KEY9" + std::string(326, 'x');
+// An append writes its records behind an end marker, then the first one's mark, its commit, then the count.
+// Stopped before the mark, it leaves bytes after the marker that are no part of the table and that the next
+// append writes over; stopped after it, records the count does not hold yet, which the next write counts in.
+TEST_F(DbfTableTest, WhatAStoppedAppendLeavesIsSettledByTheNextWrite) {
+    const std::string record = " KEY9" + std::string(8, ' ') + std::string(318, 'x'); // UNO "KEY9", 331 bytes
     const struct {
         const char* name;
         std::string tail; // in place of the end marker after the two counted records
+        std::vector<std::string> keysAfter; // of the records after the next append of KEY3
     } cases[] = {
-        {"killed while writing the records", "\x1A" + record.substr(1) + record + record.substr(0, 100)},
-        {"killed before writing the count", record + record + "\x1A"},
+        {"stopped while writing the records", "\x1A" + record.substr(1) + record + record.substr(0, 100),
+         {"KEY1", "KEY2", "KEY3"}},
+        {"stopped before writing the count", record + record + "\x1A", {"KEY1", "KEY2", "KEY9", "KEY9", "KEY3"}},
     };
-    for (const auto& unfinished : cases) {
-        SCOPED_TRACE(unfinished.name);
-        const std::string path = CreateOther(std::string(unfinished.name) + ".dbf");
+    for (const auto& stopped : cases) {
+        SCOPED_TRACE(stopped.name);
+        const std::string path = CreateOther(std::string(stopped.name) + ".dbf");
         {
             DbfTable table = Open(path);
             table.Append({"KEY1", "G", "N", "T"});
             table.Append({"KEY2", "G", "N", "T"});
         }
-        core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(161 + 2 * 331, unfinished.tail);
+        core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)->WriteAt(161 + 2 * 331, stopped.tail);
 
         const DbfHealth found = DbfTable::Inspect(path);
         EXPECT_TRUE(found.Problems().empty());
@@ -657,17 +659,36 @@ TEST_F(DbfTableTest, WhatAnUnfinishedAppendLeavesIsNoDamage) {
 
         DbfTable table = Open(path);
         table.SetIndex("UNO");
-        EXPECT_EQ(WalkValues(table).size(), 2u);
-        table.AppendRecords({{"KEY3", "G", "N", "T"}, {"KEY4", "G", "N", "T"}});
-        EXPECT_EQ(core::ReadFileBytes(path).size(), 161u + 4 * 331 + 1) << "nothing of the unfinished append stays";
-        EXPECT_EQ(core::ReadFileBytes(path)[161 + 2 * 331], ' ');
-        EXPECT_EQ(WalkValues(table).back(), (std::vector<std::string>{"KEY4", "G", "N", "T"}));
-        EXPECT_TRUE(table.Find("KEY9").empty());
+        EXPECT_EQ(WalkValues(table).size(), 2u) << "the count decides until a write settles the table";
+        table.Append({"KEY3", "G", "N", "T"});
+        std::vector<std::string> keys;
+        for (const std::vector<std::string>& row : WalkValues(table)) {
+            keys.push_back(row[0]);
+        }
+        EXPECT_EQ(keys, stopped.keysAfter);
+        EXPECT_EQ(core::ReadFileBytes(path).size(), 161u + stopped.keysAfter.size() * 331 + 1);
         EXPECT_EQ(table.Find("KEY3").size(), 1u);
         const DbfHealth after = DbfTable::Inspect(path);
         EXPECT_TRUE(after.Problems().empty());
         EXPECT_TRUE(after.Notes().empty());
     }
+}
+
+TEST_F(DbfTableTest, NoWriteCutsRecordsAfterTheCountThatAreNotAStoppedAppend) {
+    const std::string path = CreateOther();
+    {
+        DbfTable table = Open(path);
+        table.Append({"KEY1", "G", "N", "T"});
+        table.Append({"KEY2", "G", "N", "T"});
+    }
+    // A whole record past the count, then a slot that is no record, then the marker.
+    const std::string record = " KEY9" + std::string(326, 'x');
+    core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false)
+        ->WriteAt(161 + 2 * 331, record + std::string(331, 'J') + "\x1A");
+    EXPECT_FALSE(DbfTable::Inspect(path).Problems().empty());
+    const std::string before = core::ReadFileBytes(path);
+    EXPECT_THROW(Open(path).Append({"KEY3"}), TableDamaged);
+    EXPECT_EQ(core::ReadFileBytes(path), before);
 }
 
 TEST_F(DbfTableTest, ADamagedHeaderIsReportedAndNotRepaired) {
