@@ -81,6 +81,10 @@ std::pair<std::string, std::string> Assignment(const std::string& argument) {
     if (text.find_first_of("\t\r\n", equals) != std::string::npos) {
         throw UsageError("a value holds no TAB or line break: \"" + argument + "\"");
     }
+    if (text.size() - equals - 1 > structure::kValueLength) {
+        throw UsageError("a value holds at most " + std::to_string(structure::kValueLength) + " characters: \"" +
+                         argument.substr(0, argument.find('=')) + "\"");
+    }
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 

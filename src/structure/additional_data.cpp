@@ -54,7 +54,7 @@ std::string SubstituteVariables(std::string_view text, std::string_view user, st
 }
 
 std::string RepairViewGroup(std::size_t journal, std::string_view title) {
-    return (std::to_string(journal) + ";" + std::string(title)).substr(0, kJournalKeyLength);
+    return std::string(core::TrimRight((std::to_string(journal) + ";" + std::string(title)).substr(0, kJournalKeyLength)));
 }
 
 std::string EntryFieldName(std::size_t field) {
@@ -147,11 +147,11 @@ void AdditionalData::SaveMain(const TreeNode& node, const MainData& data) {
     for (std::size_t field = 0; field < kAdditionalFieldCount; ++field) {
         const MainField& value = data.fields[field];
         if (value.source == FieldSource::Own && !core::Trim(value.text).empty()) {
-            m_records.Append(uno, kMainGroup, AdditionalFields()[field].storedName, value.text);
+            m_records.Append(uno, kMainGroup, AdditionalFields()[field].storedName, core::ControlsAsBlanks(value.text));
         }
     }
     if (const std::string_view document = core::Trim(data.document); !document.empty()) {
-        m_records.Append(uno, kMainGroup, kMainDocument, document);
+        m_records.Append(uno, kMainGroup, kMainDocument, core::ControlsAsBlanks(document));
     }
 }
 
@@ -164,11 +164,11 @@ void AdditionalData::SaveEntry(const TreeNode& node, const std::string& key, con
     m_records.DeleteGroup(uno, key);
     for (std::size_t field = 0; field < kEntryFieldCount; ++field) {
         if (!core::Trim(data.fields[field]).empty()) {
-            m_records.Append(uno, key, EntryFieldName(field), data.fields[field]);
+            m_records.Append(uno, key, EntryFieldName(field), core::ControlsAsBlanks(data.fields[field]));
         }
     }
     if (const std::string_view document = core::Trim(data.document); !document.empty()) {
-        m_records.Append(uno, key, kEntryDocument, document);
+        m_records.Append(uno, key, kEntryDocument, core::ControlsAsBlanks(document));
     }
 }
 

@@ -23,6 +23,8 @@ inline constexpr const char* kMainDocument = "File_1";
 inline constexpr const char* kEntryDocument = "File_2";
 inline constexpr std::size_t kEntryFieldCount = 4;
 inline constexpr std::size_t kJournalKeyLength = 24;
+// What one record holds of a value: the width of TEXT in the node-record table.
+inline constexpr std::size_t kValueLength = 254;
 
 struct JournalDefinition {
     std::string name;
@@ -35,7 +37,8 @@ struct JournalDefinition {
 std::vector<JournalDefinition> JournalDefinitions(const std::vector<shell::JournalType>& configured);
 // "%USER%" and "%DATE%" replaced wherever they occur.
 std::string SubstituteVariables(std::string_view text, std::string_view user, std::string_view date);
-// RepairViewGroup: the journal's position, ";" and the title, the whole cut to 24 characters.
+// RepairViewGroup: the journal's position, ";" and the title, the whole cut to 24 characters and without
+// trailing blanks, which the table does not keep either (a key kept with them would find none of its records).
 std::string RepairViewGroup(std::size_t journal, std::string_view title);
 // The stored names "Edit1" ... "Edit4".
 std::string EntryFieldName(std::size_t field);
@@ -79,9 +82,10 @@ public:
     std::vector<JournalEntry> LoadEntries(const TreeNode& node, std::size_t journalCount);
     EntryData LoadEntry(const TreeNode& node, const std::string& key);
 
-    // Replaces the node's "Main" records by its own non-empty fields and the document path.
+    // Replaces the node's "Main" records by its own non-empty fields and the document path; control
+    // characters are stored as blanks.
     void SaveMain(const TreeNode& node, const MainData& data);
-    // Replaces the records under `key` by the non-empty fields and the document path.
+    // Replaces the records under `key` by the non-empty fields and the document path, as SaveMain does.
     void SaveEntry(const TreeNode& node, const std::string& key, const EntryData& data);
     void DeleteEntry(const TreeNode& node, const std::string& key);
 

@@ -135,6 +135,7 @@ class AddDataTest(InstallationCase):
             ([ivanov, "--set", "Цвет=белый"], 64, "Телефон (aPhone), МатОтв (aFIO), File_1"),
             ([ivanov, "--set", "Телефон"], 64, "NAME=VALUE expected"),
             ([ivanov, "--set", "Телефон=1\t2"], 64, "no TAB or line break"),
+            ([ivanov, "--set", "Телефон=" + "9" * 255], 64, "at most 254 characters"),
             ([ivanov, "--entry", "3", "--field", "1=x"], 64,
              "there is no journal 3; the journals: 0 Ремонты, 1 Модернизации"),
             ([ivanov, "--entry", "0", "--field", "5=x"], 64, "the fields of an entry are 1 to 4"),

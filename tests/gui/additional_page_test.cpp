@@ -413,6 +413,27 @@ private slots:
         Type(page->findChild<QLineEdit*>(QStringLiteral("Edit1")), U("Сервис"));
         w.window->Action(Command::Save)->trigger(); // the window's save writes the page's edits too
         QVERIFY(stored("AAAAAAAAAAAA").contains(U("0;1 , 10.03.2026|Edit1|Сервис")));
+
+        // Another instance saves the tree while the employee's phone is being edited: the reload makes new
+        // nodes, and the edit is still written to the employee.
+        select(employee);
+        Retype(phone, QStringLiteral("3-33-33"));
+        WriteCp1251Lines(installation.QPath("BASE/struct"), {"Бухгалтерия", "\tИванов И.И.", "Склад"});
+        WriteCp1251Lines(installation.QPath("BASE/image"),
+                         {"1 ; AAAAAAAAAAAA ;", "2 ; BBBBBBBBBBBB ;", "1 ; CCCCCCCCCCCC ;"});
+        w.state.Clock().Advance(3600);
+        w.dialog.answers << platform::Answer::Yes << platform::Answer::Yes;
+        QCOMPARE(w.state.CheckCurrentConfig(), session::AppState::TreeCheck::Reloaded);
+        QCoreApplication::processEvents();
+        page->Save(false);
+        QCOMPARE(stored("BBBBBBBBBBBB"), QStringList{QStringLiteral("Main|aPhone|3-33-33")});
+
+        // "Отменить" drops what was typed.
+        select(w.state.Tree().NodeAt(1));
+        Retype(phone, QStringLiteral("4-44-44"));
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("CancelButton")), Qt::LeftButton);
+        QCOMPARE(phone->text(), QStringLiteral("3-33-33"));
+        QCOMPARE(stored("BBBBBBBBBBBB"), QStringList{QStringLiteral("Main|aPhone|3-33-33")});
     }
 };
 

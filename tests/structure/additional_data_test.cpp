@@ -118,6 +118,7 @@ TEST_F(AdditionalDataTest, JournalEntriesLoadByKeyInTheOrderFoundAndDeleteAlone)
 
 TEST_F(AdditionalDataTest, KeysAreCutSoTitlesThatWouldShareOneAreRefusedOrNumberedOn) {
     EXPECT_EQ(RepairViewGroup(0, "A title much longer than the key holds"), "0;A title much longer th");
+    EXPECT_EQ(RepairViewGroup(0, "123456789012345678901 AAA"), "0;123456789012345678901") << "as the table keeps it";
     TreeNode& computer = Add(nullptr, "PC", kIconComputer);
     Store(computer, RepairViewGroup(0, "Replacement of the power unit"), "Edit1", "first");
     Store(computer, RepairViewGroup(0, "Replacement of the power supply"), "Edit2", "second");
@@ -128,6 +129,11 @@ TEST_F(AdditionalDataTest, KeysAreCutSoTitlesThatWouldShareOneAreRefusedOrNumber
 
     EXPECT_EQ(KeyTakenBy(entries, entries[1], "Replacement of the power cord"), &entries[0]);
     EXPECT_EQ(KeyTakenBy(entries, entries[1], "Cleaning"), nullptr);
+    Store(computer, RepairViewGroup(1, "123456789012345678901 AAA"), "Edit1", "stored");
+    const std::vector<JournalEntry> withBlank = data->LoadEntries(computer, 2);
+    EXPECT_EQ(KeyTakenBy(withBlank, withBlank[0], "123456789012345678901 BBB"), nullptr) << "another journal";
+    EXPECT_EQ(KeyTakenBy(withBlank, JournalEntry{1, "new", "1;new"}, "123456789012345678901 BBB"), &withBlank[2])
+        << "a cut ending in a blank names the stored key";
     EXPECT_EQ(KeyTakenBy(entries, entries[0], "Replacement of the power"), nullptr) << "its own key is free";
     EXPECT_EQ(NewEntryTitle(entries, 0, "10.12.2026"), "3 , 10.12.2026") << "2 is taken by a stored entry";
     EXPECT_EQ(NewEntryTitle(entries, 1, "10.12.2026"), "1 , 10.12.2026");
@@ -136,8 +142,8 @@ TEST_F(AdditionalDataTest, KeysAreCutSoTitlesThatWouldShareOneAreRefusedOrNumber
 TEST_F(AdditionalDataTest, AnEntrySaveReplacesItsRecordsAndDefaultsTakeTheirVariables) {
     TreeNode& computer = Add(nullptr, "PC", kIconComputer);
     Store(computer, "0;fan", "Edit3", "old");
-    data->SaveEntry(computer, "0;fan", {{"Service", "", "  ", "10.12.2026"}, " "});
-    EXPECT_EQ(Stored(computer), (std::vector<std::string>{"0;fan|Edit1|Service", "0;fan|Edit4|10.12.2026"}));
+    data->SaveEntry(computer, "0;fan", {{"Service\tLtd", "", "  ", "10.12.2026"}, " "});
+    EXPECT_EQ(Stored(computer), (std::vector<std::string>{"0;fan|Edit1|Service Ltd", "0;fan|Edit4|10.12.2026"}));
     EXPECT_EQ(SubstituteVariables("%DATE%-%USER% (%DATE%)", "IVANOV", "10.12.2026"),
               "10.12.2026-IVANOV (10.12.2026)");
 

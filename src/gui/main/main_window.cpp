@@ -630,7 +630,7 @@ void MainWindow::OnLanguageChanged() {
     m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
     m_state.RetranslateTexts();
     // Translation restores the texts the page had at its first showing; the node's own are shown again.
-    m_additionalPage->Reload();
+    m_additionalPage->Retranslate();
     ApplyCommandStates();
     ShowBookmarks();
 }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/text.h"
 #include "core/translator.h"
@@ -51,6 +52,13 @@ constexpr FieldGroup kFieldGroups[] = {
 template <class Widget> Widget* Named(Widget* widget, const QString& name) {
     widget->setObjectName(name);
     return widget;
+}
+
+// An edit of one stored value: no longer than a record holds.
+QLineEdit* ValueEdit(QWidget* parent, const QString& name) {
+    QLineEdit* edit = Named(new QLineEdit(parent), name);
+    edit->setMaxLength(static_cast<int>(structure::kValueLength));
+    return edit;
 }
 
 QLabel* TaggedLabel(const QString& name, int id, const char* utf8, QWidget* parent) {
@@ -116,7 +124,7 @@ QWidget* AdditionalPage::BuildFieldGroups() {
         for (std::size_t field = group.first; field < group.end; ++field) {
             const structure::AdditionalField& info = structure::AdditionalFields()[field];
             const QString name = QLatin1String(info.storedName);
-            QLineEdit* edit = m_fields[field] = Named(new QLineEdit(box), name + QStringLiteral("Edit"));
+            QLineEdit* edit = m_fields[field] = ValueEdit(box, name + QStringLiteral("Edit"));
             QLabel* label = TaggedLabel(name + QStringLiteral("Label"), info.labelId, info.label, box);
             label->setBuddy(edit);
             form->addRow(label, edit);
@@ -125,7 +133,7 @@ QWidget* AdditionalPage::BuildFieldGroups() {
         groups->addWidget(box, 1);
     }
 
-    m_document = Named(new QLineEdit(panel), QStringLiteral("DocumentEdit"));
+    m_document = ValueEdit(panel, QStringLiteral("DocumentEdit"));
     connect(m_document, &QLineEdit::textEdited, this, &AdditionalPage::MarkMainChanged);
     QPushButton* open = Button("OpenDocumentButton", 11, "Открыть документ", panel);
     connect(open, &QPushButton::clicked, this, [this] { OpenDocument(m_document->text()); });
@@ -156,11 +164,11 @@ QWidget* AdditionalPage::BuildJournals() {
     for (std::size_t field = 0; field < structure::kEntryFieldCount; ++field) {
         const QString name = QString::fromStdString(structure::EntryFieldName(field));
         m_entryLabels[field] = Named(new QLabel(entry), name + QStringLiteral("Label"));
-        m_entryFields[field] = Named(new QLineEdit(entry), name);
+        m_entryFields[field] = ValueEdit(entry, name);
         m_entryLabels[field]->setBuddy(m_entryFields[field]);
         form->addRow(m_entryLabels[field], m_entryFields[field]);
     }
-    m_entryDocument = Named(new QLineEdit(entry), QStringLiteral("EntryDocumentEdit"));
+    m_entryDocument = ValueEdit(entry, QStringLiteral("EntryDocumentEdit"));
     for (QLineEdit* edit : {m_entryFields[0], m_entryFields[1], m_entryFields[2], m_entryFields[3], m_entryDocument}) {
         connect(edit, &QLineEdit::textEdited, this, [this] { MarkEntryChanged(m_journal->currentItem()); });
     }
@@ -203,13 +211,22 @@ QWidget* AdditionalPage::BuildJournals() {
 void AdditionalPage::ShowNode(structure::TreeNode* node) {
     Save(true);
     m_nodeHandle = node != nullptr ? node->Handle() : 0;
+    m_nodeUno = node != nullptr && node->Record() != nullptr ? node->Record()->uno : std::string();
+    m_nodeText = node != nullptr ? node->Text() : std::string();
     ClearMarks();
     LoadMain(node);
     LoadJournals(node);
 }
 
 void AdditionalPage::Reload() {
+    ClearMarks(); // "Отменить" drops the edits
     ShowNode(ShownNode());
+}
+
+void AdditionalPage::Retranslate() {
+    if (!m_saveButton->isEnabled()) {
+        Reload();
+    }
 }
 
 bool AdditionalPage::JournalHasFocus() const {
@@ -217,7 +234,17 @@ bool AdditionalPage::JournalHasFocus() const {
 }
 
 structure::TreeNode* AdditionalPage::ShownNode() const {
-    return m_state.Tree().NodeByHandle(m_nodeHandle);
+    if (structure::TreeNode* node = m_state.Tree().NodeByHandle(m_nodeHandle)) {
+        return node;
+    }
+    // A reload of the tree (another instance saved it) makes new nodes; the node shown keeps its UNO.
+    for (int i = 0; !m_nodeUno.empty() && i < m_state.Tree().Count(); ++i) {
+        structure::TreeNode* node = m_state.Tree().NodeAt(i);
+        if (node->Record() != nullptr && node->Record()->uno == m_nodeUno) {
+            return node;
+        }
+    }
+    return nullptr;
 }
 
 bool AdditionalPage::WithData(const std::function<void(structure::AdditionalData&)>& act) {
@@ -412,6 +439,9 @@ bool AdditionalPage::Save(bool automatic) {
     structure::TreeNode* node = ShownNode();
     if (node == nullptr) {
         ClearMarks();
+        m_dialog.Inform(platform::MessageKind::Warning,
+                        core::Utf8ToCp1251("Изменения дополнительной информации не записаны: узла ") + m_nodeText +
+                            core::Utf8ToCp1251(" больше нет в структуре предприятия."));
         return false;
     }
     if (node->Record() == nullptr) {
@@ -495,7 +525,7 @@ void AdditionalPage::OnLineEdited(QTreeWidgetItem* line) {
         return;
     }
     const std::string oldTitle = Bytes(line, kTitleRole);
-    const std::string newTitle = ToCp1251(line->text(0));
+    const std::string newTitle(core::Trim(ToCp1251(line->text(0))));
     if (newTitle == oldTitle) {
         return;
     }

@@ -35,8 +35,10 @@ public:
     // Writes the changed data of the node shown; an automatic save (the view is about to change) asks first
     // unless saving is automatic, and a No drops the changes. True when something was written.
     bool Save(bool automatic);
-    // "Отменить": the node shown, read again.
+    // "Отменить": the node shown, read again; its edits are dropped.
     void Reload();
+    // After a language change: the texts the page sets are set again, unless edits are pending.
+    void Retranslate();
     // A new entry in the journal of the selected line, after the question; its title is edited at once.
     void AddEntry();
     // The selected entry and its records, after the question.
@@ -71,6 +73,8 @@ private:
     NodeTypeIcons m_icons;
     platform::UserDialog& m_dialog;
     int m_nodeHandle = 0;
+    std::string m_nodeUno;  // finds the node again after the tree was reloaded
+    std::string m_nodeText; // names it when it is gone
     std::vector<structure::JournalDefinition> m_journals;
     std::array<structure::FieldSource, structure::kAdditionalFieldCount> m_sources{};
     bool m_mainChanged = false;
