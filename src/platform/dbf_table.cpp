@@ -152,8 +152,7 @@ std::vector<std::string> DbfHealth::Problems() const {
 }
 
 bool DbfHealth::UncountedRecords() const {
-    return headerProblem.empty() && recordsInFile > headerCount && endMarker && partialBytes == 0 &&
-           trailingBytes == 0;
+    return headerProblem.empty() && recordsInFile > headerCount && endMarker && partialBytes == 0 && trailingBytes == 0;
 }
 
 bool DbfHealth::UncommittedBytes() const {
@@ -391,12 +390,13 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
         live.clear();
         {
             StateLock lock(m_file, m_mode, LockKind::Shared);
-            ForEachRecordRun(std::span(order).subspan(first, std::min(step, order.size() - first)), [&](RecordNumber number, std::span<char> raw) {
-                if (raw.front() != kDbfDeletedMark) {
-                    live.push_back(Decode(number, std::string_view(raw.data(), raw.size())));
-                }
-                return false;
-            });
+            ForEachRecordRun(std::span(order).subspan(first, std::min(step, order.size() - first)),
+                             [&](RecordNumber number, std::span<char> raw) {
+                                 if (raw.front() != kDbfDeletedMark) {
+                                     live.push_back(Decode(number, std::string_view(raw.data(), raw.size())));
+                                 }
+                                 return false;
+                             });
         }
         for (const DbfRecord& record : live) {
             visit(record);
@@ -628,8 +628,7 @@ void DbfTable::ForEachRecordRun(std::span<const RecordNumber> records,
             throw TableError("Table " + m_path + " has no record " + std::to_string(first + 1));
         }
         std::size_t end = i + 1;
-        while (end < records.size() && end - i < step && records[end] == first + (end - i) &&
-               records[end] < usable) {
+        while (end < records.size() && end - i < step && records[end] == first + (end - i) && records[end] < usable) {
             ++end;
         }
         std::string bytes = m_file.ReadAt(RecordOffset(first), (end - i) * length);

@@ -54,7 +54,8 @@ std::string SubstituteVariables(std::string_view text, std::string_view user, st
 }
 
 std::string RepairViewGroup(std::size_t journal, std::string_view title) {
-    return std::string(core::TrimRight((std::to_string(journal) + ";" + std::string(title)).substr(0, kJournalKeyLength)));
+    return std::string(
+        core::TrimRight((std::to_string(journal) + ";" + std::string(title)).substr(0, kJournalKeyLength)));
 }
 
 std::string EntryFieldName(std::size_t field) {
@@ -85,7 +86,8 @@ MainData AdditionalData::LoadMain(const TreeNode& node) {
             open.push_back(field);
         }
     }
-    for (const TreeNode* ancestor = node.Parent(); ancestor != nullptr && !open.empty(); ancestor = ancestor->Parent()) {
+    for (const TreeNode* ancestor = node.Parent(); ancestor != nullptr && !open.empty();
+         ancestor = ancestor->Parent()) {
         if (ancestor->Icon() != kIconDepartment && ancestor->Icon() != kIconEmployee) {
             continue;
         }
@@ -113,8 +115,8 @@ std::vector<JournalEntry> AdditionalData::LoadEntries(const TreeNode& node, std:
         }
         const std::optional<int> number = core::ParseInt(group.substr(0, semicolon));
         const bool named = number && *number >= 0 && static_cast<std::size_t>(*number) < journalCount;
-        entries.push_back({named ? static_cast<std::size_t>(*number) : 0,
-                           group.substr(semicolon + 1, kJournalKeyLength), group});
+        entries.push_back(
+            {named ? static_cast<std::size_t>(*number) : 0, group.substr(semicolon + 1, kJournalKeyLength), group});
     }
     return entries;
 }
@@ -177,8 +179,9 @@ void AdditionalData::DeleteEntry(const TreeNode& node, const std::string& key) {
 }
 
 std::string NewEntryTitle(const std::vector<JournalEntry>& entries, std::size_t journal, std::string_view date) {
-    std::size_t position = 1 + static_cast<std::size_t>(std::count_if(
-                                   entries.begin(), entries.end(), [&](const JournalEntry& e) { return e.journal == journal; }));
+    std::size_t position =
+        1 + static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(),
+                                                   [&](const JournalEntry& e) { return e.journal == journal; }));
     for (;; ++position) {
         const std::string title = std::to_string(position) + " , " + std::string(date);
         const std::string key = RepairViewGroup(journal, title);

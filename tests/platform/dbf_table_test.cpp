@@ -636,10 +636,11 @@ TEST_F(DbfTableTest, WhatAStoppedAppendLeavesIsSettledByTheNextWrite) {
     const std::string record = " KEY9" + std::string(8, ' ') + std::string(318, 'x'); // UNO "KEY9", 331 bytes
     const struct {
         const char* name;
-        std::string tail; // in place of the end marker after the two counted records
+        std::string tail;                   // in place of the end marker after the two counted records
         std::vector<std::string> keysAfter; // of the records after the next append of KEY3
     } cases[] = {
-        {"stopped while writing the records", "\x1A" + record.substr(1) + record + record.substr(0, 100),
+        {"stopped while writing the records",
+         "\x1A" + record.substr(1) + record + record.substr(0, 100),
          {"KEY1", "KEY2", "KEY3"}},
         {"stopped before writing the count", record + record + "\x1A", {"KEY1", "KEY2", "KEY9", "KEY9", "KEY3"}},
     };

@@ -144,8 +144,7 @@ TEST_F(AdditionalDataTest, AnEntrySaveReplacesItsRecordsAndDefaultsTakeTheirVari
     Store(computer, "0;fan", "Edit3", "old");
     data->SaveEntry(computer, "0;fan", {{"Service\tLtd", "", "  ", "10.12.2026"}, " "});
     EXPECT_EQ(Stored(computer), (std::vector<std::string>{"0;fan|Edit1|Service Ltd", "0;fan|Edit4|10.12.2026"}));
-    EXPECT_EQ(SubstituteVariables("%DATE%-%USER% (%DATE%)", "IVANOV", "10.12.2026"),
-              "10.12.2026-IVANOV (10.12.2026)");
+    EXPECT_EQ(SubstituteVariables("%DATE%-%USER% (%DATE%)", "IVANOV", "10.12.2026"), "10.12.2026-IVANOV (10.12.2026)");
 
     const std::vector<JournalDefinition> journals =
         JournalDefinitions({{"Checks", "38", {"What", "Who", "Error_7", "Error_7"}, {"%USER%", "", "", ""}}});
