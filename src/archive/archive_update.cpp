@@ -2,6 +2,7 @@
 #include "archive/archive_update.h"
 
 #include <algorithm>
+#include <array>
 
 #include "archive/computer_journal.h"
 #include "archive/signature.h"
@@ -16,6 +17,7 @@
 namespace pelgo::archive {
 namespace {
 
+constexpr std::array<const char*, 3> kLoadedFirst{"Info", "Computer", "S.M.A.R.T."};
 // A section whose upper-cased, trimmed name occurs in this text is loaded first or not at all.
 constexpr std::string_view kLoadedApart = "INFO,COMPUTER,INVENTORYDATAS.M.A.R.T.";
 
@@ -28,6 +30,17 @@ std::string Joined(const std::string& directory, const std::string& name) {
 }
 
 } // namespace
+
+core::StringList LoadedSections(const core::StringList& fileSections, bool configChanges) {
+    core::StringList loaded(kLoadedFirst.begin(), kLoadedFirst.end());
+    for (const std::string& section : fileSections) {
+        const bool apart = kLoadedApart.find(Upper(core::Trim(section))) != std::string_view::npos;
+        if (!apart && (configChanges || Upper(section).find("CONFIG_CHANGES") == std::string::npos)) {
+            loaded.push_back(section);
+        }
+    }
+    return loaded;
+}
 
 ArchiveUpdate::ArchiveUpdate(UpdateContext context) : m_context(std::move(context)) {
 }
@@ -290,18 +303,16 @@ void ArchiveUpdate::AddNew(const std::string& directory, const std::vector<std::
 void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& address, const std::string& fileName,
                                  const std::string& directory, std::vector<std::pair<std::string, std::string>> journal,
                                  const UpdateOptions& options, const std::vector<platform::RecordNumber>& replaced) {
-    for (const char* section : {"Info", "Computer", "S.M.A.R.T."}) {
-        ReadIniSection(file, section, address);
-    }
-    Append(address, "File_Name", "", fileName);
     core::StringList sections;
     file.ReadSections(sections);
-    for (const std::string& section : sections) {
-        const std::string upper = Upper(core::Trim(section));
-        const bool apart = kLoadedApart.find(upper) != std::string_view::npos;
-        if (!apart && (options.configChanges || Upper(section).find("CONFIG_CHANGES") == std::string::npos)) {
-            ReadIniSection(file, section, address);
-        }
+    const core::StringList loaded = LoadedSections(sections, options.configChanges);
+    const auto rest = loaded.begin() + kLoadedFirst.size();
+    for (auto section = loaded.begin(); section != rest; ++section) {
+        ReadIniSection(file, *section, address);
+    }
+    Append(address, "File_Name", "", fileName);
+    for (auto section = rest; section != loaded.end(); ++section) {
+        ReadIniSection(file, *section, address);
     }
     if (options.trimJournal && journal.size() > static_cast<std::size_t>(std::max(0, options.keepJournal))) {
         journal.erase(journal.begin(), journal.end() - std::max(0, options.keepJournal));
@@ -310,14 +321,14 @@ void ArchiveUpdate::LoadComputer(core::TKelIniFile& file, const std::string& add
         Append(address, kJournalGroup, name, text.substr(0, 255));
     }
     // The load entry is one of the load's records, so that no load lies in the archive without it.
-    const std::string loaded =
+    const std::string loadEntry =
         core::Text(1069, "Загружено ") + m_context.currentUser + core::Text(4320, " из ") + directory;
-    Append(address, kJournalGroup, m_context.journalStamp(), loaded);
+    Append(address, kJournalGroup, m_context.journalStamp(), loadEntry);
     // The new load goes in before the old one goes out: a run killed in between leaves two loads and the
     // journal twice, which the next full run mends, rather than a computer without its journal.
     AppendPending();
     m_context.device.DeleteRecords(replaced);
-    m_context.logJournalEntry(address, loaded);
+    m_context.logJournalEntry(address, loadEntry);
 }
 
 void ArchiveUpdate::ReadIniSection(core::TKelIniFile& file, const std::string& section, const std::string& address) {

@@ -68,6 +68,11 @@ struct UpdateContext {
     std::function<void()> pack; // packs device.dbf; throws core::Error when it cannot
 };
 
+// The sections of a file a load reads, in the order it reads them, as `ReadSections` names them: Info,
+// Computer and S.M.A.R.T. first (named so, whatever the file's letter case), then every other section in file
+// order except those three, InventoryData, and the change sections unless `configChanges`.
+core::StringList LoadedSections(const core::StringList& fileSections, bool configChanges);
+
 class ArchiveUpdate {
 public:
     explicit ArchiveUpdate(UpdateContext context);

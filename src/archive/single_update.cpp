@@ -2,28 +2,13 @@
 #include "archive/single_update.h"
 
 #include "archive/collector_file.h"
-#include "archive/computer_journal.h"
+#include "archive/current_config.h"
 #include "core/file.h"
 #include "core/translator.h"
 #include "structure/node_queries.h"
 #include "structure/node_types.h"
 
 namespace pelgo::archive {
-namespace {
-
-// The name of the file the computer was last loaded from.
-std::string RememberedFile(platform::DbfTable& device, const std::string& address) {
-    const std::size_t group = device.FieldIndex("GROUP");
-    const std::size_t text = device.FieldIndex("TEXT");
-    for (const platform::DbfRecord& record : device.Find(ArchiveKey(address))) {
-        if (record.values[group] == "File_Name") {
-            return record.values[text];
-        }
-    }
-    return {};
-}
-
-} // namespace
 
 bool UpdateComputer(ArchiveUpdate& update, structure::TreeModel& tree, platform::DbfTable& device,
                     structure::TreeNode& computer, const std::string& directory, UpdateOptions options,

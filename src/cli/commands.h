@@ -53,4 +53,7 @@ extern const char* const kBookmarkUsage;
 int RunAdddata(const Context& context, const std::vector<std::string>& args);
 extern const char* const kAdddataUsage;
 
+int RunShow(const Context& context, const std::vector<std::string>& args);
+extern const char* const kShowUsage;
+
 } // namespace pelgo::cli

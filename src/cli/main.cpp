@@ -43,6 +43,7 @@ const std::map<std::string, Group>& Groups() {
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
+        {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
         {"tree", {pelgo::cli::RunTree, pelgo::cli::kTreeUsage}},
         {"update", {pelgo::cli::RunUpdate, pelgo::cli::kUpdateUsage}},
     };

@@ -9,6 +9,7 @@
 
 #include "core/cp1251.h"
 #include "archive/computer_journal.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "session/command_map.h"
 #include "shell/version.h"
@@ -172,6 +173,7 @@ AppState::StartResult AppState::StartSteps(const StepReport& report) {
         m_dialog.Inform(platform::MessageKind::Error, "Excuse, you do not have rights for usage this program.");
         return StartResult::NoRights;
     }
+    LoadSmartTable();
     if (!OpenTables(report)) {
         CloseRequest();
         return StartResult::TableFailure;
@@ -231,6 +233,16 @@ void AppState::LoadTree() {
     m_unoLookupBeforeOpen = structure::UnoLookupIn(m_settings.FilePath(shell::Key::OtherTable), m_clock);
     m_treeStorage->SetupTreeNode(structure::TreeStorage::kLoad);
     m_unoLookupBeforeOpen = nullptr;
+}
+
+void AppState::LoadSmartTable() {
+    const std::string path = m_settings.FilePath(shell::Key::SmartCode);
+    try {
+        m_smart = archive::SmartTable::Load(path);
+    } catch (const core::Error& error) {
+        // Without the table the SMART lines are shown undecoded; the program runs on.
+        m_log.LogEvent(error.what());
+    }
 }
 
 void AppState::LocateSettingsFile() {

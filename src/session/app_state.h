@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/smart.h"
 #include "core/date_time.h"
 #include "core/translator.h"
 #include "core/work_log.h"
@@ -138,6 +139,8 @@ public:
     std::string SelectedComputerText() const;
 
     core::Clock& Clock() { return m_clock; }
+    // Where commands ask and tell the user.
+    platform::UserDialog& Dialog() { return m_dialog; }
     // Where long runs write their protocol and look for the user's cancellation.
     platform::Progress& Progress() { return m_progress; }
     shell::Settings& Settings() { return m_settings; }
@@ -148,6 +151,8 @@ public:
     shell::ManagedTable& DeviceTable() { return m_deviceTable; }
     shell::ManagedTable& OtherTable() { return m_otherTable; }
     const std::vector<shell::JournalType>& JournalTypes() const { return m_journalTypes; }
+    // The SMART attribute table, loaded at the start; null when its file is missing or unreadable.
+    const archive::SmartTable* Smart() const { return m_smart ? &*m_smart : nullptr; }
 
     bool ReadOnlyStart() const { return m_flags.readOnlyStart; }
     bool StartedCorrectly() const { return m_startedCorrectly; }
@@ -171,6 +176,7 @@ private:
     void WatchPosts();
     void ReopenReadOnly();
     void LoadTree();
+    void LoadSmartTable();
     std::string Now() const;
 
     StartOptions m_options;
@@ -186,6 +192,7 @@ private:
     shell::ManagedTable m_deviceTable;
     shell::ManagedTable m_otherTable;
     std::vector<shell::JournalType> m_journalTypes;
+    std::optional<archive::SmartTable> m_smart;
     structure::TreeModel m_tree;
     structure::UnoInTable m_unoLookupBeforeOpen;
     structure::NodeIdentity m_identity;

@@ -96,7 +96,9 @@ bool CommandStates::IsBuilt(Command command) {
            OneOf(command, {C::Save, C::SaveButton, C::Exit, C::ExitButton, C::ChangeLanguage, C::Expand, C::Collapse,
                            C::ExpandAll, C::CollapseAll, C::TreeExpand, C::TreeCollapse, C::TreeExpandAll,
                            C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText}) ||
-           OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers});
+           OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers}) ||
+           OneOf(command, kCurrentConfigCommands) ||
+           OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {
@@ -112,8 +114,10 @@ void CommandStates::Update(const StateFacts& state, const SelectionFacts& select
             s.enabled = false;
         }
         if (OneOf(command, kCurrentConfigCommands)) {
-            const bool forDepartment = command == C::PopupUpdateArchive && department;
-            s.enabled = s.enabled && (computerOrAddress || forDepartment) && selection.currentConfigHasContent &&
+            // A department's update and amnesty go to its computers' files, not to the file the page shows.
+            const bool forDepartment =
+                department && OneOf(command, {C::UpdateArchive, C::PopupUpdateArchive, C::Amnesty, C::PopupAmnesty});
+            s.enabled = s.enabled && (forDepartment || (computerOrAddress && selection.currentConfigHasContent)) &&
                         !state.isProtected;
         }
         if (state.controlsDisabled && OneOf(command, kSwitchedWithAllControls)) {

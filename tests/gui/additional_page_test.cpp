@@ -368,6 +368,7 @@ private slots:
         WriteCp1251Lines(installation.QPath("BASE/image"), {"1 ; AAAAAAAAAAAA ;", "2 ; BBBBBBBBBBBB ;"});
         StartedWindow w(installation);
         QVERIFY(w.started);
+        w.state.Settings().SetBool(shell::Key::AutoViewSelect, false); // the page stays open for the department
         w.window->show();
         QVERIFY(QTest::qWaitForWindowActive(&*w.window));
         structure::NodeRecordsTable(*w.state.OtherTable().table).Append("AAAAAAAAAAAA", "Main", "aRoom", "215");

@@ -66,6 +66,7 @@ struct ArchiveWindow : ArchiveInstallation, StartedWindow {
         }
         shell::Settings& settings = state.Settings();
         settings.SetText(shell::Key::INIpath, Native(current));
+        window->findChild<QLineEdit*>(QStringLiteral("ConfigDirectory"))->setText(current.path());
         settings.SetFilePath(shell::Key::WorkDir, Native(work));
         settings.SetBool(shell::Key::UseWorkDir, true);
         session::ArchiveReferences references(state);

@@ -9,6 +9,7 @@ namespace pelgo::testing {
 std::unique_ptr<QObject> MakeAddNodeDialogTest();
 std::unique_ptr<QObject> MakeAdditionalPageTest();
 std::unique_ptr<QObject> MakeArchiveCommandsTest();
+std::unique_ptr<QObject> MakeComputerViewTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeStructureTreeModelTest, pelgo::testing::MakeTerminationSignalsTest,
                               pelgo::testing::MakeTopLevelErrorsTest,     pelgo::testing::MakeAddNodeDialogTest,
                               pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest,
-                              pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest};
+                              pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest,
+                              pelgo::testing::MakeComputerViewTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

@@ -311,6 +311,22 @@ TEST_F(AppStateTest, UnreadableFilesDoNotStopTheStart) {
     }
 }
 
+TEST_F(AppStateTest, TheSmartTableIsLoadedAtTheStartWhenItsFileIsThere) {
+    for (const bool present : {false, true}) {
+        SCOPED_TRACE(present);
+        if (present) {
+            WriteBytes(dir / "BASE/smart", "[Main]\r\nParamName=ENG\r\n[ENG]\r\n5=Reallocated Sectors Count\r\n");
+        }
+        auto state = Make();
+        ASSERT_EQ(Start(*state), AppState::StartResult::Running);
+        ASSERT_EQ(state->Smart() != nullptr, present);
+        if (present) {
+            EXPECT_EQ(state->Smart()->DisplayName(5), "[5] Reallocated Sectors Count :");
+        }
+        state->CloseRequest();
+    }
+}
+
 TEST_F(AppStateTest, FailedStartWritesTheCloseLines) {
     struct Case {
         const char* name;

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/file.h"
+#include "gui/archive/current_config_page.h"
 #include "gui/archive/protocol_window.h"
 #include "gui/archive/update_window.h"
 #include "gui/common/qt_text.h"
@@ -101,7 +102,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
         emit nodeSelectionSettled(m_tree->currentIndex());
         ShowComments();
         if (m_state.TreeReactionsOn()) {
-            ShowAdditionalData();
+            ShowNodeViews();
             m_state.NodeViewsShown();
         }
         AllMenuSetup();
@@ -130,8 +131,9 @@ QWidget* MainWindow::BuildTopPanel() {
     m_makerLabel = new QLabel(QLatin1String(shell::kProgramCredit), panel);
     m_makerLabel->setObjectName(QStringLiteral("MakerLabel"));
     m_makerLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_makerLabel, &QLabel::customContextMenuRequested, this,
-            [this](const QPoint& position) { ShowCopyPopup(m_makerLabel, m_makerLabel->mapToGlobal(position)); });
+    connect(m_makerLabel, &QLabel::customContextMenuRequested, this, [this](const QPoint& position) {
+        ShowCopyPopup(m_makerLabel->text().trimmed(), m_makerLabel->mapToGlobal(position));
+    });
     layout->addStretch();
     layout->addWidget(m_makerLabel);
     return panel;
@@ -161,40 +163,6 @@ QWidget* MainWindow::BuildBookmarkBar() {
     m_bookmarkBar = bar;
     bar->hide();
     return bar;
-}
-
-QWidget* MainWindow::BuildPages(const NodeTypeIcons& icons) {
-    auto* side = new QWidget(this);
-    auto* layout = new QVBoxLayout(side);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_pathLabel = new QLabel(side);
-    m_pathLabel->setContentsMargins(4, 2, 4, 2);
-    m_pathLabel->setObjectName(QStringLiteral("PathLabel"));
-    m_pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(m_pathLabel);
-    m_pages = new QTabWidget(side);
-    layout->addWidget(m_pages, 1);
-    m_pages->setObjectName(QStringLiteral("PageControl"));
-    const std::pair<const char*, const char*> pages[] = {
-        {"ArchivePage", " Данные архива    "},
-        {"CurrentConfigPage", " Текущая конфигурация    "},
-    };
-    for (const auto& [name, caption] : pages) {
-        auto* page = new QFrame(m_pages);
-        page->setObjectName(QLatin1String(name));
-        m_pages->addTab(page, QString::fromUtf8(caption));
-    }
-    m_additionalPage = new AdditionalPage(m_state, icons, m_dialog, m_pages);
-    m_pages->addTab(m_additionalPage, QString::fromUtf8(" Дополнительно    "));
-    auto* archiveLayout = new QVBoxLayout(m_pages->widget(0));
-    archiveLayout->setContentsMargins(2, 2, 2, 2);
-    archiveLayout->addStretch(1);
-    archiveLayout->addWidget(BuildCommentPanel(m_pages->widget(0)));
-    connect(m_pages, &QTabWidget::currentChanged, this, [this] {
-        ShowAdditionalData();
-        ApplyCommandStates();
-    });
-    return side;
 }
 
 QWidget* MainWindow::BuildCommentPanel(QWidget* page) {
@@ -329,11 +297,7 @@ void MainWindow::ConnectCommands() {
     for (const Command command : {Command::CollapseAll, Command::TreeCollapseAll}) {
         On(command, [this] { m_tree->collapseAll(); });
     }
-    On(Command::CopyText, [this] {
-        if (m_copySource != nullptr) {
-            QGuiApplication::clipboard()->setText(m_copySource->text());
-        }
-    });
+    On(Command::CopyText, [this] { QGuiApplication::clipboard()->setText(m_copyText); });
     // These menus are set up again as they open; the reports and the current configuration's pop-up run the
     // whole menu set-up.
     for (const Command command : {Command::NavigationMenu, Command::TreePopup}) {
@@ -362,7 +326,8 @@ session::SelectionFacts MainWindow::CurrentSelectionFacts() const {
         facts.isNetComputer = structure::IsNetComputer(tree, node);
         facts.text = node->Text();
     }
-    facts.additionalPageShown = m_pages->currentWidget()->objectName() == QLatin1String("AdditionalPage");
+    facts.currentConfigHasContent = m_currentConfigPage->HasContent();
+    facts.additionalPageShown = m_pages->currentWidget() == m_additionalPage;
     return facts;
 }
 
@@ -592,15 +557,6 @@ void MainWindow::Save() {
     ApplyCommandStates();
 }
 
-void MainWindow::ShowAdditionalData() {
-    // Edits of the node shown before are saved whichever page is open; the page is filled only when open.
-    if (m_pages->currentWidget() == m_additionalPage) {
-        m_additionalPage->ShowNode(SelectedNode());
-    } else {
-        m_additionalPage->Save(true);
-    }
-}
-
 void MainWindow::ExitByButton() {
     QAction* exit = Action(Command::ExitButton);
     m_statusLabel->setText(exit->toolTip());
@@ -629,8 +585,10 @@ void MainWindow::OnLanguageChanged() {
     }
     m_state.Settings().SetInt(shell::Key::Language, m_state.Translator().LanguagePosition());
     m_state.RetranslateTexts();
-    // Translation restores the texts the page had at its first showing; the node's own are shown again.
+    // Translation restores the texts the pages had at their first showing; the node's own are shown again,
+    // and the archive's lines take the new language's words.
     m_additionalPage->Retranslate();
+    ShowArchive(SelectedNode());
     ApplyCommandStates();
     ShowBookmarks();
 }
@@ -662,11 +620,6 @@ void MainWindow::ShowTreePopup(const QPoint& position) {
         m_tree->setCurrentIndex(clicked);
     }
     Menu(Command::TreePopup)->popup(m_tree->viewport()->mapToGlobal(position));
-}
-
-void MainWindow::ShowCopyPopup(QLabel* source, const QPoint& globalPosition) {
-    m_copySource = source;
-    Menu(Command::CopyPopup)->popup(globalPosition);
 }
 
 } // namespace pelgo::gui

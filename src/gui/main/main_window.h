@@ -1,7 +1,8 @@
 // The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
-// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the three
-// right-hand pages with the comment panel, the bottom panel with the status label, the multi-user icon and the
-// automatic-saving box, and the bookmark bar. It presents the application state and never owns data.
+// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the
+// right-hand pages of the selected node with the comment panel (main_window_views.cpp), the bottom panel with the
+// status label, the multi-user icon and the automatic-saving box, and the bookmark bar. It presents the application
+// state and never owns data.
 #pragma once
 
 #include <QMainWindow>
@@ -32,7 +33,10 @@ namespace pelgo::gui {
 
 class AddNodeDialog;
 class AdditionalPage;
+class ArchivePage;
 class ChangeTypeDialog;
+class ChangesPage;
+class CurrentConfigPage;
 class ProtocolWindow;
 class StructureTreeModel;
 class UpdateWindow;
@@ -99,13 +103,27 @@ private:
     // The icon of the current MultiUserStatus, shown under the protection's rule.
     void ShowPresenceIcon();
     void Save();
-    // The additional-data page follows the selected node while it is open.
-    void ShowAdditionalData();
     void ExitByButton();
     void ChangeLanguage();
     void OnLanguageChanged();
     void ExpandSelected(bool expand);
     void OnWriteTimer();
+
+    // The pages of the selected node (main_window_views.cpp).
+    // The settled selection: the page it calls for, then every page of the node.
+    void ShowNodeViews();
+    // The node's pages again after a command changed its data or file; the page open stays open.
+    void ShowPages();
+    // A page the user opened shows the selected node.
+    void OnPageChanged();
+    // The additional-data page follows the selected node while it is open.
+    void ShowAdditionalData();
+    // The archive page; the directory of the computer's last load goes into the directory box.
+    void ShowArchive(structure::TreeNode* node);
+    // The current-configuration page's load, "Перечитать..." disabled meanwhile.
+    void LoadCurrentConfig();
+    void OpenCurrentConfig();
+    void ShowCopyPopup(const QString& text, const QPoint& globalPosition);
 
     // The archive commands (main_window_archive.cpp).
     void ConnectArchiveCommands();
@@ -113,6 +131,17 @@ private:
     bool MayUpdateArchive();
     // The folder of the computers' collector files, native: what the configuration-directory box shows.
     std::string ConfigDirectory() const;
+    // The computer of the selected computer or address node; null for any other node.
+    structure::TreeNode* SelectedComputer() const;
+    // "Обновить архив !": the selected department's computers, or the selected computer.
+    void UpdateArchiveOfSelection();
+    // "Амнистия ...": the selected computer's file after a question, or every computer's of a department.
+    void AmnestySelected();
+    void InventorizeSelected();
+    void DeleteSelectedFile();
+    void RereadCurrentConfig();
+    // A command on the selected computer's collector files: its errors are told, then the pages shown again.
+    void RunFileCommand(const std::function<void()>& command);
     // "Всего предприятия": the update window.
     void OpenUpdateWindow();
     // "Компьютер": the selected computer's file loaded again.
@@ -156,7 +185,6 @@ private:
     void SelectBookmark(int slot);
     void ChoosePresenceEntry(const std::string& instanceId);
     void ShowTreePopup(const QPoint& position);
-    void ShowCopyPopup(QLabel* source, const QPoint& globalPosition);
 
     session::AppState& m_state;
     platform::UserDialog& m_dialog;
@@ -172,10 +200,13 @@ private:
 
     QTreeView* m_tree = nullptr;
     QTabWidget* m_pages = nullptr;
+    ArchivePage* m_archivePage = nullptr;
+    CurrentConfigPage* m_currentConfigPage = nullptr;
     AdditionalPage* m_additionalPage = nullptr;
-    QLabel* m_pathLabel = nullptr; // the selected node's path, until the node views come
+    ChangesPage* m_changesPage = nullptr;
+    QLabel* m_pathLabel = nullptr; // the selected node's path
     QLabel* m_makerLabel = nullptr;
-    QLabel* m_copySource = nullptr;
+    QString m_copyText; // what "Копировать ..." puts on the clipboard
     QLabel* m_statusLabel = nullptr;
     QToolButton* m_presenceButton = nullptr;
     QMenu* m_presenceMenu = nullptr;

@@ -1,17 +1,25 @@
 // The main window's archive commands: the update of the whole enterprise (its window), of the selected
-// department and of the selected computer, and the placement of the computers not yet placed.
+// department and of the selected computer, the placement of the computers not yet placed, and the commands
+// on the selected computer's collector file (amnesty, inventorising, deletion, reading it again).
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
 
 #include "archive/new_computers.h"
 #include "archive/single_update.h"
 #include "core/errors.h"
 #include "core/file.h"
+#include "gui/archive/current_config_page.h"
+#include "gui/archive/current_file.h"
 #include "gui/archive/protocol_window.h"
 #include "gui/archive/update_window.h"
 #include "gui/common/qt_text.h"
 #include "gui/main/main_window.h"
+#include "session/computer_files.h"
 #include "structure/node_queries.h"
+#include "structure/node_types.h"
 
 namespace pelgo::gui {
 namespace {
@@ -25,6 +33,24 @@ void MainWindow::ConnectArchiveCommands() {
     On(Command::UpdateDepartment, [this] { UpdateSelectedDepartment(); });
     On(Command::UpdateComputer, [this] { UpdateSelectedComputer(); });
     On(Command::PlaceNewComputers, [this] { PlaceNewComputers(); });
+    for (const Command command : {Command::UpdateArchive, Command::PopupUpdateArchive}) {
+        On(command, [this] { UpdateArchiveOfSelection(); });
+    }
+    for (const Command command : {Command::Amnesty, Command::PopupAmnesty}) {
+        On(command, [this] { AmnestySelected(); });
+    }
+    for (const Command command : {Command::Inventorize, Command::PopupInventorize}) {
+        On(command, [this] { InventorizeSelected(); });
+    }
+    for (const Command command : {Command::DeleteConfigFile, Command::PopupDeleteConfigFile}) {
+        On(command, [this] { DeleteSelectedFile(); });
+    }
+    for (const Command command : {Command::RereadConfig, Command::PopupRereadConfig}) {
+        On(command, [this] { RereadCurrentConfig(); });
+    }
+    // "&Текущая конфигурация" opens the page as its items appear.
+    On(Command::TreeCurrentConfig, [this] { OpenCurrentConfig(); });
+    connect(Menu(Command::CurrentConfigMenu), &QMenu::aboutToShow, this, &MainWindow::OpenCurrentConfig);
 }
 
 bool MainWindow::MayUpdateArchive() {
@@ -32,8 +58,11 @@ bool MainWindow::MayUpdateArchive() {
 }
 
 std::string MainWindow::ConfigDirectory() const {
-    const shell::Settings& settings = m_state.Settings();
-    return settings.Paths().ToNative(settings.Text(shell::Key::INIpath));
+    return m_currentConfigPage->NativeDirectory();
+}
+
+structure::TreeNode* MainWindow::SelectedComputer() const {
+    return ComputerOf(m_state.Tree(), SelectedNode());
 }
 
 void MainWindow::OpenUpdateWindow() {
@@ -51,8 +80,8 @@ void MainWindow::OpenUpdateWindow() {
 }
 
 void MainWindow::UpdateSelectedComputer() {
-    structure::TreeNode* computer = SelectedNode();
-    if (!structure::IsNetComputer(m_state.Tree(), computer) || !MayUpdateArchive()) {
+    structure::TreeNode* computer = SelectedComputer();
+    if (computer == nullptr || !MayUpdateArchive()) {
         return;
     }
     LoadComputers([this, computer](archive::ArchiveUpdate& update, const std::string& directory,
@@ -87,7 +116,9 @@ void MainWindow::UpdateSelectedDepartment() {
 void MainWindow::LoadComputers(
     const std::function<std::string(archive::ArchiveUpdate& update, const std::string& directory,
                                     const archive::UpdateOptions& options)>& load) {
-    const shell::Settings& settings = m_state.Settings();
+    shell::Settings& settings = m_state.Settings();
+    // The directory the update reads becomes the one the settings keep.
+    settings.SetText(shell::Key::INIpath, ToCp1251(m_currentConfigPage->Directory()));
     archive::UpdateOptions options;
     options.copyToWorkDir = settings.Bool(shell::Key::UseWorkDir);
     options.workDir = settings.FilePath(shell::Key::WorkDir);
@@ -96,6 +127,9 @@ void MainWindow::LoadComputers(
         return;
     }
     std::string message;
+    // The events let through during the load must not show nodes from the table being written.
+    const bool reactions = m_state.TreeReactionsOn();
+    m_state.SetTreeReactionsOn(false);
     try {
         if (!m_archiveReferences) {
             m_archiveReferences.emplace(m_state);
@@ -106,10 +140,69 @@ void MainWindow::LoadComputers(
     } catch (const core::Error& error) {
         m_dialog.Inform(platform::MessageKind::Error, error.what());
     }
+    m_state.SetTreeReactionsOn(reactions);
     RefreshPresence();
-    ApplyCommandStates();
+    ShowPages();
     if (!message.empty()) {
         m_dialog.Inform(platform::MessageKind::Information, message);
+    }
+}
+
+void MainWindow::UpdateArchiveOfSelection() {
+    const structure::TreeNode* node = SelectedNode();
+    if (node != nullptr && node->Icon() == structure::kIconDepartment) {
+        UpdateSelectedDepartment();
+    } else {
+        UpdateSelectedComputer();
+    }
+}
+
+void MainWindow::RunFileCommand(const std::function<void()>& command) {
+    if (m_state.ProtectData()) {
+        return;
+    }
+    try {
+        command();
+    } catch (const core::Error& error) {
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+    }
+    ShowPages();
+}
+
+void MainWindow::AmnestySelected() {
+    structure::TreeNode* node = SelectedNode();
+    if (node != nullptr && node->Icon() == structure::kIconDepartment) {
+        // The caption stays in the status label while the computers are done; the pages shown after the run
+        // give the label back to the protection.
+        RunFileCommand([this, node] {
+            m_statusLabel->setText(Action(Command::Amnesty)->text());
+            m_statusLabel->show();
+            session::AmnestyDepartment(m_state, *node, ConfigDirectory(),
+                                       [this](structure::TreeNode& computer) { SelectNode(&computer); });
+        });
+    } else if (structure::TreeNode* computer = SelectedComputer()) {
+        RunFileCommand([this, computer] { session::AmnestyComputer(m_state, *computer, ConfigDirectory(), true); });
+    }
+}
+
+void MainWindow::InventorizeSelected() {
+    if (structure::TreeNode* computer = SelectedComputer()) {
+        RunFileCommand([this, computer] { session::InventorizeComputer(m_state, *computer, ConfigDirectory()); });
+    }
+}
+
+void MainWindow::DeleteSelectedFile() {
+    if (structure::TreeNode* computer = SelectedComputer()) {
+        RunFileCommand([this, computer] { session::DeleteComputerFile(m_state, *computer, ConfigDirectory()); });
+    }
+}
+
+void MainWindow::RereadCurrentConfig() {
+    m_currentConfigPage->Forget();
+    if (m_pages->currentWidget() == m_currentConfigPage) {
+        LoadCurrentConfig();
+    } else {
+        OpenCurrentConfig();
     }
 }
 
