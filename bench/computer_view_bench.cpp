@@ -84,8 +84,9 @@ std::vector<std::vector<std::string>> ComputerRecords(const std::string& address
     add("S.M.A.R.T.", "HDD0_Info", "ST3160815AS");
     add("Sharing", "Share_1", "C$ C:\\");
     add("Attention", "Line_1", "Shared printer");
-    for (int j = 0; j < 10; ++j) {
-        add("_Config_log_", "0" + std::to_string(j) + ".12.2026 09:15:00", pelgo::core::Utf8ToCp1251("Загружено 1 из /srv/collect"));
+    const std::string loaded = pelgo::core::Utf8ToCp1251("Загружено IVANOV из /srv/collect");
+    for (char day = '1'; day <= '9'; ++day) {
+        add("_Config_log_", std::string("0").append(1, day).append(".12.2026 09:15:00"), loaded);
     }
     for (int s = 0; records.size() < static_cast<std::size_t>(count); ++s) {
         add("Windows_Soft", "Soft_" + std::to_string(s), "Program number " + std::to_string(s) + " version 1.0");

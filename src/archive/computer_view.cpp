@@ -135,7 +135,8 @@ private:
             return;
         }
         const std::string upperName = core::UpperLatin(record.name);
-        const std::string key = "[" + core::UpperLatin(record.group) + "]" + upperName;
+        std::string key = "[";
+        key.append(core::UpperLatin(record.group)).append("]").append(upperName);
         for (int item = 0; item < kFirstListField; ++item) {
             const std::string_view itemKey = kItemKeys[static_cast<std::size_t>(item)];
             // Every MAC_ADDR key is an address: a computer may have several adapters.

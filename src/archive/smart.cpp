@@ -18,7 +18,8 @@ constexpr int kDiskIcon = 6;
 constexpr int kAttributeIcon = 19;
 
 std::string NameLine(int number, const std::string& name) {
-    return "[" + std::to_string(number) + "] " + name + " :";
+    std::string line = "[";
+    return line.append(std::to_string(number)).append("] ").append(name).append(" :");
 }
 
 std::string_view KeyOf(std::string_view line) {
