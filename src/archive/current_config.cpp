@@ -7,6 +7,7 @@
 #include "archive/computer_journal.h"
 #include "archive/icon_choice.h"
 #include "archive/signature.h"
+#include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/file.h"
 #include "core/kel_ini_file.h"
@@ -30,6 +31,10 @@ std::string RememberedFile(platform::DbfTable& device, std::string_view address)
         }
     }
     return {};
+}
+
+std::string NoCurrentFileText() {
+    return core::Utf8ToCp1251("Не найден файл конфигурации !");
 }
 
 std::string FindCurrentFile(std::string_view directory, std::string_view address, std::string_view rememberedName) {

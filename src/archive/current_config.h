@@ -19,6 +19,9 @@ namespace pelgo::archive {
 // The file name the archive remembers for the address (its File_Name record); empty when none.
 std::string RememberedFile(platform::DbfTable& device, std::string_view address);
 
+// What the page shows for a computer without a file: "Не найден файл конфигурации !".
+std::string NoCurrentFileText();
+
 // The file the page shows: the first in `directory` of the address, its short form and the remembered name;
 // empty when none exists.
 std::string FindCurrentFile(std::string_view directory, std::string_view address, std::string_view rememberedName);

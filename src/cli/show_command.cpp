@@ -33,31 +33,28 @@ namespace {
 
 using structure::TreeNode;
 
-bool IsAddressNode(const TreeNode* node) {
-    return node != nullptr && node->Icon() == structure::kIconMacAddress;
-}
-
-// The node the argument names: the node with that UNO, else the computer whose address node has that text
-// (letter case ignored, as the archive keys addresses).
+// The node the argument names: the node with that UNO (its computer for an address node), else the computer
+// whose address node has that text, letter case ignored as the archive keys addresses.
 TreeNode& NamedNode(structure::TreeModel& tree, const std::string& name) {
     const std::string key = archive::ArchiveKey(name);
     for (TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
+        TreeNode* computer = structure::ComputerOf(tree, node);
         if (node->Record() != nullptr && node->Record()->uno == name) {
-            return IsAddressNode(node) && node->Parent() != nullptr ? *node->Parent() : *node;
+            return computer != nullptr ? *computer : *node;
         }
-        if (IsAddressNode(node) && archive::ArchiveKey(node->Text()) == key && node->Parent() != nullptr) {
-            return *node->Parent();
+        if (computer != nullptr && computer != node && archive::ArchiveKey(node->Text()) == key) {
+            return *computer;
         }
     }
     throw core::Error("no node of the structure tree has the UNO or the adapter address \"" + name + "\"");
 }
 
-// The computer's adapter address: the text of its address node, which follows it.
+// The computer's adapter address.
 std::string AddressOf(structure::TreeModel& tree, TreeNode& node) {
     if (!structure::IsNetComputer(tree, &node)) {
         throw core::Error("\"" + node.Text() + "\" is no computer with an adapter address node");
     }
-    return tree.Next(node)->Text();
+    return structure::ComputerAddress(tree, node);
 }
 
 // Both tables are looked up by their key fields: the adapter address, the UNO.
@@ -117,7 +114,7 @@ std::string CurrentFile(StoredTree& stored, platform::DbfTable& device, const st
     const std::string path =
         archive::FindCurrentFile(directory, address, archive::RememberedFile(device, address));
     if (path.empty()) {
-        throw core::Error(core::Utf8ToCp1251("Не найден файл конфигурации !") + " (" + directory + ")");
+        throw core::Error(archive::NoCurrentFileText() + " (" + directory + ")");
     }
     return path;
 }

@@ -35,7 +35,7 @@ std::string FileOfComputer(AppState& state, const structure::TreeNode& computer,
         return {};
     }
     const std::string remembered =
-        archive::RememberedFile(*state.DeviceTable().table, state.Tree().Next(computer)->Text());
+        archive::RememberedFile(*state.DeviceTable().table, structure::ComputerAddress(state.Tree(), computer));
     return archive::FindIniFile(directory, remembered);
 }
 

@@ -48,4 +48,15 @@ bool IsNetComputer(const TreeModel& tree, const TreeNode* node) {
     return next != nullptr && next->Icon() == kIconMacAddress;
 }
 
+TreeNode* ComputerOf(const TreeModel& tree, TreeNode* node) {
+    if (node != nullptr && node->Icon() == kIconMacAddress) {
+        node = node->Parent();
+    }
+    return IsNetComputer(tree, node) ? node : nullptr;
+}
+
+const std::string& ComputerAddress(const TreeModel& tree, const TreeNode& computer) {
+    return tree.Next(computer)->Text();
+}
+
 } // namespace pelgo::structure

@@ -17,5 +17,9 @@ std::string ParentPathList(const TreeNode* node);
 std::string NodeOwnerText(const TreeNode* node);
 // A computer whose next node in pre-order is its adapter address.
 bool IsNetComputer(const TreeModel& tree, const TreeNode* node);
+// The networked computer a computer node or its address node stands for; null for any other node.
+TreeNode* ComputerOf(const TreeModel& tree, TreeNode* node);
+// A networked computer's adapter address: the text of its address node.
+const std::string& ComputerAddress(const TreeModel& tree, const TreeNode& computer);
 
 } // namespace pelgo::structure

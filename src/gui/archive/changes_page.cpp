@@ -12,6 +12,7 @@
 #include "gui/archive/current_file.h"
 #include "gui/archive/view_tree_model.h"
 #include "gui/common/view_icons.h"
+#include "structure/node_queries.h"
 
 namespace pelgo::gui {
 
@@ -33,8 +34,8 @@ ChangesPage::ChangesPage(session::AppState& state, platform::UserDialog& dialog,
 
 void ChangesPage::ShowNode(structure::TreeNode* node, const std::string& directory) {
     archive::ViewTree tree;
-    if (const structure::TreeNode* computer = ComputerOf(m_state.Tree(), node)) {
-        const std::string address = AddressOf(m_state.Tree(), *computer);
+    if (const structure::TreeNode* computer = structure::ComputerOf(m_state.Tree(), node)) {
+        const std::string address = structure::ComputerAddress(m_state.Tree(), *computer);
         const std::string path = CurrentFileOf(m_state, address, directory);
         tree = path.empty() ? MissingFileTree() : Changes(address, path);
     }

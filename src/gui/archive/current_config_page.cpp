@@ -16,6 +16,7 @@
 #include "gui/archive/view_tree_model.h"
 #include "gui/common/qt_text.h"
 #include "gui/common/view_icons.h"
+#include "structure/node_queries.h"
 
 namespace pelgo::gui {
 
@@ -71,12 +72,12 @@ bool CurrentConfigPage::HasContent() const {
 }
 
 void CurrentConfigPage::Load(structure::TreeNode* node) {
-    const structure::TreeNode* computer = ComputerOf(m_state.Tree(), node);
+    const structure::TreeNode* computer = structure::ComputerOf(m_state.Tree(), node);
     if (computer == nullptr || node->Handle() == m_loadedHandle) {
         return;
     }
     m_loadedHandle = node->Handle();
-    Show(CurrentFileOf(m_state, AddressOf(m_state.Tree(), *computer), NativeDirectory()));
+    Show(CurrentFileOf(m_state, structure::ComputerAddress(m_state.Tree(), *computer), NativeDirectory()));
 }
 
 void CurrentConfigPage::Show(const std::string& path) {

@@ -1,23 +1,9 @@
-// The computer of a node and its current file.
+// The current file of a computer.
 #include "gui/archive/current_file.h"
 
 #include "archive/current_config.h"
-#include "core/cp1251.h"
-#include "structure/node_queries.h"
-#include "structure/node_types.h"
 
 namespace pelgo::gui {
-
-structure::TreeNode* ComputerOf(const structure::TreeModel& tree, structure::TreeNode* node) {
-    if (node != nullptr && node->Icon() == structure::kIconMacAddress) {
-        node = node->Parent();
-    }
-    return structure::IsNetComputer(tree, node) ? node : nullptr;
-}
-
-std::string AddressOf(const structure::TreeModel& tree, const structure::TreeNode& computer) {
-    return tree.Next(computer)->Text();
-}
 
 std::string CurrentFileOf(session::AppState& state, const std::string& address, const std::string& directory) {
     shell::ManagedTable& device = state.DeviceTable();
@@ -27,7 +13,7 @@ std::string CurrentFileOf(session::AppState& state, const std::string& address, 
 
 archive::ViewTree MissingFileTree() {
     archive::ViewTree tree;
-    tree.Add(archive::ViewTree::kTop, core::Utf8ToCp1251("Не найден файл конфигурации !"), 0);
+    tree.Add(archive::ViewTree::kTop, archive::NoCurrentFileText(), 0);
     return tree;
 }
 

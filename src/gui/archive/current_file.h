@@ -1,5 +1,5 @@
-// Which computer a node of the structure tree stands for and which collector file the current-configuration
-// page shows for it: the pages and the commands on the file find them the same way.
+// Which collector file the current-configuration and changes pages show for a computer, and what they show
+// when it has none.
 #pragma once
 
 #include <string>
@@ -10,14 +10,10 @@
 
 namespace pelgo::gui {
 
-// The computer of a computer node or of its address node; null for any other node.
-structure::TreeNode* ComputerOf(const structure::TreeModel& tree, structure::TreeNode* node);
-// The computer's adapter address: the text of its address node.
-std::string AddressOf(const structure::TreeModel& tree, const structure::TreeNode& computer);
 // The computer's file in `directory` (native): the address, its short form, the name the archive remembers;
 // empty when none exists.
 std::string CurrentFileOf(session::AppState& state, const std::string& address, const std::string& directory);
-// What a page shows for a computer without a file: the single line "Не найден файл конфигурации !".
+// What a page shows for a computer without a file: the single line of NoCurrentFileText.
 archive::ViewTree MissingFileTree();
 
 } // namespace pelgo::gui

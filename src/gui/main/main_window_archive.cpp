@@ -62,7 +62,7 @@ std::string MainWindow::ConfigDirectory() const {
 }
 
 structure::TreeNode* MainWindow::SelectedComputer() const {
-    return ComputerOf(m_state.Tree(), SelectedNode());
+    return structure::ComputerOf(m_state.Tree(), SelectedNode());
 }
 
 void MainWindow::OpenUpdateWindow() {
