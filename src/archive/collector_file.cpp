@@ -86,8 +86,4 @@ std::string FindCollectorFile(std::string_view directory, FileLookup lookup, std
     return {};
 }
 
-std::string FindIniFile(std::string_view directory, std::string_view rememberedName) {
-    return FindCollectorFile(directory, FileLookup::FileCommands, {}, rememberedName);
-}
-
 } // namespace pelgo::archive

@@ -43,6 +43,5 @@ enum class FileLookup {
 // directory part.
 std::string FindCollectorFile(std::string_view directory, FileLookup lookup, std::string_view address,
                               std::string_view rememberedName);
-std::string FindIniFile(std::string_view directory, std::string_view rememberedName);
 
 } // namespace pelgo::archive

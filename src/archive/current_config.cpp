@@ -37,8 +37,10 @@ std::string NoCurrentFileText() {
     return core::Utf8ToCp1251("Не найден файл конфигурации !");
 }
 
-std::string FindCurrentFile(std::string_view directory, std::string_view address, std::string_view rememberedName) {
-    return FindCollectorFile(directory, FileLookup::CurrentConfiguration, address, rememberedName);
+std::string FindComputerFile(platform::DbfTable* device, std::string_view directory, FileLookup lookup,
+                             std::string_view address) {
+    const std::string remembered = device != nullptr ? RememberedFile(*device, address) : std::string();
+    return FindCollectorFile(directory, lookup, address, remembered);
 }
 
 bool ShowCfgFile(const std::string& path, const core::DateFormats& formats, ViewTree& tree) {

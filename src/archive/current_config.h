@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/collector_file.h"
 #include "archive/view_tree.h"
 #include "core/date_time.h"
 #include "platform/dbf_table.h"
@@ -22,9 +23,10 @@ std::string RememberedFile(platform::DbfTable& device, std::string_view address)
 // What the page shows for a computer without a file: "Не найден файл конфигурации !".
 std::string NoCurrentFileText();
 
-// The file the page shows: the first in `directory` of the address, its short form and the remembered name;
-// empty when none exists.
-std::string FindCurrentFile(std::string_view directory, std::string_view address, std::string_view rememberedName);
+// The computer's file in `directory` as `lookup` looks for it, with the name the archive remembers for the
+// address (none without `device`, a table that is not open); empty when no such file exists.
+std::string FindComputerFile(platform::DbfTable* device, std::string_view directory, FileLookup lookup,
+                             std::string_view address);
 
 // ShowCfgFile: "< FileInfo >" with the path, the modification time in `formats` and the size, then each section
 // with its key " : " value lines, the [Signature] section with its check. False when the file has no section.

@@ -59,8 +59,8 @@ std::string AddressOf(structure::TreeModel& tree, TreeNode& node) {
 
 // Both tables are looked up by their key fields: the adapter address, the UNO.
 platform::DbfTable OpenReadOnly(StoredTree& stored, shell::Key table) {
-    platform::DbfTable opened = platform::DbfTable::Open(stored.Settings().FilePath(table),
-                                                         platform::DbfOpenMode::ReadOnly, stored.Clock());
+    platform::DbfTable opened =
+        platform::DbfTable::Open(stored.Settings().FilePath(table), platform::DbfOpenMode::ReadOnly, stored.Clock());
     opened.SetIndex(table == shell::Key::DeviceTable ? "MAC_ADR" : "UNO");
     return opened;
 }
@@ -82,8 +82,8 @@ void PrintArchivePage(StoredTree& stored, TreeNode& node) {
     platform::DbfTable other = OpenReadOnly(stored, shell::Key::OtherTable);
     const std::optional<archive::SmartTable> smart =
         archive::SmartTable::Load(settings.FilePath(shell::Key::SmartCode));
-    const archive::ComputerView view = archive::ViewOfComputer(device, other, address, smart ? &*smart : nullptr,
-                                                               archive::ViewTexts::Translated());
+    const archive::ComputerView view =
+        archive::ViewOfComputer(device, other, address, smart ? &*smart : nullptr, archive::ViewTexts::Translated());
     PrintLine("Info\t" + view.infoLine);
     const auto& captions = archive::SummaryCaptions();
     for (int field = 0; field < archive::kSummaryFieldCount; ++field) {
@@ -100,8 +100,7 @@ void PrintArchivePage(StoredTree& stored, TreeNode& node) {
         }
         PrintLine(line);
     }
-    const archive::PerformanceRating rating =
-        archive::RatePerformance(view, archive::PerformanceSettings(settings));
+    const archive::PerformanceRating rating = archive::RatePerformance(view, archive::PerformanceSettings(settings));
     PrintLine("Rating\t" + ScoreText(rating.scores[0]) + "\t" + ScoreText(rating.scores[1]) + "\t" +
               ScoreText(rating.scores[2]) + "\t" + ScoreText(rating.overall));
     std::fputs(core::Cp1251ToUtf8(view.archive.Print()).c_str(), stdout);
@@ -112,7 +111,7 @@ std::string CurrentFile(StoredTree& stored, platform::DbfTable& device, const st
     shell::Settings& settings = stored.Settings();
     const std::string directory = settings.Paths().ToNative(settings.Text(shell::Key::INIpath));
     const std::string path =
-        archive::FindCurrentFile(directory, address, archive::RememberedFile(device, address));
+        archive::FindComputerFile(&device, directory, archive::FileLookup::CurrentConfiguration, address);
     if (path.empty()) {
         throw core::Error(archive::NoCurrentFileText() + " (" + directory + ")");
     }

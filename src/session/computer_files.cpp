@@ -34,9 +34,8 @@ std::string FileOfComputer(AppState& state, const structure::TreeNode& computer,
     if (!structure::IsNetComputer(state.Tree(), &computer)) {
         return {};
     }
-    const std::string remembered =
-        archive::RememberedFile(*state.DeviceTable().table, structure::ComputerAddress(state.Tree(), computer));
-    return archive::FindIniFile(directory, remembered);
+    return archive::FindComputerFile(state.DeviceTable().IfOpen(), directory, archive::FileLookup::FileCommands,
+                                     structure::ComputerAddress(state.Tree(), computer));
 }
 
 // The file of the computer, or empty after telling the user that it has none.

@@ -22,6 +22,7 @@ struct ManagedTable {
     std::optional<platform::DbfTable> table;
 
     bool IsOpen() const { return table.has_value() && table->IsOpen(); }
+    platform::DbfTable* IfOpen() { return IsOpen() ? &*table : nullptr; }
     void Close() { table.reset(); }
 };
 

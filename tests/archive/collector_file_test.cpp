@@ -69,7 +69,6 @@ TEST(CollectorFileTest, LookupOrders) {
         EXPECT_EQ(FindCollectorFile(folder, c.lookup, "0050BA1C2D3E", "/old/place/0050BA1C2D3E.INI"), expected)
             << "case " << i;
     }
-    EXPECT_EQ(FindIniFile(dir / "7", "0050BA1C2D3E.INI"), dir / "7/0050BA1C2D3E.INI");
 }
 
 TEST(CollectorFileTest, SectionLinesKeepRepeatedKeys) {

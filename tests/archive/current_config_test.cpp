@@ -87,25 +87,29 @@ TEST_F(CurrentConfigTest, AFileWithoutSectionsShowsOnlyItsFileInformation) {
     EXPECT_EQ(missing.Print(), FileInfo(dir / "gone.ini", "", -1));
 }
 
-TEST_F(CurrentConfigTest, ThePageTakesTheAddressThenItsShortFormThenTheRememberedName) {
+TEST_F(CurrentConfigTest, AComputersFileIsFoundByTheNameTheArchiveRemembers) {
+    core::Clock clock;
+    platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
+    platform::DbfTable device = platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock);
+    device.SetIndex("MAC_ADR");
+    device.Append({"0050BA1C2D3E", "File_Name", "File_Name", "C:/old/place/pc15.ini"});
+    core::CreateDirectories(dir / "files");
+    WriteBytes(dir / "files/pc15.ini", "[Info]\r\n");
     struct Case {
-        std::vector<std::string> present;
+        platform::DbfTable* device;
+        FileLookup lookup;
+        std::string address;
         std::string found;
     };
     const Case cases[] = {
-        {{"0050BA1C2D3E", "050BA1C2.D3E", "pc15.ini"}, "0050BA1C2D3E"},
-        {{"050BA1C2.D3E", "pc15.ini"}, "050BA1C2.D3E"},
-        {{"pc15.ini"}, "pc15.ini"},
-        {{"other.ini"}, ""},
+        {&device, FileLookup::CurrentConfiguration, "0050BA1C2D3E", dir / "files/pc15.ini"},
+        {&device, FileLookup::FileCommands, "0050BA1C2D3E", dir / "files/pc15.ini"},
+        {&device, FileLookup::FileCommands, "0050BA1C2D3F", ""},
+        {nullptr, FileLookup::CurrentConfiguration, "0050BA1C2D3E", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.found);
-        testing::TempDir folder;
-        for (const std::string& name : c.present) {
-            WriteBytes(folder / name, "[Info]\r\n");
-        }
-        EXPECT_EQ(FindCurrentFile(folder.Path(), "0050BA1C2D3E", "C:/old/place/pc15.ini"),
-                  c.found.empty() ? "" : folder / c.found);
+        SCOPED_TRACE(c.address + (c.device == nullptr ? " without archive" : ""));
+        EXPECT_EQ(FindComputerFile(c.device, dir / "files", c.lookup, c.address), c.found);
     }
 }
 

@@ -6,9 +6,8 @@
 namespace pelgo::gui {
 
 std::string CurrentFileOf(session::AppState& state, const std::string& address, const std::string& directory) {
-    shell::ManagedTable& device = state.DeviceTable();
-    const std::string remembered = device.IsOpen() ? archive::RememberedFile(*device.table, address) : std::string();
-    return archive::FindCurrentFile(directory, address, remembered);
+    return archive::FindComputerFile(state.DeviceTable().IfOpen(), directory, archive::FileLookup::CurrentConfiguration,
+                                     address);
 }
 
 archive::ViewTree MissingFileTree() {
