@@ -103,33 +103,43 @@ std::vector<bool> DerivedRecords(const std::vector<ArchiveRecord>& records) {
     return derived;
 }
 
-Section& SectionOf(std::vector<Section>& sections, const std::string& group) {
-    const auto found = std::find_if(sections.begin(), sections.end(),
-                                    [&group](const Section& section) { return core::SameText(section.group, group); });
-    if (found != sections.end()) {
-        return *found;
+// The sections in the order they are first met, found by name with letter case ignored.
+class Sections {
+public:
+    Section& Of(const std::string& group) {
+        const auto [found, added] = index_.try_emplace(Folded(group), sections_.size());
+        if (added) {
+            sections_.push_back({group, group, {}, {}});
+        }
+        return sections_[found->second];
     }
-    sections.push_back({group, group, {}, {}});
-    return sections.back();
-}
+    std::vector<Section>& All() { return sections_; }
+
+private:
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
 
 std::vector<Section> GatherSections(const std::vector<ArchiveRecord>& archived, const core::TKelIniFile& file) {
-    std::vector<Section> sections;
+    Sections sections;
     // The change section is loaded only on request: compared only when it was.
     const bool configChanges = std::any_of(archived.begin(), archived.end(),
                                            [](const ArchiveRecord& record) { return IsConfigChanges(record.group); });
+    std::vector<StoredSection> stored = StoredSections(file);
     core::StringList fileSections;
-    for (const StoredSection& stored : StoredSections(file)) {
-        fileSections.push_back(stored.name);
+    std::unordered_map<std::string, const StoredSection*> storedByName;
+    for (const StoredSection& one : stored) {
+        fileSections.push_back(one.name);
+        storedByName.try_emplace(Folded(one.name), &one);
     }
     for (const std::string& name : LoadedSections(fileSections, configChanges)) {
-        const core::StringList lines = SectionLines(file, name);
-        if (lines.empty()) {
+        const auto lines = storedByName.find(Folded(name));
+        if (lines == storedByName.end()) {
             continue;
         }
-        Section& section = SectionOf(sections, AsArchived(name, "GROUP"));
+        Section& section = sections.Of(AsArchived(name, "GROUP"));
         section.name = name;
-        for (const std::string& line : lines) {
+        for (const std::string& line : lines->second->lines) {
             const std::size_t equals = line.find('=');
             const std::string_view value =
                 equals == std::string::npos ? std::string_view() : std::string_view(line).substr(equals + 1);
@@ -144,9 +154,9 @@ std::vector<Section> GatherSections(const std::vector<ArchiveRecord>& archived, 
         if (derived[i] || record.group == "File_Name" || record.group.find(kJournalGroup) != std::string::npos) {
             continue;
         }
-        SectionOf(sections, SectionOfGroup(record.group)).archived.push_back({record.name, record.text});
+        sections.Of(SectionOfGroup(record.group)).archived.push_back({record.name, record.text});
     }
-    return sections;
+    return std::move(sections.All());
 }
 
 // Pairs each unmatched file value with the first unmatched archived value of the same `match` key.

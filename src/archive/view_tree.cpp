@@ -20,11 +20,6 @@ const std::vector<int>& ViewTree::Children(int parent) const {
     return parent == kTop ? m_top : Line(parent).children;
 }
 
-void ViewTree::Clear() {
-    m_lines.clear();
-    m_top.clear();
-}
-
 void ViewTree::ForEach(const std::function<void(const ViewLine& line, int depth)>& visit) const {
     std::vector<std::pair<int, int>> pending; // line, depth
     for (auto it = m_top.rbegin(); it != m_top.rend(); ++it) {

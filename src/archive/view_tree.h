@@ -29,7 +29,6 @@ public:
     const std::vector<int>& Children(int parent) const;
     int Size() const { return static_cast<int>(m_lines.size()); }
     bool Empty() const { return m_lines.empty(); }
-    void Clear();
 
     // Every line in pre-order with its depth (0 for a top-level line).
     void ForEach(const std::function<void(const ViewLine& line, int depth)>& visit) const;

@@ -69,9 +69,13 @@ void Args::ExpectOptions(const std::vector<std::string>& known) const {
     }
 }
 
-void PrintLine(const std::string& cp1251) {
+void PrintText(const std::string& cp1251) {
     const std::string utf8 = core::Cp1251ToUtf8(cp1251);
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+}
+
+void PrintLine(const std::string& cp1251) {
+    PrintText(cp1251);
     std::fputc('\n', stdout);
 }
 

@@ -38,7 +38,9 @@ private:
     std::map<std::string, std::string> m_options;
 };
 
-// Prints a cp1251 text on stdout as UTF-8, followed by a line feed.
+// Prints a cp1251 text on stdout as UTF-8, every byte of it (a NUL from a foreign file included).
+void PrintText(const std::string& cp1251);
+// PrintText followed by a line feed.
 void PrintLine(const std::string& cp1251);
 
 // Global settings of one run.

@@ -69,21 +69,24 @@ std::string ScoreText(const std::optional<int>& score) {
     return score ? std::to_string(*score) : "-";
 }
 
+// The computer's archive page as the window builds it.
+archive::ComputerView ViewOf(StoredTree& stored, platform::DbfTable& device, const std::string& address) {
+    platform::DbfTable other = OpenReadOnly(stored, shell::Key::OtherTable);
+    const std::optional<archive::SmartTable> smart =
+        archive::SmartTable::Load(stored.Settings().FilePath(shell::Key::SmartCode));
+    return archive::ViewOfComputer(device, other, address, smart ? &*smart : nullptr, archive::ViewTexts::Translated());
+}
+
 void PrintArchivePage(StoredTree& stored, TreeNode& node) {
     shell::Settings& settings = stored.Settings();
     if (node.Icon() == structure::kIconDepartment) {
         const structure::NodeTypes types(settings.userNodeTypes);
-        std::fputs(core::Cp1251ToUtf8(archive::BuildDepartmentSummary(stored.Tree(), node, types).Print()).c_str(),
-                   stdout);
+        PrintText(archive::BuildDepartmentSummary(stored.Tree(), node, types).Print());
         return;
     }
     const std::string address = AddressOf(stored.Tree(), node);
     platform::DbfTable device = OpenReadOnly(stored, shell::Key::DeviceTable);
-    platform::DbfTable other = OpenReadOnly(stored, shell::Key::OtherTable);
-    const std::optional<archive::SmartTable> smart =
-        archive::SmartTable::Load(settings.FilePath(shell::Key::SmartCode));
-    const archive::ComputerView view =
-        archive::ViewOfComputer(device, other, address, smart ? &*smart : nullptr, archive::ViewTexts::Translated());
+    const archive::ComputerView view = ViewOf(stored, device, address);
     PrintLine("Info\t" + view.infoLine);
     const auto& captions = archive::SummaryCaptions();
     for (int field = 0; field < archive::kSummaryFieldCount; ++field) {
@@ -103,13 +106,16 @@ void PrintArchivePage(StoredTree& stored, TreeNode& node) {
     const archive::PerformanceRating rating = archive::RatePerformance(view, archive::PerformanceSettings(settings));
     PrintLine("Rating\t" + ScoreText(rating.scores[0]) + "\t" + ScoreText(rating.scores[1]) + "\t" +
               ScoreText(rating.scores[2]) + "\t" + ScoreText(rating.overall));
-    std::fputs(core::Cp1251ToUtf8(view.archive.Print()).c_str(), stdout);
+    PrintText(view.archive.Print());
 }
 
-// The computer's collector file in the configuration directory; core::Error when it has none there.
+// The computer's collector file in the directory its last load came from (the window's directory box), else
+// in the configuration directory of the settings; core::Error when it has none there.
 std::string CurrentFile(StoredTree& stored, platform::DbfTable& device, const std::string& address) {
     shell::Settings& settings = stored.Settings();
-    const std::string directory = settings.Paths().ToNative(settings.Text(shell::Key::INIpath));
+    const std::string loadedFrom = ViewOf(stored, device, address).configDirectory;
+    const std::string directory =
+        settings.Paths().ToNative(loadedFrom.empty() ? settings.Text(shell::Key::INIpath) : loadedFrom);
     const std::string path =
         archive::FindComputerFile(&device, directory, archive::FileLookup::CurrentConfiguration, address);
     if (path.empty()) {
@@ -123,7 +129,7 @@ int PrintCurrentPage(StoredTree& stored, TreeNode& node) {
     const std::string path = CurrentFile(stored, device, AddressOf(stored.Tree(), node));
     archive::ViewTree tree;
     archive::ShowCfgFile(path, core::DateFormats(), tree);
-    std::fputs(core::Cp1251ToUtf8(tree.Print()).c_str(), stdout);
+    PrintText(tree.Print());
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/file.h"
 #include "core/text.h"
+#include "platform/installation_folder.h"
 #include "session/archive_run.h"
 #include "structure/multi_user.h"
 
@@ -42,7 +43,7 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
     }
     std::vector<std::string> directories;
     for (std::size_t i = 0; i < args.Count(); ++i) {
-        directories.push_back(args.Cp1251At(i));
+        directories.push_back(platform::AbsoluteFromWorkingDirectory(args.Cp1251At(i)));
     }
     // The questions the command line answers: the cleaning (--clean) and the placement (--place).
     CliDialog dialog(true);
@@ -68,8 +69,9 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
         // Two runs at once would load the same computers twice: the command line does not insist.
         state.RefreshMultiUserStatus();
         if (state.MultiUser().Status() == 1) {
-            throw core::Error(structure::ExclusiveWarningText() + "\r\nNo: run the update again when the other one has ended (" +
-                              state.MultiUser().Hint() + ")");
+            throw core::Error(structure::ExclusiveWarningText() +
+                              "\r\nNo: run the update again when the other one has ended (" + state.MultiUser().Hint() +
+                              ")");
         }
         const std::optional<session::UpdateRunLock> alone = session::UpdateRunLock::Take(state, dialog);
         if (!alone) {

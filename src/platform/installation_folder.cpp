@@ -8,15 +8,19 @@
 
 namespace pelgo::platform {
 
-std::string InstallationFolder(const std::string& home) {
-    std::string folder = home;
-    if (!folder.empty() && folder.front() != '/') {
-        // Absolute from the start, so that every path logged and stored names one place.
-        char cwd[4096] = {};
-        if (::getcwd(cwd, sizeof cwd) != nullptr) {
-            folder = core::Utf8ToCp1251(cwd) + "/" + folder;
-        }
+std::string AbsoluteFromWorkingDirectory(const std::string& path) {
+    if (path.empty() || path.front() == '/') {
+        return path;
     }
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd) == nullptr) {
+        return path;
+    }
+    return core::Utf8ToCp1251(cwd) + "/" + path;
+}
+
+std::string InstallationFolder(const std::string& home) {
+    std::string folder = AbsoluteFromWorkingDirectory(home);
     if (folder.empty()) {
         char self[4096] = {};
         const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);

@@ -64,7 +64,8 @@ class ShowTest(InstallationCase):
         self.file = os.path.join(self.files, ADDRESS)
         write_cp1251(self.file, COLLECTOR_FILE)
         self.assertEqual(run(self.home, "tree", "--save", "--no").returncode, 0)
-        loaded = run(self.home, "update", self.files, "--no-copy")
+        # Named relative to the working directory: the journal must still name the folder.
+        loaded = run(self.home, "update", "files", "--no-copy", cwd=self.tmp.name)
         self.assertEqual(loaded.returncode, 0, loaded.stderr)
         settings = os.path.join(self.home, "pelgo.ini")
         self.assertEqual(run(self.home, "profile", "set", settings, "Setup", "INIpath", self.files).returncode, 0)
@@ -125,6 +126,14 @@ class ShowTest(InstallationCase):
             "-\tSharing\tShare_1\tC$ C:\\\t",
             "+\tWindows_Soft\tSoft_1\t\tNotepad++",
         ]))
+
+    def test_the_current_file_is_looked_for_where_the_last_load_found_it(self):
+        elsewhere = os.path.join(self.tmp.name, "elsewhere")
+        os.makedirs(elsewhere)
+        settings = os.path.join(self.home, "pelgo.ini")
+        self.assertEqual(run(self.home, "profile", "set", settings, "Setup", "INIpath", elsewhere).returncode, 0)
+        self.assertIn(f"\t0 File path : {self.file}", self.show("--current", ADDRESS))
+        self.assertEqual(self.show("--diff", ADDRESS), [])
 
     def test_a_department_shows_its_nodes_by_type(self):
         nodes = self.parse_tree(run(self.home, "tree").stdout)

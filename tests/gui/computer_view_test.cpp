@@ -61,16 +61,17 @@ const QStringList kPc1File = {"[Info]",
                               "[Post_Accounts]",
                               "Account_1=ws1@example.org"};
 
-// "Бухгалтерия" holds an employee, PC-1 (whose file lies in the collector folder), PC-2 (no file anywhere)
-// and a monitor.
+// "Бухгалтерия" holds an employee, PC-1 with two address nodes (the file of the first lies in the collector
+// folder), PC-2 (no file anywhere) and a monitor.
 struct ViewFiles {
     ViewFiles() {
         WriteCp1251Lines(installation.QPath("BASE/struct"),
                          {"Неоприходованная техника", "Бухгалтерия", "\tИванов И.И.", "\tPC-1", "\t\t00AA00000001",
-                          "\tPC-2", "\t\t00AA00000002", "\tМонитор"});
+                          "\t\t00AA000000F1", "\tPC-2", "\t\t00AA00000002", "\tМонитор"});
         WriteCp1251Lines(installation.QPath("BASE/image"),
                          {"1 ; AAAAAAAAAAAA ;", "1 ; BBBBBBBBBBBB ;", "2 ; CCCCCCCCCCCC ;", "3 ; DDDDDDDDDDDD ;",
-                          "4 ; EEEEEEEEEEEE ;", "3 ; FFFFFFFFFFFF ;", "4 ; GGGGGGGGGGGG ;", "5 ; HHHHHHHHHHHH ;"});
+                          "4 ; EEEEEEEEEEEE ;", "4 ; EEEEEEEEEEEF ;", "3 ; FFFFFFFFFFFF ;", "4 ; GGGGGGGGGGGG ;",
+                          "5 ; HHHHHHHHHHHH ;"});
         WriteCp1251Lines(FilePath(), kPc1File);
     }
     QString FilePath() const { return collect.filePath(QStringLiteral("00AA00000001.ini")); }
@@ -252,6 +253,15 @@ private slots:
         QCOMPARE(f.PageShown(), QStringLiteral("ArchivePage"));
         f.Open("CurrentConfigPage");
         QCOMPARE(f.TreeLines("CurrentConfigTree"), QStringList{U("Не найден файл конфигурации !")});
+
+        // An address node shows the file of its own address; a department shows no computer's file.
+        WriteCp1251Lines(f.collect.filePath(QStringLiteral("00AA000000F1")), {"[Computer]", "CPU=Second board"});
+        f.Select("00AA000000F1");
+        f.Open("CurrentConfigPage");
+        QVERIFY(f.TreeLines("CurrentConfigTree").contains(QStringLiteral("CPU : Second board")));
+        f.Select("Бухгалтерия");
+        f.Open("CurrentConfigPage");
+        QCOMPARE(f.TreeLines("CurrentConfigTree"), QStringList());
     }
 
     void amnestyErasesTheChangeSectionsAndJournalsIt() {

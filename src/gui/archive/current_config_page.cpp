@@ -17,6 +17,7 @@
 #include "gui/common/qt_text.h"
 #include "gui/common/view_icons.h"
 #include "structure/node_queries.h"
+#include "structure/node_types.h"
 
 namespace pelgo::gui {
 
@@ -73,11 +74,20 @@ bool CurrentConfigPage::HasContent() const {
 
 void CurrentConfigPage::Load(structure::TreeNode* node) {
     const structure::TreeNode* computer = structure::ComputerOf(m_state.Tree(), node);
-    if (computer == nullptr || node->Handle() == m_loadedHandle) {
+    if (computer == nullptr) {
+        // Another computer's file must not stay under a node it does not belong to.
+        m_loadedHandle = 0;
+        m_model->Clear();
+        return;
+    }
+    if (node->Handle() == m_loadedHandle) {
         return;
     }
     m_loadedHandle = node->Handle();
-    Show(CurrentFileOf(m_state, structure::ComputerAddress(m_state.Tree(), *computer), NativeDirectory()));
+    const std::string& address = node->Icon() == structure::kIconMacAddress
+                                     ? node->Text()
+                                     : structure::ComputerAddress(m_state.Tree(), *computer);
+    Show(CurrentFileOf(m_state, address, NativeDirectory()));
 }
 
 void CurrentConfigPage::Show(const std::string& path) {

@@ -31,8 +31,8 @@ public:
     void SetDirectory(const QString& directory);
     std::string NativeDirectory() const;
 
-    // The file of the node's computer (a computer or its address node), unless this node was loaded last; the
-    // page keeps what it shows for any other node.
+    // The file of an address node's address or a computer's first address, unless this node was loaded last;
+    // empty for any other node.
     void Load(structure::TreeNode* node);
     // The next load reads the file again, for whichever node.
     void Forget() { m_loadedHandle = 0; }
