@@ -101,12 +101,16 @@ public:
         if (m_journal.empty()) {
             return;
         }
-        static const std::string from = core::Utf8ToCp1251(" из ");
         const int top = m_tree.Add(ViewTree::kTop, kJournalGroup, kJournalIcon);
         for (std::string& entry : m_journal) {
-            const std::size_t fromAt = entry.find(from);
-            if (!m_texts.loaded.empty() && Contains(entry, m_texts.loaded) && fromAt != std::string::npos) {
-                m_view.configDirectory = entry.substr(fromAt + from.size());
+            // "Загружено " user " из " directory: a folder may hold " из " itself, so the first one after the
+            // user counts.
+            const std::size_t loadedAt = m_texts.loaded.empty() ? std::string::npos : entry.find(m_texts.loaded);
+            const std::size_t fromAt = loadedAt == std::string::npos || m_texts.from.empty()
+                                           ? std::string::npos
+                                           : entry.find(m_texts.from, loadedAt + m_texts.loaded.size());
+            if (fromAt != std::string::npos) {
+                m_view.configDirectory = entry.substr(fromAt + m_texts.from.size());
             }
             m_tree.Add(top, std::move(entry), kJournalIcon);
         }
@@ -329,7 +333,7 @@ const std::array<const char*, kSummaryFieldCount>& SummaryCaptions() {
 }
 
 ViewTexts ViewTexts::Translated() {
-    return {IconWords::Translated(), core::Text(1069, "Загружено ")};
+    return {IconWords::Translated(), core::Text(1069, "Загружено "), core::Text(4320, " из ")};
 }
 
 ComputerView BuildComputerView(const std::vector<ArchiveRecord>& records, const std::vector<AlarmRecord>& alarms,

@@ -50,7 +50,7 @@ inline constexpr int kFirstListField = 13; // Net, Display, Monitor, HDD, CDRom:
 const std::array<const char*, kSummaryFieldCount>& SummaryCaptions();
 
 struct SummaryField {
-    std::string text;     // the value shown, trimmed
+    std::string text;      // the value shown, trimmed
     core::StringList list; // the address field and the list fields: every value in order
 };
 
@@ -58,7 +58,9 @@ struct SummaryField {
 // choose icons by language.
 struct ViewTexts {
     IconWords icons;
-    std::string loaded; // "Загружено " (1069), translated: journal entries naming the directory of a load
+    // Translated, as the update journals a load: "Загружено " (1069) user " из " (4320) directory.
+    std::string loaded;
+    std::string from;
     static ViewTexts Translated();
 };
 

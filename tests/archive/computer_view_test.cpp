@@ -246,7 +246,7 @@ TEST(ComputerViewTest, JournalAfterTheSections) {
         {"_Config_log_", "01.12.2026 10:00:00", "Загружено IVANOV из \\\\srv\\old"},
         {"Sharing", "S1", "C$"},
         {"_Config_log_", "05.12.2026 10:00:00", "Section [Config changes] deleted by IVANOV"},
-        {"_Config_log_", "10.12.2026 10:00:00", "Загружено PETROV из \\\\srv\\new"},
+        {"_Config_log_", "10.12.2026 10:00:00", "Загружено PETROV из \\\\srv\\new из cells"},
         {"_Config_log_", "11.12.2026 10:00:00", "Перемещен из \\\\A"},
     });
     EXPECT_EQ(Utf8(view.archive.Print()), "33 Sharing\n"
@@ -254,9 +254,9 @@ TEST(ComputerViewTest, JournalAfterTheSections) {
                                           "30 _Config_log_\n"
                                           "\t30 01.12.2026 10:00:00 : Загружено IVANOV из \\\\srv\\old\n"
                                           "\t30 05.12.2026 10:00:00 : Section [Config changes] deleted by IVANOV\n"
-                                          "\t30 10.12.2026 10:00:00 : Загружено PETROV из \\\\srv\\new\n"
+                                          "\t30 10.12.2026 10:00:00 : Загружено PETROV из \\\\srv\\new из cells\n"
                                           "\t30 11.12.2026 10:00:00 : Перемещен из \\\\A\n");
-    EXPECT_EQ(view.configDirectory, "\\\\srv\\new");
+    EXPECT_EQ(view.configDirectory, "\\\\srv\\new из cells");
     EXPECT_EQ(Build({{"Sharing", "S1", "C$"}}).configDirectory, "");
 }
 

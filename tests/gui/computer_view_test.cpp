@@ -286,10 +286,19 @@ private slots:
         QVERIFY(!f.TreeLines("CurrentConfigTree").contains(QStringLiteral("Config_changes")));
         QCOMPARE(f.TreeLines("ArchiveTree").filter(QStringLiteral("[Remote Access] deleted by IVANOV")).size(), 1);
 
-        // For a department every computer of its range is done after one question.
+        // For a department every computer of its range is done after one question; declined, nothing is.
         WriteCp1251Lines(f.FilePath(), kPc1File);
         f.Select("Бухгалтерия");
         QVERIFY(f.window->Action(Command::Amnesty)->isEnabled());
+        const QString caption = f.window->Action(Command::Amnesty)->text();
+        QStringList statusShown; // behind each question and message
+        f.dialog.onShow = [&] { statusShown << f.Child<QLabel>("StatusLabel")->text(); };
+        f.dialog.answers = {Answer::No};
+        f.window->Action(Command::Amnesty)->trigger();
+        QVERIFY(f.File().contains(QStringLiteral("[Config_changes]")));
+        QCOMPARE(statusShown.size(), 1);
+        QVERIFY(statusShown.front() != caption);
+        statusShown.clear();
         f.dialog.questions.clear();
         f.dialog.messages.clear();
         f.dialog.answers = {Answer::Yes};
@@ -298,7 +307,9 @@ private slots:
         QVERIFY(f.dialog.questions.front().contains(U("с Бухгалтерия")));
         QVERIFY(!f.File().contains(QStringLiteral("[Config_changes]")));
         QCOMPARE(f.dialog.messages.last(), U("Готово!\r\nPC-1\r\nPC-2\r\n"));
-        QVERIFY(f.Child<QLabel>("StatusLabel")->text() != f.window->Action(Command::Amnesty)->text());
+        QCOMPARE(statusShown.last(), caption);
+        QVERIFY(f.Child<QLabel>("StatusLabel")->text() != caption);
+        f.dialog.onShow = nullptr;
     }
 
     void changesPageComparesTheArchiveWithTheFile() {

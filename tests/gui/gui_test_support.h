@@ -10,6 +10,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,16 +42,22 @@ inline void Retype(QLineEdit* edit, const QString& text) {
     Type(edit, text);
 }
 
-
 // Messages and questions are recorded (UTF-8); questions are answered from `answers` in turn, then Cancel.
+// `onShow` runs as each appears, to look at the window the user sees behind it.
 class RecordingDialog : public platform::UserDialog {
 public:
     platform::Answer Ask(platform::MessageKind, std::string_view text, platform::Buttons) override {
         questions << QString::fromStdString(core::Cp1251ToUtf8(text));
+        if (onShow) {
+            onShow();
+        }
         return answers.isEmpty() ? platform::Answer::Cancel : answers.takeFirst();
     }
     void Inform(platform::MessageKind, std::string_view text) override {
         messages << QString::fromStdString(core::Cp1251ToUtf8(text));
+        if (onShow) {
+            onShow();
+        }
     }
     std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
     std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
@@ -60,6 +67,7 @@ public:
     QStringList messages;
     QStringList questions;
     QList<platform::Answer> answers;
+    std::function<void()> onShow;
 };
 
 class QuietProgress : public platform::Progress {

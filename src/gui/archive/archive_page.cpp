@@ -227,7 +227,8 @@ std::string ArchivePage::ShowNode(const structure::TreeNode* node) {
 
 archive::ComputerView ArchivePage::ViewOfComputer(const structure::TreeNode& computer) {
     const structure::TreeModel& tree = m_state.Tree();
-    const std::string address = structure::IsNetComputer(tree, &computer) ? tree.Next(computer)->Text() : "";
+    const std::string address =
+        structure::IsNetComputer(tree, &computer) ? structure::ComputerAddress(tree, computer) : "";
     shell::ManagedTable& device = m_state.DeviceTable();
     shell::ManagedTable& other = m_state.OtherTable();
     if (address.size() < 2 || !device.IsOpen() || !other.IsOpen()) {

@@ -172,13 +172,14 @@ void MainWindow::RunFileCommand(const std::function<void()>& command) {
 void MainWindow::AmnestySelected() {
     structure::TreeNode* node = SelectedNode();
     if (node != nullptr && node->Icon() == structure::kIconDepartment) {
-        // The caption stays in the status label while the computers are done; the pages shown after the run
-        // give the label back to the protection.
+        // Once the question is answered, the caption stays in the status label while the computers are done;
+        // the pages shown after the run give the label back to the protection.
         RunFileCommand([this, node] {
-            m_statusLabel->setText(Action(Command::Amnesty)->text());
-            m_statusLabel->show();
-            session::AmnestyDepartment(m_state, *node, ConfigDirectory(),
-                                       [this](structure::TreeNode& computer) { SelectNode(&computer); });
+            session::AmnestyDepartment(m_state, *node, ConfigDirectory(), [this](structure::TreeNode& computer) {
+                m_statusLabel->setText(Action(Command::Amnesty)->text());
+                m_statusLabel->show();
+                SelectNode(&computer);
+            });
         });
     } else if (structure::TreeNode* computer = SelectedComputer()) {
         RunFileCommand([this, computer] { session::AmnestyComputer(m_state, *computer, ConfigDirectory(), true); });
