@@ -256,7 +256,7 @@ TEST(ComputerViewTest, JournalAfterTheSections) {
                                           "\t30 05.12.2026 10:00:00 : Section [Config changes] deleted by IVANOV\n"
                                           "\t30 10.12.2026 10:00:00 : Загружено PETROV из \\\\srv\\new из cells\n"
                                           "\t30 11.12.2026 10:00:00 : Перемещен из \\\\A\n");
-    EXPECT_EQ(view.configDirectory, "\\\\srv\\new из cells");
+    EXPECT_EQ(Utf8(view.configDirectory), "\\\\srv\\new из cells");
     EXPECT_EQ(Build({{"Sharing", "S1", "C$"}}).configDirectory, "");
 }
 
