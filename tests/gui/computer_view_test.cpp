@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "archive/archive_update.h"
+#include "collector_file_generator.h"
 #include "gui/archive/view_tree_model.h"
 #include "gui/main/main_window.h"
 #include "gui/structure/structure_tree_model.h"
@@ -228,6 +229,43 @@ private slots:
         f.state.Settings().SetBool(shell::Key::AutoViewSelect, false);
         f.Select("PC-1");
         QCOMPARE(f.PageShown(), QStringLiteral("AdditionalPage"));
+    }
+
+    void aComputerLoadedFromTheDemosGeneratedFilesFillsThePage() {
+        Installation installation;
+        QTemporaryDir collect;
+        const std::vector<bench::GeneratedFile> files =
+            bench::WriteCollectorFiles(collect.path().toStdString(), 3, 1, 8 * 1024);
+        StartedWindow window(installation);
+        RecordingDialog& dialog = window.dialog;
+        session::ArchiveReferences references(window.state);
+        archive::ArchiveUpdate update(session::MakeUpdateContext(window.state, references, dialog, window.progress));
+        std::vector<std::string> names;
+        for (const bench::GeneratedFile& file : files) {
+            names.push_back(file.name);
+        }
+        update.AddNew(collect.path().toStdString(), names, archive::UpdateOptions{}, *window.state.Tree().First());
+
+        const bench::GeneratedFile& generated = files.front();
+        const std::size_t at = generated.bytes.find("Computer_Name=");
+        QVERIFY(at != std::string::npos);
+        const std::string name = generated.bytes.substr(at + 14, generated.bytes.find('\r', at) - at - 14);
+        structure::TreeNode* address = nullptr;
+        for (int i = 0; i < window.state.Tree().Count(); ++i) {
+            if (window.state.Tree().NodeAt(i)->Text() == generated.address) {
+                address = window.state.Tree().NodeAt(i);
+            }
+        }
+        QVERIFY(address != nullptr);
+        window.window->Tree()->setCurrentIndex(window.window->TreeModel().IndexOf(address->Parent()));
+        QTest::qWait(120);
+        const auto* field = window.window->findChild<QLineEdit*>(QStringLiteral("SummaryField1"));
+        QCOMPARE(field->text(), QString::fromStdString(core::Cp1251ToUtf8(name)));
+        const auto* archiveTree = window.window->findChild<QTreeView*>(QStringLiteral("ArchiveTree"));
+        const QStringList lines = Lines(*archiveTree->model());
+        QVERIFY2(lines.size() > 20, qPrintable(lines.join(u'|')));
+        QVERIFY(lines.contains(QStringLiteral("Windows_Devices")));
+        QVERIFY(lines.contains(QStringLiteral("_Config_log_")));
     }
 
     void currentPageLoadsTheFileOnceOrSaysItIsMissing() {
