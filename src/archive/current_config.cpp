@@ -76,11 +76,19 @@ bool ShowCfgFile(const std::string& path, const core::DateFormats& formats, View
 void EditCollectorFile(const std::string& path, const std::function<void(core::TKelIniFile& file)>& edit) {
     // The lock keeps other writers of this program out from the read to the replacement. The file itself is
     // read by an instance that never writes: its own write-back would rewrite the file in place.
-    std::optional<core::LockedFile> writer = core::LockedFile::Open(path, core::LockedFile::Access::ReadWrite, false);
-    if (!writer || !writer->TryLock(core::LockedFile::LockKind::Exclusive)) {
+    std::optional<core::LockedFile> writer =
+        core::LockedFile::OpenLocked(path, core::LockedFile::Access::ReadWrite, core::LockedFile::LockKind::Exclusive);
+    if (!writer) {
         throw core::CannotOpenFile(path);
     }
     core::TKelIniFile file(path, true);
+    // What loads without a section (LF line ends, a foreign or binary file) would be written back as nothing.
+    core::StringList sections;
+    file.ReadSections(sections);
+    if (sections.empty()) {
+        throw core::Error(core::Utf8ToCp1251("Файл ") + path +
+                          core::Utf8ToCp1251(" не является файлом конфигурации; он оставлен без изменений"));
+    }
     edit(file);
     if (!file.Modified()) {
         return;

@@ -35,12 +35,13 @@ bool ShowCfgFile(const std::string& path, const core::DateFormats& formats, View
 
 // Changes a collector file as a writer: `edit` works on the loaded file in memory while this process holds the
 // file's writer lock, and a changed file is then replaced in one step, so that a failure leaves it as it was.
-// Throws core::Error when the file cannot be opened for writing or written.
+// Throws core::Error, the file left as it was, when it cannot be opened for writing or written, or when it has
+// no section: then it is no collector file.
 void EditCollectorFile(const std::string& path, const std::function<void(core::TKelIniFile& file)>& edit);
 
 // Amnesty: erases [Config_changes], [Remote_Access] and [Post_Accounts] from the file and writes it back.
-// Returns the file's address ([Info] MAC_Addr, or the file name when it has none). Throws core::Error when the
-// file cannot be opened or written; the file is then unchanged.
+// Returns the file's address ([Info] MAC_Addr, or the file name when it has none). Throws core::Error as
+// EditCollectorFile does; the file is then unchanged.
 std::string AmnestyFile(const std::string& path);
 
 } // namespace pelgo::archive

@@ -47,9 +47,8 @@ bool SetLock(int fd, short type, std::int64_t start, std::int64_t length, bool w
 // Claims a new file next to `path` under a name no one else uses, so that an interrupted copy never leaves a
 // partial file under a name the program reads.
 std::optional<LockedFile> CreateFileBeside(std::string_view path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = std::string(path) + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        tempPath = TemporaryNameBeside(path);
         if (auto file = LockedFile::CreateNew(tempPath); file || errno != EEXIST) {
             return file;
         }
@@ -128,6 +127,14 @@ void WriteInPlace(std::string_view path, std::string_view bytes, LockedFile* hel
 
 } // namespace
 
+std::string TemporaryNameBeside(std::string_view path) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+    return std::string(path.substr(0, name)) + "." + std::string(path.substr(name)) + "." + std::to_string(::getpid()) +
+           "-" + std::to_string(counter++) + ".tmp";
+}
+
 std::string NativeFileName(std::string_view cp1251Path) {
     return Cp1251ToUtf8(cp1251Path);
 }
@@ -164,9 +171,8 @@ std::vector<std::string> FilesIn(std::string_view directory) {
         }
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return CompareText(a, b) < 0;
-    });
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
     return names;
 }
 
@@ -377,6 +383,21 @@ std::optional<LockedFile> LockedFile::OpenNoLink(std::string_view path, Access a
     return OpenWith(path, (access == Access::Read ? O_RDONLY : O_RDWR) | O_NOFOLLOW);
 }
 
+std::optional<LockedFile> LockedFile::OpenLocked(std::string_view path, Access access, LockKind kind) {
+    // Each retry means another writer replaced the file in the moment between our open and our lock.
+    constexpr int kTries = 5;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        std::optional<LockedFile> file = Open(path, access, false);
+        if (!file || !file->TryLock(kind)) {
+            return std::nullopt;
+        }
+        if (file->IsAt(path)) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<LockedFile> LockedFile::OpenWith(std::string_view path, int flags) {
     flags |= O_CLOEXEC;
     int fd = -1;
@@ -432,6 +453,13 @@ FileStamp LockedFile::Stamp() const {
         throw FileError("Cannot read file " + m_path + ": " + SystemReason());
     }
     return StampFrom(st);
+}
+
+bool LockedFile::IsAt(std::string_view path) const {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(m_fd, &held) == 0 && ::stat(NativeFileName(path).c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 std::string LockedFile::ReadAll() const {

@@ -61,6 +61,10 @@ std::string ExtractFileExt(std::string_view path);
 // Whole-file read; throws FileError when the file cannot be read.
 std::string ReadFileBytes(std::string_view path);
 class LockedFile;
+// A name beside `path` for a file that is written there first and then takes the path's place: hidden (a
+// leading "."), so that a listing of the folder (FilesIn, and the archive update through it) never takes a
+// half-written file for one of the folder's own, and new at each call in this process.
+std::string TemporaryNameBeside(std::string_view path);
 // Replaces the file's content through a temporary file and a rename, so that a crash leaves either the old
 // or the new content. The replacement keeps the file's mode, owner and group (mode and group where only a
 // privileged process could give the owner), so that the other users of a shared installation can still
@@ -90,6 +94,12 @@ public:
     // Opens an existing file but not through a link: for files of the program's own in a folder that others
     // may write, where a planted link would lead the program's writes to someone's files.
     static std::optional<LockedFile> OpenNoLink(std::string_view path, Access access);
+    // Opens an existing file and takes the lock on all of it without waiting, on the file the path names once
+    // the lock is held: a writer that held the lock before may have renamed a new file over the one opened,
+    // and a lock on that old file keeps no one out of the new one. Empty when the file cannot be opened,
+    // another holder has the lock or the path keeps being replaced; throws FileError when the file system
+    // refuses locks.
+    static std::optional<LockedFile> OpenLocked(std::string_view path, Access access, LockKind kind);
 
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }
@@ -115,6 +125,8 @@ public:
     // Throws FileError when the content cannot be made durable.
     void Sync();
     FileStamp Stamp() const;
+    // Whether `path` still names this open file (the same file system and file), not one renamed over it.
+    bool IsAt(std::string_view path) const;
 
 private:
     static std::optional<LockedFile> OpenWith(std::string_view path, int flags);

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "archive/collector_file.h"
+#include "archive/computer_journal.h"
 #include "archive/current_config.h"
 #include "archive/single_update.h"
+#include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/file.h"
 #include "core/kel_ini_file.h"
@@ -28,35 +30,65 @@ std::string AmnestyQuestion() {
     return core::Text(1074, "Удалить секции [Config changes],[Post_Accounts] и [Remote Access] ?");
 }
 
-// The computer's file in the configuration directory (the remembered name, then its short form); empty when
-// there is none.
-std::string FileOfComputer(AppState& state, const structure::TreeNode& computer, const std::string& directory) {
-    if (!structure::IsNetComputer(state.Tree(), &computer)) {
-        return {};
-    }
-    return archive::FindComputerFile(state.DeviceTable().IfOpen(), directory, archive::FileLookup::FileCommands,
-                                     structure::ComputerAddress(state.Tree(), computer));
-}
-
-// The file of the computer, or empty after telling the user that it has none.
-std::string FileOrTell(AppState& state, const structure::TreeNode& computer, const std::string& directory) {
-    std::string path = FileOfComputer(state, computer, directory);
-    if (path.empty()) {
-        state.Dialog().Inform(platform::MessageKind::Warning,
-                              computer.Text() + " :\r\n" + core::Text(1071, "Не найден файл конфигурации"));
-    }
-    return path;
-}
-
-// A file that cannot be opened or written stays as it was; the user is told why.
-bool Edited(AppState& state, const std::function<void()>& edit) {
+// Runs a step on a file; a file that cannot be read or written stays as it was, and the user is told why.
+bool RanOrTold(AppState& state, const std::function<void()>& step) {
     try {
-        edit();
+        step();
         return true;
     } catch (const core::Error& error) {
         state.Log().LogEvent(error.what());
         state.Dialog().Inform(platform::MessageKind::Error, error.what());
         return false;
+    }
+}
+
+// The computer's file in the configuration directory (the remembered name, then its short form); empty when
+// there is none (told when `tellMissing`). The remembered name may have passed to another computer's file: one
+// whose [Info] MAC_Addr names another address is refused, with word to the user.
+std::string FileOfComputer(AppState& state, const structure::TreeNode& computer, const std::string& directory,
+                           bool tellMissing) {
+    std::string path;
+    std::string address;
+    if (structure::IsNetComputer(state.Tree(), &computer)) {
+        address = structure::ComputerAddress(state.Tree(), computer);
+        path = archive::FindComputerFile(state.DeviceTable().IfOpen(), directory, archive::FileLookup::FileCommands,
+                                         address);
+    }
+    if (path.empty()) {
+        if (tellMissing) {
+            state.Dialog().Inform(platform::MessageKind::Warning,
+                                  computer.Text() + " :\r\n" + core::Text(1071, "Не найден файл конфигурации"));
+        }
+        return {};
+    }
+    std::string owner;
+    if (!RanOrTold(state, [&] { owner = core::TKelIniFile(path, true).ReadString("Info", "MAC_Addr", ""); })) {
+        return {};
+    }
+    const std::string ownerKey = archive::ArchiveKey(owner);
+    if (ownerKey.empty() || ownerKey == archive::ArchiveKey(address)) {
+        return path;
+    }
+    const std::string message = computer.Text() + " :\r\n" + core::Text(1076, "Файл ") + path +
+                                core::Utf8ToCp1251(" принадлежит компьютеру с MAC-адресом ") + ownerKey +
+                                core::Utf8ToCp1251(", а не ") + archive::ArchiveKey(address) +
+                                core::Utf8ToCp1251(".\r\nНичего не изменено.");
+    state.Log().LogEvent(message);
+    state.Dialog().Inform(platform::MessageKind::Error, message);
+    return {};
+}
+
+// The journal entry of a command whose work on the file is done: a journal that cannot be written must neither
+// hide that work (`outcome`, when there is some) nor end a department's amnesty.
+void Journal(AppState& state, const std::string& address, const std::string& text, const std::string& outcome) {
+    try {
+        state.AddToLog(address, text);
+    } catch (const core::Error& error) {
+        const std::string message = (outcome.empty() ? std::string() : outcome + "\r\n") +
+                                    core::Utf8ToCp1251("Запись в журнал изменений компьютера ") + address +
+                                    core::Utf8ToCp1251(" не сделана: ") + error.what();
+        state.Log().LogEvent(message);
+        state.Dialog().Inform(platform::MessageKind::Error, message);
     }
 }
 
@@ -71,13 +103,14 @@ bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::
     if (ask && !Confirmed(state, AmnestyQuestion())) {
         return false;
     }
-    const std::string path = FileOrTell(state, computer, directory);
+    const std::string path = FileOfComputer(state, computer, directory, true);
     std::string address;
-    if (path.empty() || !Edited(state, [&] { address = archive::AmnestyFile(path); })) {
+    if (path.empty() || !RanOrTold(state, [&] { address = archive::AmnestyFile(path); })) {
         return false;
     }
-    state.AddToLog(address,
-                   "Section [Config changes],[Post_Accounts] & [Remote Access] deleted by " + state.CurrentUser());
+    Journal(state, address,
+            "Section [Config changes],[Post_Accounts] & [Remote Access] deleted by " + state.CurrentUser(),
+            core::Text(1076, "Файл ") + path + core::Utf8ToCp1251(" изменен."));
     if (ask) {
         state.Dialog().Inform(platform::MessageKind::Information, Done());
     }
@@ -126,13 +159,13 @@ void AmnestyDepartment(AppState& state, structure::TreeNode& department, const s
 }
 
 bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const std::string& directory) {
-    const std::string path = FileOrTell(state, computer, directory);
+    const std::string path = FileOfComputer(state, computer, directory, true);
     const auto write = [&] {
         archive::EditCollectorFile(path, [&](core::TKelIniFile& file) {
             inventory::WriteInventoryData(file, computer, state.Clock().Now(), state.CurrentUser());
         });
     };
-    if (path.empty() || !Edited(state, write)) {
+    if (path.empty() || !RanOrTold(state, write)) {
         return false;
     }
     state.Dialog().Inform(platform::MessageKind::Information, Done() + "\r\n" + computer.Text());
@@ -143,7 +176,7 @@ bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const st
     if (!Confirmed(state, core::Text(1078, "Удалить файл конфигурации компьютера ?"))) {
         return false;
     }
-    const std::string path = FileOfComputer(state, computer, directory);
+    const std::string path = FileOfComputer(state, computer, directory, false);
     if (path.empty()) {
         return false;
     }
@@ -153,7 +186,8 @@ bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const st
     if (core::RemoveFile(path)) {
         const std::string deleted = core::Text(1077, " удален ");
         if (journaled) {
-            state.AddToLog(name, core::Text(1076, "Файл ") + path + deleted + state.CurrentUser());
+            Journal(state, name, core::Text(1076, "Файл ") + path + deleted + state.CurrentUser(),
+                    core::Text(1076, "Файл ") + path + std::string(core::TrimRight(deleted)) + ".");
         }
         state.Dialog().Inform(platform::MessageKind::Information,
                               core::Text(1076, "Файл ") + std::string(core::TrimLeft(deleted)) + "!");
@@ -161,7 +195,7 @@ bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const st
     }
     const std::string failed = core::Text(4306, "Ошибка удаления файла ");
     if (journaled) {
-        state.AddToLog(name, failed + path + " " + state.CurrentUser());
+        Journal(state, name, failed + path + " " + state.CurrentUser(), {});
     }
     state.Dialog().Inform(platform::MessageKind::Error, failed + path + "!");
     return false;

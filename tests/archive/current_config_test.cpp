@@ -1,12 +1,16 @@
 // The current-configuration page's view of a collector file, the order in which a computer's file is looked
-// for, and the amnesty's edit of the file.
+// for, and the edits of the file: the amnesty, files that are no collector files, two writers at once.
 #include "archive/current_config.h"
 
 #include <ctime>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include "archive/signature.h"
+#include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/file.h"
 #include "core/kel_ini_file.h"
@@ -140,6 +144,73 @@ TEST_F(CurrentConfigTest, AFileAnotherWriterHoldsIsLeftAsItWas) {
         EXPECT_EQ(std::string(error.what()), "Cannot open file " + dir / "pc.ini");
     }
     EXPECT_EQ(ReadBytes(dir / "pc.ini"), bytes);
+}
+
+TEST_F(CurrentConfigTest, AFileWithoutSectionsIsNoCollectorFileAndIsLeftAsItWas) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"LF line ends", "[Info]\nMAC_Addr=0050BA1C2D3E\n\n[Sharing]\nDocs=C:\\DOCS\n"},
+        {"plain text", "Dear admin,\r\nthe printer=broken\r\n"},
+        {"binary", std::string("MZ\x90\0\x03\0\0\0\x04\0\0\0\xff\xff\0\0", 16)},
+        {"empty", ""},
+    };
+    const std::string path = dir / "pc.ini";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(path, c.bytes);
+        bool edited = false;
+        const auto inventory = [&edited](core::TKelIniFile& file) {
+            edited = true;
+            file.WriteString("Info", "InventoryNumber", "PC-1");
+        };
+        for (const std::function<void()>& command : std::vector<std::function<void()>>{
+                 [&] { EditCollectorFile(path, inventory); }, [&] { AmnestyFile(path); }}) {
+            try {
+                command();
+                ADD_FAILURE() << "a file without sections was taken for a collector file";
+            } catch (const core::Error& error) {
+                EXPECT_EQ(core::Cp1251ToUtf8(error.what()),
+                          "Файл " + path + " не является файлом конфигурации; он оставлен без изменений");
+            }
+            EXPECT_FALSE(edited);
+            EXPECT_EQ(ReadBytes(path), c.bytes);
+        }
+    }
+}
+
+TEST_F(CurrentConfigTest, TwoProcessesEditingOneFileLoseNoEditOfEachOther) {
+    // Each edit reads the count and writes it one up: an edit made under a lock on a file that another writer
+    // has just replaced reads and writes beside that writer and loses one of the two.
+    const std::string path = dir / "pc.ini";
+    WriteBytes(path, "[Info]\r\nMAC_Addr=0050BA1C2D3E\r\n\r\n[Count]\r\nEdits=0\r\n\r\n");
+    constexpr int kEdits = 100;
+    const auto edit = [&path] {
+        for (int done = 0; done < kEdits;) {
+            try {
+                EditCollectorFile(path, [](core::TKelIniFile& file) {
+                    const int count = std::stoi(file.ReadString("Count", "Edits", ""));
+                    file.WriteString("Count", "Edits", std::to_string(count + 1));
+                });
+                ++done;
+            } catch (const core::CannotOpenFile&) {
+                // The other process holds the file: try again.
+            }
+        }
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        edit();
+        ::_exit(0);
+    }
+    edit();
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(core::TKelIniFile(path, true).ReadString("Count", "Edits", ""), std::to_string(2 * kEdits));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The commands on a computer's collector file on a started application state: amnesty of a computer and of a
-// department, inventorising and deletion, with their questions, messages and journal entries.
+// department, inventorising and deletion, with their questions, messages and journal entries; files of another
+// computer or without sections refused, and a journal that cannot be written.
 #include "session/computer_files.h"
 
 #include <filesystem>
@@ -45,14 +46,14 @@ protected:
 
     structure::TreeNode& Node(int index) { return *state.Tree().NodeAt(index); }
     platform::DbfTable& Device() { return *state.DeviceTable().table; }
-    // The archive remembers `name` as the file the computer was loaded from; nothing else is archived.
-    void Remember(const std::string& name) {
+    // The archive remembers `name` as the file the computer was loaded from; nothing else is archived for it.
+    void Remember(const std::string& name, const std::string& address = kAddress) {
         std::vector<platform::RecordNumber> numbers;
-        for (const platform::DbfRecord& record : Device().Find(kAddress)) {
+        for (const platform::DbfRecord& record : Device().Find(address)) {
             numbers.push_back(record.number);
         }
         Device().DeleteRecords(numbers);
-        Device().Append({kAddress, "File_Name", "", name});
+        Device().Append({address, "File_Name", "", name});
     }
     // "address|text" of every journal record, UTF-8.
     std::vector<std::string> Journal() {
@@ -199,6 +200,133 @@ TEST_F(ComputerFilesTest, AFileThatCannotBeDeletedIsJournaledAndTold) {
     }));
     EXPECT_TRUE(core::FileExists(path));
     EXPECT_EQ(Journal(), std::vector<std::string>{"0050BA1C2D3E|Ошибка удаления файла " + path + " IVANOV"});
+}
+
+TEST_F(ComputerFilesTest, AnotherComputersFileOrOneWithoutSectionsIsRefusedAndLeftAsItWas) {
+    enum class Command { Amnesty, Inventorise, Delete };
+    struct Case {
+        const char* what;
+        Command command;
+        std::string name;
+        std::string bytes;
+        std::string message;
+    };
+    const std::string foreign = "[Info]\r\nMAC_Addr=00aa00000002 \r\n\r\n[Config_changes]\r\nChange_1=disk\r\n\r\n";
+    const std::string lfOnly = "[Info]\nMAC_Addr=0050BA1C2D3E\n\n[Config_changes]\nChange_1=disk\n";
+    const std::string owner = "PC-1 :\r\nФайл " + files +
+                              "/%s принадлежит компьютеру с MAC-адресом 00AA00000002, "
+                              "а не 0050BA1C2D3E.\r\nНичего не изменено.";
+    const auto ownerOf = [&owner](const std::string& name) {
+        std::string message = owner;
+        return message.replace(message.find("%s"), 2, name);
+    };
+    const Case cases[] = {
+        {"amnesty of another's file", Command::Amnesty, kAddress, foreign, ownerOf(kAddress)},
+        {"amnesty of another's file under the short name", Command::Amnesty, "050BA1C2.D3E", foreign,
+         ownerOf("050BA1C2.D3E")},
+        {"inventorising another's file", Command::Inventorise, kAddress, foreign, ownerOf(kAddress)},
+        {"deleting another's file", Command::Delete, kAddress, foreign, ownerOf(kAddress)},
+        {"inventorising a file with LF line ends", Command::Inventorise, kAddress, lfOnly,
+         "Файл " + files + "/" + kAddress + " не является файлом конфигурации; он оставлен без изменений"},
+        {"amnesty of a file with LF line ends", Command::Amnesty, kAddress, lfOnly, "не является файлом конфигурации"},
+    };
+    Remember(kAddress);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = files + "/" + c.name;
+        WriteBytes(path, c.bytes);
+        bool done = true;
+        switch (c.command) {
+        case Command::Amnesty:
+            dialog.ExpectQuestion("Удалить секции", Answer::Yes);
+            dialog.ExpectMessage(c.message);
+            done = AmnestyComputer(state, Node(2), files, true);
+            break;
+        case Command::Inventorise:
+            dialog.ExpectMessage(c.message);
+            done = InventorizeComputer(state, Node(2), files);
+            break;
+        case Command::Delete:
+            dialog.ExpectQuestion("Удалить файл конфигурации компьютера ?", Answer::Yes);
+            dialog.ExpectMessage(c.message);
+            done = DeleteComputerFile(state, Node(2), files);
+            break;
+        }
+        EXPECT_FALSE(done);
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        EXPECT_EQ(Journal(), std::vector<std::string>{});
+        core::RemoveFile(path);
+    }
+}
+
+TEST_F(ComputerFilesTest, TheComputersOwnFileIsTakenInAnySpellingOfItsAddressOrWithoutOne) {
+    Remember(kAddress);
+    for (const std::string info : {"[Info]\r\nMAC_Addr= 0050ba1c2d3e\r\n", "[Info]\r\nComputer_Name=PC15\r\n"}) {
+        SCOPED_TRACE(info);
+        WriteBytes(files + "/" + kAddress, info + "\r\n[Sharing]\r\nDocs=C:\\DOCS\r\n\r\n");
+        dialog.ExpectMessage("Готово!\r\nPC-1");
+        EXPECT_TRUE(InventorizeComputer(state, Node(2), files));
+        EXPECT_EQ(core::TKelIniFile(files + "/" + kAddress, true).ReadString("Info", "InventoryNumber", ""), "PC-1");
+    }
+}
+
+TEST_F(ComputerFilesTest, ADepartmentsAmnestyPassesOverAFileOfAnotherComputer) {
+    // PC-1's remembered name now holds PC-2's file.
+    Remember("pc1.ini");
+    Remember("pc2.ini", "00AA00000002");
+    const std::string pc2 = "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n[Remote_Access]\r\nModem_1=dial-up\r\n\r\n";
+    WriteBytes(files + "/pc1.ini", pc2);
+    WriteBytes(files + "/pc2.ini", pc2);
+    dialog.ExpectQuestion("Удалить секции", Answer::Yes);
+    dialog.ExpectMessage("PC-1 :\r\nФайл " + files + "/pc1.ini принадлежит компьютеру с MAC-адресом 00AA00000002");
+    dialog.ExpectMessage("Готово!\r\nPC-1\r\nPC-2\r\n");
+    AmnestyDepartment(state, Node(1), files, [](structure::TreeNode&) {});
+    EXPECT_EQ(ReadBytes(files + "/pc1.ini"), pc2);
+    EXPECT_EQ(ReadBytes(files + "/pc2.ini"), "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n");
+    EXPECT_EQ(Journal(), std::vector<std::string>{"00AA00000002|Section [Config changes],[Post_Accounts] & "
+                                                  "[Remote Access] deleted by IVANOV"});
+}
+
+TEST_F(ComputerFilesTest, AJournalThatCannotBeWrittenIsToldAndTheCommandsGoOn) {
+    Remember(kAddress);
+    Remember("pc2.ini", "00AA00000002");
+    WriteBytes(files + "/" + kAddress, kWithChanges);
+    WriteBytes(files + "/pc2.ini", "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n[Post_Accounts]\r\nMail_1=petrov\r\n\r\n");
+    shell::ManagedTable& device = state.DeviceTable();
+    device.table.reset();
+    device.table.emplace(platform::DbfTable::Open(device.path, platform::DbfOpenMode::ReadOnly, state.Clock()));
+    device.table->SetIndex("MAC_ADR");
+
+    const std::string unwritten =
+        "\r\nЗапись в журнал изменений компьютера %s не сделана: Table " + device.path + " is open read-only";
+    const auto told = [&unwritten](const std::string& outcome, const std::string& address) {
+        std::string message = unwritten;
+        return outcome + message.replace(message.find("%s"), 2, address);
+    };
+    const std::vector<std::string> messages = {
+        told("Файл " + files + "/" + kAddress + " изменен.", kAddress),
+        told("Файл " + files + "/pc2.ini изменен.", "00AA00000002"),
+        told("Файл " + files + "/" + kAddress + " удален.", kAddress),
+    };
+    dialog.ExpectQuestion("Удалить секции", Answer::Yes);
+    dialog.ExpectMessage(messages[0]);
+    dialog.ExpectMessage(messages[1]);
+    dialog.ExpectMessage("Готово!\r\nPC-1\r\nPC-2\r\n");
+    AmnestyDepartment(state, Node(1), files, [](structure::TreeNode&) {});
+    EXPECT_EQ(ReadBytes(files + "/" + kAddress), kKept);
+    EXPECT_EQ(ReadBytes(files + "/pc2.ini"), "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n");
+
+    dialog.ExpectQuestion("Удалить файл конфигурации компьютера ?", Answer::Yes);
+    dialog.ExpectMessage(messages[2]);
+    dialog.ExpectMessage("Файл удален !");
+    EXPECT_TRUE(DeleteComputerFile(state, Node(2), files));
+    EXPECT_FALSE(core::FileExists(files + "/" + kAddress));
+
+    const std::string log = core::Cp1251ToUtf8(ReadBytes(dir / "pelgo.log"));
+    for (const std::string& message : messages) {
+        EXPECT_NE(log.find(message.substr(message.find("\r\n") + 2)), std::string::npos) << message;
+    }
+    EXPECT_EQ(Journal(), std::vector<std::string>{});
 }
 
 } // namespace
