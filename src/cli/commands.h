@@ -41,6 +41,9 @@ extern const char* const kPlaceUsage;
 int RunUpdate(const Context& context, const std::vector<std::string>& args);
 extern const char* const kUpdateUsage;
 
+int RunInventory(const Context& context, const std::vector<std::string>& args);
+extern const char* const kInventoryUsage;
+
 int RunMotherboard(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMotherboardUsage;
 
@@ -55,5 +58,8 @@ extern const char* const kAdddataUsage;
 
 int RunShow(const Context& context, const std::vector<std::string>& args);
 extern const char* const kShowUsage;
+
+int RunAlarms(const Context& context, const std::vector<std::string>& args);
+extern const char* const kAlarmsUsage;
 
 } // namespace pelgo::cli

@@ -31,11 +31,13 @@ struct Group {
 const std::map<std::string, Group>& Groups() {
     static const std::map<std::string, Group> groups = {
         {"adddata", {pelgo::cli::RunAdddata, pelgo::cli::kAdddataUsage}},
+        {"alarms", {pelgo::cli::RunAlarms, pelgo::cli::kAlarmsUsage}},
         {"bookmark", {pelgo::cli::RunBookmark, pelgo::cli::kBookmarkUsage}},
         {"collector", {pelgo::cli::RunCollector, pelgo::cli::kCollectorUsage}},
         {"dbf", {pelgo::cli::RunDbf, pelgo::cli::kDbfUsage}},
         {"ini", {pelgo::cli::RunIni, pelgo::cli::kIniUsage}},
         {"init", {pelgo::cli::RunInit, pelgo::cli::kInitUsage}},
+        {"inventory", {pelgo::cli::RunInventory, pelgo::cli::kInventoryUsage}},
         {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
         {"motherboard", {pelgo::cli::RunMotherboard, pelgo::cli::kMotherboardUsage}},
         {"node", {pelgo::cli::RunNode, pelgo::cli::kNodeUsage}},

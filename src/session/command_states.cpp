@@ -98,7 +98,7 @@ bool CommandStates::IsBuilt(Command command) {
                            C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText}) ||
            OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers}) ||
            OneOf(command, kCurrentConfigCommands) ||
-           OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig});
+           OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

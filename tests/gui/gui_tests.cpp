@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeTopLevelErrorsTest,     pelgo::testing::MakeAddNodeDialogTest,
                               pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest,
                               pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest,
-                              pelgo::testing::MakeComputerViewTest};
+                              pelgo::testing::MakeComputerViewTest,       pelgo::testing::MakeSentinoxDialogTest,
+                              pelgo::testing::MakeInventoryNumDialogTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

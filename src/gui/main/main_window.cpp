@@ -17,6 +17,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "companions/sentinox_alarms.h"
+#include "companions/sentinox_settings.h"
 #include "core/file.h"
 #include "gui/archive/current_config_page.h"
 #include "gui/archive/protocol_window.h"
@@ -24,6 +26,7 @@
 #include "gui/common/qt_text.h"
 #include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
+#include "gui/companions/sentinox_dialog.h"
 #include "gui/structure/add_node_dialog.h"
 #include "gui/structure/additional_page.h"
 #include "gui/structure/change_type_dialog.h"
@@ -112,6 +115,13 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     connect(&m_translation, &WindowTranslation::languageChanged, this, &MainWindow::OnLanguageChanged);
     m_addDialog = new AddNodeDialog(m_state, icons, m_dialog, this);
     m_protocolWindow = new ProtocolWindow(this);
+    m_sentinoxDialog =
+        new SentinoxDialog({m_state.Settings(), m_state.SettingsFile().Path(), m_state.Log(), m_dialog, m_monitor,
+                            [this] {
+                                return companions::EnvironmentOf(m_state.Settings(), m_state.UserRights(),
+                                                                 m_state.Clock().Now(), m_state.OtherTable().path);
+                            }},
+                           this);
     if (const structure::NodeTypes* types = m_state.NodeTypes()) {
         m_changeTypeDialog = new ChangeTypeDialog(*types, icons, this);
     }
@@ -275,6 +285,7 @@ void MainWindow::ConnectCommands() {
     }
     On(Command::Exit, [this] { close(); });
     On(Command::ExitButton, [this] { ExitByButton(); });
+    On(Command::SentinoxSettings, [this] { m_sentinoxDialog->Open(); });
     On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
     On(Command::ClearFailure, [this] {
         m_state.ClearFailure();
@@ -514,6 +525,7 @@ void MainWindow::Activate() {
         m_tree->setCurrentIndex(m_treeModel->index(0, 0));
     }
     m_state.Activate();
+    CompanionDuties();
     core::TKelTranslator& translator = m_state.Translator();
     if (!translator.LanguageNames().empty()) {
         translator.ChooseLanguage(translator.LanguagePosition());
@@ -525,6 +537,24 @@ void MainWindow::Activate() {
         m_writeTimer.start(periodMs);
     }
     m_activating = false;
+}
+
+// Only at the activation that completes the start: every later one (a closed dialog, this very warning) would
+// age the alarms away within minutes.
+void MainWindow::CompanionDuties() {
+    const shell::Settings& settings = m_state.Settings();
+    m_monitor.Start(
+        companions::ReadSentinoxSettings(settings),
+        companions::EnvironmentOf(settings, m_state.UserRights(), m_state.Clock().Now(), m_state.OtherTable().path),
+        false);
+    platform::DbfTable* other = m_state.OtherTable().IfOpen();
+    if (m_state.UserRights() != 0 || other == nullptr) {
+        return;
+    }
+    if (const std::optional<std::string> message =
+            companions::ShowCriticalAlarms(*other, m_state.Log(), !m_state.ProtectData())) {
+        m_dialog.Inform(platform::MessageKind::Warning, *message);
+    }
 }
 
 void MainWindow::changeEvent(QEvent* event) {

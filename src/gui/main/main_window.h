@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "companions/sentinox_monitor.h"
 #include "gui/common/theme_icons.h"
 #include "gui/main/command_menus.h"
+#include "platform/program_launcher.h"
 #include "platform/user_dialog.h"
 #include "session/app_state.h"
 #include "session/archive_run.h"
@@ -38,6 +40,7 @@ class ChangeTypeDialog;
 class ChangesPage;
 class CurrentConfigPage;
 class ProtocolWindow;
+class SentinoxDialog;
 class StructureTreeModel;
 class UpdateWindow;
 class WindowTranslation;
@@ -104,6 +107,8 @@ private:
     void ShowPresenceIcon();
     void Save();
     void ExitByButton();
+    // The change monitor's duties that complete the start: its once-a-day run, then its critical alarms.
+    void CompanionDuties();
     void ChangeLanguage();
     void OnLanguageChanged();
     void ExpandSelected(bool expand);
@@ -220,6 +225,9 @@ private:
     AddNodeDialog* m_addDialog = nullptr;
     ChangeTypeDialog* m_changeTypeDialog = nullptr; // made once the node types are known
     ProtocolWindow* m_protocolWindow = nullptr;
+    platform::SystemLauncher m_launcher;
+    companions::SentinoxMonitor m_monitor{m_launcher};
+    SentinoxDialog* m_sentinoxDialog = nullptr;
     UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
     std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;

@@ -16,6 +16,7 @@
 #include "gui/archive/protocol_window.h"
 #include "gui/archive/update_window.h"
 #include "gui/common/qt_text.h"
+#include "gui/inventory/inventory_num_dialog.h"
 #include "gui/main/main_window.h"
 #include "session/computer_files.h"
 #include "structure/node_queries.h"
@@ -50,6 +51,15 @@ void MainWindow::ConnectArchiveCommands() {
     }
     // "&Текущая конфигурация" opens the page as its items appear.
     On(Command::TreeCurrentConfig, [this] { OpenCurrentConfig(); });
+    // "Проставить номера !": made at its first use, kept with its list for the rest of the session.
+    On(Command::AssignInventory, [this] {
+        auto* numbers = findChild<InventoryNumDialog*>(QStringLiteral("TInventoryNum"));
+        if (numbers == nullptr) {
+            numbers = new InventoryNumDialog(
+                m_state, m_dialog, [this](const structure::TreeNode& address) { SelectNode(&address); }, this);
+        }
+        numbers->Open();
+    });
     connect(Menu(Command::CurrentConfigMenu), &QMenu::aboutToShow, this, &MainWindow::OpenCurrentConfig);
 }
 
