@@ -3,6 +3,7 @@
 #include "cli/changing_run.h"
 #include "cli/commands.h"
 #include "platform/installation_folder.h"
+#include "session/archive_run.h"
 #include "session/inventory_numbers.h"
 
 namespace pelgo::cli {

@@ -50,9 +50,7 @@ int RunUpdate(const Context& context, const std::vector<std::string>& raw) {
     return RunChange(context, dialog, [&](session::AppState& state) {
         shell::Settings& settings = state.Settings();
         if (directories.empty()) {
-            for (const std::string& stored : settings.updPatches) {
-                directories.push_back(settings.Paths().ToNative(stored));
-            }
+            directories = session::UpdateDirectories(settings);
         }
         if (directories.empty()) {
             throw core::Error("no directory to update from: name one, or list them in [UpdPatches] of pelgo.ini");

@@ -63,4 +63,12 @@ std::string LastUpdateText(AppState& state, bool onlyNew) {
            (onlyNew ? " (only new)" : " (all)");
 }
 
+std::vector<std::string> UpdateDirectories(const shell::Settings& settings) {
+    std::vector<std::string> directories;
+    for (const std::string& stored : settings.updPatches) {
+        directories.push_back(settings.Paths().ToNative(stored));
+    }
+    return directories;
+}
+
 } // namespace pelgo::session

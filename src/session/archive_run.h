@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/address_list.h"
 #include "archive/aida_conversion.h"
@@ -46,5 +47,8 @@ private:
 
 // DBFLastUpdate of a run starting now: date, time, user and which files it loads.
 std::string LastUpdateText(AppState& state, bool onlyNew);
+
+// The archive update's directory list ([UpdPatches]), native: where the other runs over collector files start.
+std::vector<std::string> UpdateDirectories(const shell::Settings& settings);
 
 } // namespace pelgo::session

@@ -18,14 +18,6 @@ private:
 
 } // namespace
 
-std::vector<std::string> UpdateDirectories(const shell::Settings& settings) {
-    std::vector<std::string> directories;
-    for (const std::string& stored : settings.updPatches) {
-        directories.push_back(settings.Paths().ToNative(stored));
-    }
-    return directories;
-}
-
 std::string InventoryProtocolPath(const shell::Settings& settings) {
     return settings.Paths().ProgramDirectory() + "inventory.log";
 }

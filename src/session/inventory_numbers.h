@@ -11,9 +11,6 @@
 
 namespace pelgo::session {
 
-// The directories a run starts with: the archive update's list ([UpdPatches]), native.
-std::vector<std::string> UpdateDirectories(const shell::Settings& settings);
-
 // Where the run keeps its protocol: "inventory.log" in the installation folder.
 std::string InventoryProtocolPath(const shell::Settings& settings);
 

@@ -80,8 +80,8 @@ UpdateWindow::UpdateWindow(session::AppState& state, platform::UserDialog& dialo
     layout->addWidget(m_lastUpdateLabel);
     layout->addLayout(buttons);
 
-    for (const std::string& stored : m_state.Settings().updPatches) {
-        AddChecked(m_directories, FromCp1251(m_state.Settings().Paths().ToNative(stored)));
+    for (const std::string& directory : session::UpdateDirectories(m_state.Settings())) {
+        AddChecked(m_directories, FromCp1251(directory));
     }
     connect(m_startButton, &QPushButton::clicked, this, &UpdateWindow::Start);
     connect(m_cancelButton, &QPushButton::clicked, this, &UpdateWindow::reject);

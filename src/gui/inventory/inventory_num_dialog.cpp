@@ -16,6 +16,7 @@
 #include "core/translator.h"
 #include "gui/common/qt_text.h"
 #include "gui/common/window_translation.h"
+#include "session/archive_run.h"
 #include "session/inventory_numbers.h"
 
 namespace pelgo::gui {
