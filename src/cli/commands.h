@@ -62,4 +62,7 @@ extern const char* const kShowUsage;
 int RunAlarms(const Context& context, const std::vector<std::string>& args);
 extern const char* const kAlarmsUsage;
 
+int RunRtf(const Context& context, const std::vector<std::string>& args);
+extern const char* const kRtfUsage;
+
 } // namespace pelgo::cli

@@ -44,6 +44,7 @@ const std::map<std::string, Group>& Groups() {
         {"place", {pelgo::cli::RunPlace, pelgo::cli::kPlaceUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
+        {"rtf", {pelgo::cli::RunRtf, pelgo::cli::kRtfUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
         {"tree", {pelgo::cli::RunTree, pelgo::cli::kTreeUsage}},
