@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/installation.h"
 #include "companions/sentinox_alarms.h"
+#include "core/text.h"
 #include "platform/dbf_table.h"
 
 namespace pelgo::cli {
@@ -19,7 +20,9 @@ int RunAlarms(const Context& context, const std::vector<std::string>& raw) {
                                           platform::DbfOpenMode::ReadOnly, installation.Clock());
     table.SetIndex("UNO");
     for (const companions::MonitorRecord& record : companions::ListMonitorRecords(table)) {
-        PrintLine(record.key + "\t" + record.group + "\t" + record.text);
+        // A line break or TAB inside a value would shift the columns.
+        PrintLine(core::ControlsAsBlanks(record.key) + "\t" + core::ControlsAsBlanks(record.group) + "\t" +
+                  core::ControlsAsBlanks(record.text));
     }
     return 0;
 }

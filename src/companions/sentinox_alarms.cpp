@@ -30,7 +30,8 @@ std::optional<std::string> ShowCriticalAlarms(platform::DbfTable& other, core::W
     std::string message = core::Utf8ToCp1251("ВНИМАНИЕ! Критические предупреждения от Sentinox.exe :") + "\r\n";
     std::vector<platform::RecordNumber> aged;
     for (const structure::NodeRecord& alarm : alarms) {
-        const std::string line = Trimmed(alarm.group) + "=" + Trimmed(alarm.text);
+        // The monitor's text may hold line breaks: the work log keeps one line per event.
+        const std::string line = core::ControlsAsBlanks(Trimmed(alarm.group) + "=" + Trimmed(alarm.text));
         message += message.size() < kAlarmMessageLength ? line + "\r\n" : ".";
         if (!age) {
             continue;

@@ -149,12 +149,10 @@ private:
                     computer = parent;
                 }
             });
-        } catch (const core::FileError& error) {
-            // Held by the agent or not ours to write: the administrator finds it in the protocol.
+        } catch (const core::Error& error) {
+            // Held by the agent, not ours to write, or no collector file: the administrator finds it in the
+            // protocol, left as it was.
             Add(core::ExtractFileName(path) + " : " + error.what());
-            return;
-        } catch (const core::Error&) {
-            // No collector file (no section at all): nothing in it names a computer.
             return;
         }
         if (computer != nullptr) {

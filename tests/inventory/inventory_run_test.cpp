@@ -142,6 +142,9 @@ TEST_F(RunFixture, WritesTheComputersFoundAndKeepsTheProtocol) {
 
     EXPECT_TRUE(outcome.ran);
     EXPECT_EQ(outcome.filesProcessed, 12);
+    // A file that is no collector file is named with the reason it was left alone.
+    const std::string notes =
+        "notes.txt : Файл " + folder + "/notes.txt не является файлом конфигурации; он оставлен без изменений";
     const std::vector<std::string> expected = {
         "ВНИМАНИЕ ! Дублируются инвентарные номера :",
         "Склад №101",
@@ -149,9 +152,11 @@ TEST_F(RunFixture, WritesTheComputersFoundAndKeepsTheProtocol) {
         folder,
         "Ноутбук Lenovo №102 \tБухгалтерия",
         "Системный блок №101 \tИванова",
+        notes,
         folder,
         "Ноутбук Lenovo №102 \tБухгалтерия",
         "Системный блок №101 \tИванова",
+        notes,
         "Неверный каталог " + empty,
     };
     EXPECT_EQ(Protocol(), expected);
@@ -199,9 +204,10 @@ TEST_F(RunFixture, AHeldFileIsRecordedAndTheRunGoesOn) {
 
     EXPECT_EQ(outcome.filesProcessed, 6);
     const std::vector<std::string> protocol = Protocol();
-    ASSERT_EQ(protocol.size(), 6u);
+    ASSERT_EQ(protocol.size(), 7u);
     EXPECT_EQ(protocol[4], "a.ini : Cannot open file " + folder + "/a.ini");
     EXPECT_EQ(protocol[5], "Системный блок №101 \tИванова");
+    EXPECT_EQ(protocol[6].substr(0, 12), "notes.txt : ");
     EXPECT_EQ(testing::ReadBytes(folder + "/a.ini"), Collector("0050BA000002"));
     EXPECT_NE(testing::ReadBytes(files / "inventory.log").find("\r\na.ini : Cannot open file " + folder + "/a.ini\r\n"),
               std::string::npos);

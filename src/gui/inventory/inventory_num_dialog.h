@@ -30,7 +30,6 @@ public:
     // Shows the dialog ready for a run: IniDir from INIpath, an empty list filled with the update's
     // directories, the bars hidden.
     void Open();
-    bool Running() const { return m_running; }
 
     void Protocol(std::string_view) override {}
     void SetCounters(long long done, long long total) override;

@@ -525,7 +525,6 @@ void MainWindow::Activate() {
         m_tree->setCurrentIndex(m_treeModel->index(0, 0));
     }
     m_state.Activate();
-    CompanionDuties();
     core::TKelTranslator& translator = m_state.Translator();
     if (!translator.LanguageNames().empty()) {
         translator.ChooseLanguage(translator.LanguagePosition());
@@ -536,6 +535,7 @@ void MainWindow::Activate() {
     if (periodMs > kShortestWritePeriodMs) {
         m_writeTimer.start(periodMs);
     }
+    CompanionDuties();
     m_activating = false;
 }
 
@@ -551,8 +551,15 @@ void MainWindow::CompanionDuties() {
     if (m_state.UserRights() != 0 || other == nullptr) {
         return;
     }
-    if (const std::optional<std::string> message =
-            companions::ShowCriticalAlarms(*other, m_state.Log(), !m_state.ProtectData())) {
+    // A record another instance aged away meanwhile, or a failing disk, must not leave the start unfinished.
+    std::optional<std::string> message;
+    try {
+        message = companions::ShowCriticalAlarms(*other, m_state.Log(), !m_state.ProtectData());
+    } catch (const core::Error& error) {
+        m_state.Log().LogEvent(error.what());
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+    }
+    if (message) {
         m_dialog.Inform(platform::MessageKind::Warning, *message);
     }
 }
