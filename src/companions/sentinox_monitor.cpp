@@ -38,7 +38,6 @@ std::string MonitorDay(const core::DateTime& now) {
 }
 
 void WriteMonitorFile(core::ProfileFile& file, const SentinoxSettings& values, const MonitorEnvironment& environment) {
-    core::ProfileFile::Batch batch(file);
     const auto config = [&file](const char* key, const std::string& value) { file.WriteString("Config", key, value); };
     config("LastRunInPelgoMode", "");
     config("CloseIfAllOk", "2");
@@ -63,7 +62,6 @@ void WriteMonitorFile(core::ProfileFile& file, const SentinoxSettings& values, c
     for (std::size_t n = 0; n < values.dirs.size(); ++n) {
         file.WriteString("CheckDirs", "Path_" + std::to_string(n), environment.paths.ToNative(values.dirs[n]));
     }
-    batch.Commit();
 }
 
 std::vector<AnalysisRow> LoadRules(const std::string& path) {
@@ -93,11 +91,14 @@ SentinoxMonitor::Outcome SentinoxMonitor::Start(const SentinoxSettings& values, 
     m_started = true;
     try {
         core::ProfileFile file(MonitorFilePath(executable));
+        // The check and the write under one lock: two instances starting together launch one monitor.
+        core::ProfileFile::Batch batch(file);
         const std::string lastRun = file.ReadString("Config", "LastRunInPelgoMode", "never ");
         if (!test && (lastRun.empty() || lastRun.find(MonitorDay(environment.now)) != std::string::npos)) {
             return Outcome::NotDue;
         }
         WriteMonitorFile(file, values, environment);
+        batch.Commit();
     } catch (const core::Error&) {
         return Outcome::NotStarted;
     }

@@ -27,8 +27,8 @@ MonitorEnvironment EnvironmentOf(const shell::Settings& settings, int userRights
 
 // The executable's path with ".ini" for its extension.
 std::string MonitorFilePath(const std::string& executable);
-// The monitor's keys in its fixed order, LastRunInPelgoMode empty. Stale numbered keys beyond the current
-// lists are left alone. Throws core::FileError.
+// The monitor's keys in its fixed order, LastRunInPelgoMode empty, into the caller's open batch. Stale
+// numbered keys beyond the current lists are left alone.
 void WriteMonitorFile(core::ProfileFile& file, const SentinoxSettings& values, const MonitorEnvironment& environment);
 // The line-analysis rules of another monitor file (section Strings); codes above 1 are taken as marking.
 std::vector<AnalysisRow> LoadRules(const std::string& path);
