@@ -97,9 +97,18 @@ bool Confirmed(AppState& state, const std::string& question) {
            platform::Answer::Yes;
 }
 
+// The closing message comes after the pages show the outcome.
+void Finish(AppState& state, const FileCommandView& view, const std::string& message) {
+    if (view.refresh) {
+        view.refresh();
+    }
+    state.Dialog().Inform(platform::MessageKind::Information, message);
+}
+
 } // namespace
 
-bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::string& directory, bool ask) {
+bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::string& directory, bool ask,
+                     const FileCommandView& view) {
     if (ask && !Confirmed(state, AmnestyQuestion())) {
         return false;
     }
@@ -112,13 +121,13 @@ bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::
             "Section [Config changes],[Post_Accounts] & [Remote Access] deleted by " + state.CurrentUser(),
             core::Text(1076, "Файл ") + path + core::Utf8ToCp1251(" изменен."));
     if (ask) {
-        state.Dialog().Inform(platform::MessageKind::Information, Done());
+        Finish(state, view, Done());
     }
     return true;
 }
 
 void AmnestyDepartment(AppState& state, structure::TreeNode& department, const std::string& directory,
-                       const std::function<void(structure::TreeNode& computer)>& select) {
+                       const FileCommandView& view) {
     const std::optional<archive::DepartmentRange> range = archive::DepartmentOf(state.Tree(), &department);
     if (!range) {
         return;
@@ -146,8 +155,10 @@ void AmnestyDepartment(AppState& state, structure::TreeNode& department, const s
         if (computer == nullptr) {
             continue;
         }
-        select(*computer);
-        AmnestyComputer(state, *computer, directory, false);
+        if (view.select) {
+            view.select(*computer);
+        }
+        AmnestyComputer(state, *computer, directory, false, view);
         if (list.size() < kListedNamesLength) {
             list += computer->Text() + "\r\n";
         } else if (!cut) {
@@ -155,10 +166,11 @@ void AmnestyDepartment(AppState& state, structure::TreeNode& department, const s
             cut = true;
         }
     }
-    state.Dialog().Inform(platform::MessageKind::Information, Done() + "\r\n" + list);
+    Finish(state, view, Done() + "\r\n" + list);
 }
 
-bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const std::string& directory) {
+bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const std::string& directory,
+                         const FileCommandView& view) {
     const std::string path = FileOfComputer(state, computer, directory, true);
     const auto write = [&] {
         archive::EditCollectorFile(path, [&](core::TKelIniFile& file) {
@@ -168,11 +180,12 @@ bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const s
     if (path.empty() || !RanOrTold(state, write)) {
         return false;
     }
-    state.Dialog().Inform(platform::MessageKind::Information, Done() + "\r\n" + computer.Text());
+    Finish(state, view, Done() + "\r\n" + computer.Text());
     return true;
 }
 
-bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const std::string& directory) {
+bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const std::string& directory,
+                        const FileCommandView& view) {
     if (!Confirmed(state, core::Text(1078, "Удалить файл конфигурации компьютера ?"))) {
         return false;
     }
@@ -189,8 +202,7 @@ bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const st
             Journal(state, name, core::Text(1076, "Файл ") + path + deleted + state.CurrentUser(),
                     core::Text(1076, "Файл ") + path + std::string(core::TrimRight(deleted)) + ".");
         }
-        state.Dialog().Inform(platform::MessageKind::Information,
-                              core::Text(1076, "Файл ") + std::string(core::TrimLeft(deleted)) + "!");
+        Finish(state, view, core::Text(1076, "Файл ") + std::string(core::TrimLeft(deleted)) + "!");
         return true;
     }
     const std::string failed = core::Text(4306, "Ошибка удаления файла ");

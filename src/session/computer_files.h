@@ -13,18 +13,29 @@
 
 namespace pelgo::session {
 
+// What the window does while a command runs: `select` makes each computer of a department the selected node
+// before its turn; `refresh` shows the pages anew before the closing message, so the user reads it over the
+// outcome. Either may be empty.
+struct FileCommandView {
+    std::function<void(structure::TreeNode& computer)> select;
+    std::function<void()> refresh;
+};
+
 // Amnesty for one computer: asks first when `ask`, then erases the change sections of its file and journals
 // it; "Готово!" when `ask`. False when the user declined or the file is missing, another computer's, no
 // collector file or cannot be written (told).
-bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::string& directory, bool ask);
-// Amnesty for every computer of the department's range after one question; `select` makes each computer the
-// selected node before its amnesty. Ends with "Готово!" and the list of computers.
+bool AmnestyComputer(AppState& state, structure::TreeNode& computer, const std::string& directory, bool ask,
+                     const FileCommandView& view = {});
+// Amnesty for every computer of the department's range after one question. Ends with "Готово!" and the list
+// of computers.
 void AmnestyDepartment(AppState& state, structure::TreeNode& department, const std::string& directory,
-                       const std::function<void(structure::TreeNode& computer)>& select);
+                       const FileCommandView& view = {});
 // "Инвентаризировать": the inventory keys written into the computer's file, then "Готово!" and its name.
-bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const std::string& directory);
+bool InventorizeComputer(AppState& state, structure::TreeNode& computer, const std::string& directory,
+                         const FileCommandView& view = {});
 // "Удалить файл !": asks, deletes the computer's file and journals it (unless the name has a "."); tells the
 // outcome. True when the file was deleted; another computer's file is refused (told).
-bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const std::string& directory);
+bool DeleteComputerFile(AppState& state, structure::TreeNode& computer, const std::string& directory,
+                        const FileCommandView& view = {});
 
 } // namespace pelgo::session

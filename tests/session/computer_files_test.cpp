@@ -124,7 +124,7 @@ TEST_F(ComputerFilesTest, ADepartmentsComputersAreAmnestiedAfterOneQuestion) {
         "Удалить секции [Config changes],[Post_Accounts] и [Remote Access]  \r\nс Отдел\r\nпо Склад ?", Answer::Yes);
     dialog.ExpectMessage("PC-2 :\r\nНе найден файл конфигурации");
     dialog.ExpectMessage("Готово!");
-    AmnestyDepartment(state, Node(1), files, select);
+    AmnestyDepartment(state, Node(1), files, {select, {}});
     EXPECT_EQ(selected, (std::vector<std::string>{"PC-1", "PC-2"}));
     EXPECT_EQ(core::Cp1251ToUtf8(dialog.shown.back()), "Готово!\r\nPC-1\r\nPC-2\r\n");
     EXPECT_EQ(ReadBytes(files + "/" + kAddress), kKept);
@@ -144,7 +144,7 @@ TEST_F(ComputerFilesTest, ADepartmentsComputersAreAmnestiedAfterOneQuestion) {
         dialog.ExpectMessage(name + " :\r\nНе найден файл конфигурации");
     }
     dialog.ExpectMessage("Готово!");
-    AmnestyDepartment(state, store, files, select);
+    AmnestyDepartment(state, store, files, {select, {}});
     EXPECT_EQ(dialog.shown.back(), core::Utf8ToCp1251("Готово!\r\n") + names[0] + "\r\n" + names[1] + "\r\n...\r\n");
 }
 
@@ -280,7 +280,7 @@ TEST_F(ComputerFilesTest, ADepartmentsAmnestyPassesOverAFileOfAnotherComputer) {
     dialog.ExpectQuestion("Удалить секции", Answer::Yes);
     dialog.ExpectMessage("PC-1 :\r\nФайл " + files + "/pc1.ini принадлежит компьютеру с MAC-адресом 00AA00000002");
     dialog.ExpectMessage("Готово!\r\nPC-1\r\nPC-2\r\n");
-    AmnestyDepartment(state, Node(1), files, [](structure::TreeNode&) {});
+    AmnestyDepartment(state, Node(1), files);
     EXPECT_EQ(ReadBytes(files + "/pc1.ini"), pc2);
     EXPECT_EQ(ReadBytes(files + "/pc2.ini"), "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n");
     EXPECT_EQ(Journal(), std::vector<std::string>{"00AA00000002|Section [Config changes],[Post_Accounts] & "
@@ -312,7 +312,7 @@ TEST_F(ComputerFilesTest, AJournalThatCannotBeWrittenIsToldAndTheCommandsGoOn) {
     dialog.ExpectMessage(messages[0]);
     dialog.ExpectMessage(messages[1]);
     dialog.ExpectMessage("Готово!\r\nPC-1\r\nPC-2\r\n");
-    AmnestyDepartment(state, Node(1), files, [](structure::TreeNode&) {});
+    AmnestyDepartment(state, Node(1), files);
     EXPECT_EQ(ReadBytes(files + "/" + kAddress), kKept);
     EXPECT_EQ(ReadBytes(files + "/pc2.ini"), "[Info]\r\nMAC_Addr=00AA00000002\r\n\r\n");
 

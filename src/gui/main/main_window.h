@@ -22,6 +22,7 @@
 #include "session/app_state.h"
 #include "session/archive_run.h"
 #include "session/command_states.h"
+#include "session/computer_files.h"
 
 class QCheckBox;
 class QFrame;
@@ -146,7 +147,8 @@ private:
     void DeleteSelectedFile();
     void RereadCurrentConfig();
     // A command on the selected computer's collector files: its errors are told, then the pages shown again.
-    void RunFileCommand(const std::function<void()>& command);
+    // Runs a command on the selected computer's file; the pages show its outcome before its closing message.
+    void RunFileCommand(const std::function<void(session::FileCommandView& view)>& command);
     // "Всего предприятия": the update window.
     void OpenUpdateWindow();
     // "Компьютер": the selected computer's file loaded again.

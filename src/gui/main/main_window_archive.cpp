@@ -167,16 +167,24 @@ void MainWindow::UpdateArchiveOfSelection() {
     }
 }
 
-void MainWindow::RunFileCommand(const std::function<void()>& command) {
+void MainWindow::RunFileCommand(const std::function<void(session::FileCommandView& view)>& command) {
     if (m_state.ProtectData()) {
         return;
     }
+    bool shown = false;
+    session::FileCommandView view;
+    view.refresh = [this, &shown] {
+        ShowPages();
+        shown = true;
+    };
     try {
-        command();
+        command(view);
     } catch (const core::Error& error) {
         m_dialog.Inform(platform::MessageKind::Error, error.what());
     }
-    ShowPages();
+    if (!shown) {
+        ShowPages();
+    }
 }
 
 void MainWindow::AmnestySelected() {
@@ -184,27 +192,34 @@ void MainWindow::AmnestySelected() {
     if (node != nullptr && node->Icon() == structure::kIconDepartment) {
         // Once the question is answered, the caption stays in the status label while the computers are done;
         // the pages shown after the run give the label back to the protection.
-        RunFileCommand([this, node] {
-            session::AmnestyDepartment(m_state, *node, ConfigDirectory(), [this](structure::TreeNode& computer) {
+        RunFileCommand([this, node](session::FileCommandView& view) {
+            view.select = [this](structure::TreeNode& computer) {
                 m_statusLabel->setText(Action(Command::Amnesty)->text());
                 m_statusLabel->show();
                 SelectNode(&computer);
-            });
+            };
+            session::AmnestyDepartment(m_state, *node, ConfigDirectory(), view);
         });
     } else if (structure::TreeNode* computer = SelectedComputer()) {
-        RunFileCommand([this, computer] { session::AmnestyComputer(m_state, *computer, ConfigDirectory(), true); });
+        RunFileCommand([this, computer](session::FileCommandView& view) {
+            session::AmnestyComputer(m_state, *computer, ConfigDirectory(), true, view);
+        });
     }
 }
 
 void MainWindow::InventorizeSelected() {
     if (structure::TreeNode* computer = SelectedComputer()) {
-        RunFileCommand([this, computer] { session::InventorizeComputer(m_state, *computer, ConfigDirectory()); });
+        RunFileCommand([this, computer](session::FileCommandView& view) {
+            session::InventorizeComputer(m_state, *computer, ConfigDirectory(), view);
+        });
     }
 }
 
 void MainWindow::DeleteSelectedFile() {
     if (structure::TreeNode* computer = SelectedComputer()) {
-        RunFileCommand([this, computer] { session::DeleteComputerFile(m_state, *computer, ConfigDirectory()); });
+        RunFileCommand([this, computer](session::FileCommandView& view) {
+            session::DeleteComputerFile(m_state, *computer, ConfigDirectory(), view);
+        });
     }
 }
 
