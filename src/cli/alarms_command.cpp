@@ -16,9 +16,7 @@ int RunAlarms(const Context& context, const std::vector<std::string>& raw) {
     Args(raw, {}).ExpectCount(0, 0);
     Installation installation(context, true);
     installation.File().ReadIni(1);
-    auto table = platform::DbfTable::Open(installation.Settings().FilePath(shell::Key::OtherTable),
-                                          platform::DbfOpenMode::ReadOnly, installation.Clock());
-    table.SetIndex("UNO");
+    platform::DbfTable table = OpenTableReadOnly(installation.Settings(), installation.Clock(), shell::Key::OtherTable);
     for (const companions::MonitorRecord& record : companions::ListMonitorRecords(table)) {
         // A line break or TAB inside a value would shift the columns.
         PrintLine(core::ControlsAsBlanks(record.key) + "\t" + core::ControlsAsBlanks(record.group) + "\t" +

@@ -53,4 +53,11 @@ PresentInstance::~PresentInstance() {
     }
 }
 
+platform::DbfTable OpenTableReadOnly(shell::Settings& settings, const core::Clock& clock, shell::Key table) {
+    platform::DbfTable opened =
+        platform::DbfTable::Open(settings.FilePath(table), platform::DbfOpenMode::ReadOnly, clock);
+    opened.SetIndex(table == shell::Key::DeviceTable ? "MAC_ADR" : "UNO");
+    return opened;
+}
+
 } // namespace pelgo::cli

@@ -10,10 +10,10 @@
 #include "core/date_time.h"
 #include "core/work_log.h"
 #include "platform/dbf_table.h"
-#include "structure/multi_user.h"
 #include "shell/protection_flags.h"
 #include "shell/settings.h"
 #include "shell/settings_file.h"
+#include "structure/multi_user.h"
 
 namespace pelgo::cli {
 
@@ -44,6 +44,10 @@ private:
     shell::ProtectionFlags m_flags;
     std::unique_ptr<shell::SettingsFile> m_file;
 };
+
+// One of the two tables opened read-only by a command that only looks, indexed by its key field: the adapter
+// address of device.dbf, the UNO of other.dbf.
+platform::DbfTable OpenTableReadOnly(shell::Settings& settings, const core::Clock& clock, shell::Key table);
 
 // A command that changes the data is one more instance on them while it runs: its presence record is in
 // the node-record table and it holds the Exclusive marker, so windows open on the same data see it; both

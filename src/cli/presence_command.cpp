@@ -14,9 +14,7 @@ int RunPresence(const Context& context, const std::vector<std::string>& raw) {
     Args(raw, {}).ExpectCount(0, 0);
     Installation installation(context, true);
     installation.File().ReadIni(1);
-    auto table = platform::DbfTable::Open(installation.Settings().FilePath(shell::Key::OtherTable),
-                                          platform::DbfOpenMode::ReadOnly, installation.Clock());
-    table.SetIndex("UNO");
+    platform::DbfTable table = OpenTableReadOnly(installation.Settings(), installation.Clock(), shell::Key::OtherTable);
     structure::MultiUser multiUser(platform::CurrentUserName(), platform::ComputerName());
     multiUser.GetMultiUserStatus(table, false);
     for (const structure::PresenceEntry& entry : multiUser.Entries()) {

@@ -9,6 +9,7 @@
 #include "archive/configuration_diff.h"
 #include "archive/current_config.h"
 #include "cli/commands.h"
+#include "cli/installation.h"
 #include "cli/node_lines.h"
 #include "cli/stored_tree.h"
 #include "core/cp1251.h"
@@ -57,12 +58,8 @@ std::string AddressOf(structure::TreeModel& tree, TreeNode& node) {
     return structure::ComputerAddress(tree, node);
 }
 
-// Both tables are looked up by their key fields: the adapter address, the UNO.
 platform::DbfTable OpenReadOnly(StoredTree& stored, shell::Key table) {
-    platform::DbfTable opened =
-        platform::DbfTable::Open(stored.Settings().FilePath(table), platform::DbfOpenMode::ReadOnly, stored.Clock());
-    opened.SetIndex(table == shell::Key::DeviceTable ? "MAC_ADR" : "UNO");
-    return opened;
+    return OpenTableReadOnly(stored.Settings(), stored.Clock(), table);
 }
 
 std::string ScoreText(const std::optional<int>& score) {
