@@ -65,4 +65,9 @@ extern const char* const kAlarmsUsage;
 int RunRtf(const Context& context, const std::vector<std::string>& args);
 extern const char* const kRtfUsage;
 
+int RunReport(const Context& context, const std::vector<std::string>& args);
+extern const char* const kReportUsage;
+int RunTemplate(const Context& context, const std::vector<std::string>& args);
+extern const char* const kTemplateUsage;
+
 } // namespace pelgo::cli

@@ -44,9 +44,11 @@ const std::map<std::string, Group>& Groups() {
         {"place", {pelgo::cli::RunPlace, pelgo::cli::kPlaceUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},
         {"profile", {pelgo::cli::RunProfile, pelgo::cli::kProfileUsage}},
+        {"report", {pelgo::cli::RunReport, pelgo::cli::kReportUsage}},
         {"rtf", {pelgo::cli::RunRtf, pelgo::cli::kRtfUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
+        {"template", {pelgo::cli::RunTemplate, pelgo::cli::kTemplateUsage}},
         {"tree", {pelgo::cli::RunTree, pelgo::cli::kTreeUsage}},
         {"update", {pelgo::cli::RunUpdate, pelgo::cli::kUpdateUsage}},
     };

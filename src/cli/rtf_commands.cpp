@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/rich_text_lines.h"
 #include "core/errors.h"
 #include "core/file.h"
 #include "reports/rtf_reader.h"
@@ -46,12 +47,7 @@ std::string Points(int value, int perPoint) {
 }
 
 int Text(const Args& args) {
-    for (const reports::Paragraph& paragraph : ReadDocument(args).paragraphs) {
-        if (paragraph.pageBreakBefore) {
-            Print("\f");
-        }
-        Print(reports::ParagraphUtf8(paragraph));
-    }
+    PrintRichTextLines(ReadDocument(args));
     return 0;
 }
 
@@ -76,6 +72,15 @@ int Dump(const Args& args) {
 }
 
 } // namespace
+
+void PrintRichTextLines(const reports::RichText& text) {
+    for (const reports::Paragraph& paragraph : text.paragraphs) {
+        if (paragraph.pageBreakBefore) {
+            Print("\f");
+        }
+        Print(reports::ParagraphUtf8(paragraph));
+    }
+}
 
 int RunRtf(const Context& /*context*/, const std::vector<std::string>& raw) {
     if (raw.empty()) {

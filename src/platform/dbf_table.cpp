@@ -376,7 +376,7 @@ void DbfTable::Walk(const std::function<void(const DbfRecord&)>& visit) {
     }
 }
 
-void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
+void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit, std::size_t limit) {
     RequireIndex();
     std::vector<RecordNumber> order;
     {
@@ -386,7 +386,8 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
     }
     const std::size_t step = RecordsPerBlock();
     std::vector<DbfRecord> live;
-    for (std::size_t first = 0; first < order.size(); first += step) {
+    std::size_t visited = 0;
+    for (std::size_t first = 0; first < order.size() && visited < limit; first += step) {
         live.clear();
         {
             StateLock lock(m_file, m_mode, LockKind::Shared);
@@ -398,8 +399,8 @@ void DbfTable::WalkByIndex(const std::function<void(const DbfRecord&)>& visit) {
                                  return false;
                              });
         }
-        for (const DbfRecord& record : live) {
-            visit(record);
+        for (std::size_t i = 0; i < live.size() && visited < limit; ++i, ++visited) {
+            visit(live[i]);
         }
     }
 }

@@ -23,6 +23,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -124,8 +125,10 @@ public:
     // Every live record from the first, in physical order. The visitor runs without locks held, so it may
     // write; records appended meanwhile are not visited.
     void Walk(const std::function<void(const DbfRecord&)>& visit);
-    // Every live record in the order of the active index: keys ascending by byte, then insertion order.
-    void WalkByIndex(const std::function<void(const DbfRecord&)>& visit);
+    // Every live record in the order of the active index: keys ascending by byte, then insertion order; at most
+    // `limit` of them.
+    void WalkByIndex(const std::function<void(const DbfRecord&)>& visit,
+                     std::size_t limit = std::numeric_limits<std::size_t>::max());
 
     // Appends one record, values in field order; missing values stay blank, longer ones are cut to the
     // field's width. Returns the new record's number.

@@ -1,0 +1,248 @@
+// A user report over the whole enterprise: 2,000 computers with 60 archive lines each, their monitors and
+// printers, additional data on computers and employees, and a scope-A template with DEVICE, GET and OTHER
+// markers. Generating it is compared with reading the same records through the two tables' indexes, the
+// input no generator can skip; writing its RTF and reading it back with copying the file's bytes.
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "archive/computer_view.h"
+#include "core/cp1251.h"
+#include "core/file.h"
+#include "enterprise_tree.h"
+#include "platform/dbf_table.h"
+#include "ratio_reporter.h"
+#include "reports/report_template.h"
+#include "reports/rtf_reader.h"
+#include "reports/rtf_writer.h"
+#include "reports/template_report.h"
+#include "structure/additional_data.h"
+#include "structure/node_queries.h"
+#include "structure/node_records_table.h"
+#include "structure/node_types.h"
+#include "structure/tree_model.h"
+#include "structure/uno.h"
+
+namespace {
+
+using pelgo::core::Utf8ToCp1251;
+using pelgo::platform::DbfOpenMode;
+using pelgo::platform::DbfTable;
+using pelgo::structure::TreeNode;
+
+constexpr int kComputers = 2'000;
+// 80 departments of 25 employees, each with a computer, its address node and a monitor, every fourth with a
+// printer, under the enterprise node beside the bucket.
+constexpr int kTreeNodes = 2 + 80 + kComputers * 4 + kComputers / 4;
+
+struct Fixture {
+    std::string dir;
+    std::string device;
+    std::string other;
+    std::string report;
+    pelgo::core::Clock clock;
+    pelgo::structure::TreeModel tree;
+    std::optional<pelgo::structure::NodeIdentity> identity;
+    pelgo::structure::NodeTypes types{{}};
+    pelgo::reports::ReportTemplate layout;
+};
+
+Fixture& Bench() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void AppendComputerLines(DbfTable& device, const std::string& address, int number) {
+    const auto add = [&](const char* group, const std::string& name, const std::string& text) {
+        device.Append({address, group, name, text});
+    };
+    add("Info", "Record_Date", "10.12.2026 09:15:00");
+    add("Info", "Computer_Name", "PC-" + std::to_string(number));
+    add("Info", "MAC_Addr", address);
+    add("Info", "IP_Addr", "10.0." + std::to_string(number / 250) + "." + std::to_string(number % 250));
+    add("Computer", "BIOS", "Award Modular BIOS v6.00PG");
+    add("Computer", "MotherBoard", number % 3 == 0 ? "ASUS P5K" : "Gigabyte GA-945GCM");
+    add("Computer", "CPU", "Intel(R) Core(TM)2 Duo CPU E8400");
+    add("Computer", "Memory_in_Mb", "2048");
+    add("Current_Config", "Device_1", "Net Intel(R) PRO/1000 MT");
+    add("Current_Config", "Device_2", "HDD ST3160815AS");
+    add("Current_Config", "Device_3", "HDD WDC WD800JD");
+    add("Current_Config", "Device_4", "Display NVIDIA GeForce 8600 GT");
+    for (int d = 0; d < 20; ++d) {
+        add("Windows_Devices", "Device_" + std::to_string(d), "System device " + std::to_string(d));
+    }
+    for (int s = 0; s < 28; ++s) {
+        add("Windows_Soft", "Soft_" + std::to_string(s),
+            s == 5 ? "Microsoft Office 2003" : "Program number " + std::to_string(s) + " version 1.0");
+    }
+}
+
+pelgo::reports::Paragraph Line(const std::string& utf8,
+                               pelgo::reports::Alignment alignment = pelgo::reports::Alignment::Left) {
+    pelgo::reports::Paragraph paragraph;
+    paragraph.alignment = alignment;
+    pelgo::reports::AppendText(paragraph, Utf8ToCp1251(utf8), {});
+    return paragraph;
+}
+
+pelgo::reports::ReportTemplate Layout(std::size_t typeCount) {
+    using pelgo::reports::Alignment;
+    pelgo::reports::RichText text;
+    text.paragraphs = {
+        Line("Опись оргтехники на [GET|CurrDate]", Alignment::Center),
+        Line("<DETAIL_START><A><2><4><5>"),
+        Line("[GET|DevTyp] [GET|DevName], инв. [OTHER|Main|aInumber], модель [OTHER|Main|aModel]"),
+        Line("[GET|DevOvner] ([GET|DevPath]), тел. [OTHER|Main|aPhone]"),
+        Line("Процессор [DEVICE|Computer|CPU], плата [GET|Motherboard], диски [GET|CurrHDD]"),
+        Line("Офис: [DEVICE|Windows_Soft|?office]"),
+        Line("<DETAIL_END>"),
+        Line("Составил [OTHER|Main|aFIO]", Alignment::Right),
+    };
+    return pelgo::reports::TemplateFromText(std::move(text), typeCount);
+}
+
+void Generate() {
+    Fixture& bench = Bench();
+    std::string pattern = "/tmp/template_report_bench_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    bench.dir = pattern;
+    bench.device = bench.dir + "/device.dbf";
+    bench.other = bench.dir + "/other.dbf";
+    bench.report = bench.dir + "/report.rtf";
+    DbfTable::Create(bench.device, pelgo::platform::kDeviceTableFields, bench.clock);
+    DbfTable::Create(bench.other, pelgo::platform::kOtherTableFields, bench.clock);
+
+    bench.tree.AddChild(nullptr, -1, Utf8ToCp1251("Неоприходованная техника"), 1);
+    pelgo::bench::BuildEnterpriseTree(bench.tree, kTreeNodes);
+    bench.identity.emplace(bench.tree, bench.clock);
+    DbfTable device = DbfTable::Open(bench.device, DbfOpenMode::Exclusive, bench.clock);
+    DbfTable other = DbfTable::Open(bench.other, DbfOpenMode::Exclusive, bench.clock);
+    int computers = 0;
+    for (TreeNode* node = bench.tree.First(); node != nullptr; node = bench.tree.Next(*node)) {
+        const std::string uno = bench.identity->NewAddData(*node).uno;
+        if (node->Icon() == pelgo::structure::kIconEmployee) {
+            other.Append({uno, "Main", "aPhone", "22-" + std::to_string(computers)});
+        } else if (pelgo::structure::IsNetComputer(bench.tree, node)) {
+            ++computers;
+            AppendComputerLines(device, pelgo::structure::ComputerAddress(bench.tree, *node), computers);
+            other.Append({uno, "Main", "aInumber", "01-" + std::to_string(computers)});
+            other.Append({uno, "Main", "aModel", "Depo Neos 220"});
+        }
+    }
+    if (computers != kComputers) {
+        std::fprintf(stderr, "the tree holds %d computers instead of %d\n", computers, kComputers);
+        std::abort();
+    }
+    bench.layout = Layout(pelgo::reports::IncludedTypeNames(bench.types).size());
+}
+
+struct Tables {
+    Tables() {
+        device.SetIndex("MAC_ADR");
+        other.SetIndex("UNO");
+    }
+    DbfTable device = DbfTable::Open(Bench().device, DbfOpenMode::ReadOnly, Bench().clock);
+    DbfTable other = DbfTable::Open(Bench().other, DbfOpenMode::ReadOnly, Bench().clock);
+    pelgo::structure::NodeRecordsTable records{other};
+    pelgo::core::WorkLog log{Bench().dir + "/pelgo.log", Bench().clock};
+    pelgo::structure::AdditionalData additional{records, log};
+};
+
+pelgo::reports::RichText MakeReport(Tables& tables) {
+    Fixture& bench = Bench();
+    pelgo::reports::ReportSources sources{bench.tree, bench.types, tables.device, tables.additional, "11.12.2026"};
+    return pelgo::reports::MakeUserReports(bench.layout, sources, bench.tree.First());
+}
+
+// What the generator cannot do without: for every node the template covers, its node records and those of
+// the department or employee it inherits from, and a computer's archive lines.
+void BM_ReadThroughIndexes(benchmark::State& state) {
+    Tables tables;
+    Fixture& bench = Bench();
+    for (auto _ : state) {
+        std::size_t records = 0;
+        for (TreeNode* node = bench.tree.First(); node != nullptr; node = bench.tree.Next(*node)) {
+            if (!pelgo::reports::CheckIcon(bench.layout, node->Icon())) {
+                continue;
+            }
+            records += tables.records.Find(node->Record()->uno).size();
+            const TreeNode* owner = node->Parent();
+            while (owner != nullptr && owner->Icon() != pelgo::structure::kIconEmployee &&
+                   owner->Icon() != pelgo::structure::kIconDepartment) {
+                owner = owner->Parent();
+            }
+            if (owner != nullptr) {
+                records += tables.records.Find(owner->Record()->uno).size();
+            }
+            if (pelgo::structure::IsNetComputer(bench.tree, node)) {
+                records += pelgo::archive::ReadArchiveRecords(tables.device,
+                                                              pelgo::structure::ComputerAddress(bench.tree, *node))
+                               .size();
+            }
+        }
+        benchmark::DoNotOptimize(records);
+    }
+}
+
+void BM_MakeUserReports(benchmark::State& state) {
+    Tables tables;
+    std::size_t paragraphs = 0;
+    for (auto _ : state) {
+        paragraphs = MakeReport(tables).paragraphs.size();
+        benchmark::DoNotOptimize(paragraphs);
+    }
+    state.counters["paragraphs"] = static_cast<double>(paragraphs);
+}
+
+void BM_CopyBytes(benchmark::State& state) {
+    const std::string copy = Bench().dir + "/copy.rtf";
+    for (auto _ : state) {
+        pelgo::core::WriteFileAtomically(copy, pelgo::core::ReadFileBytes(Bench().report));
+    }
+    state.counters["bytes"] = static_cast<double>(pelgo::core::ReadFileBytes(Bench().report).size());
+}
+
+void BM_WriteAndReadRtf(benchmark::State& state) {
+    Tables tables;
+    const pelgo::reports::RichText report = MakeReport(tables);
+    const std::string written = Bench().dir + "/written.rtf";
+    for (auto _ : state) {
+        pelgo::reports::WriteRtfFile(written, report);
+        benchmark::DoNotOptimize(pelgo::reports::ReadRtfFile(written));
+    }
+}
+
+BENCHMARK(BM_ReadThroughIndexes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeUserReports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAndReadRtf)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    Generate();
+    {
+        Tables tables;
+        const pelgo::reports::RichText report = MakeReport(tables);
+        pelgo::reports::WriteRtfFile(Bench().report, report);
+        // The first computer's entry, to show the markers were filled.
+        for (std::size_t p = 1; p < 5 && p < report.paragraphs.size(); ++p) {
+            std::printf("%s\n", pelgo::reports::ParagraphUtf8(report.paragraphs[p]).c_str());
+        }
+    }
+    pelgo::bench::RatioReporter generation("BM_ReadThroughIndexes");
+    benchmark::RunSpecifiedBenchmarks(&generation, "BM_ReadThroughIndexes|BM_MakeUserReports");
+    pelgo::bench::RatioReporter rtf("BM_CopyBytes");
+    benchmark::RunSpecifiedBenchmarks(&rtf, "BM_CopyBytes|BM_WriteAndReadRtf");
+    benchmark::Shutdown();
+    std::filesystem::remove_all(Bench().dir);
+    return 0;
+}
