@@ -24,6 +24,12 @@ struct FileChoice {
     std::string defaultExtension;
 };
 
+// A file chosen under one entry of the choice's filter.
+struct FilteredFile {
+    std::string path;
+    std::size_t filter = 0; // the entry's position, from 0
+};
+
 class UserDialog {
 public:
     virtual ~UserDialog() = default;
@@ -32,6 +38,14 @@ public:
     virtual void Inform(MessageKind kind, std::string_view text) = 0;
     // The chosen file, or empty when the user cancelled.
     virtual std::optional<std::string> ChooseFile(const FileChoice& choice) = 0;
+    // For a save whose format follows the filter the user picked; a dialog that cannot tell picked the first.
+    virtual std::optional<FilteredFile> ChooseFileWithFilter(const FileChoice& choice) {
+        std::optional<std::string> path = ChooseFile(choice);
+        if (!path) {
+            return std::nullopt;
+        }
+        return FilteredFile{std::move(*path), 0};
+    }
     // The entered text, or empty when the user cancelled.
     virtual std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
                                                  std::string_view initial) = 0;
@@ -48,6 +62,9 @@ public:
     }
     void Inform(MessageKind kind, std::string_view text) override { m_held.emplace_back(kind, std::string(text)); }
     std::optional<std::string> ChooseFile(const FileChoice& choice) override { return m_target.ChooseFile(choice); }
+    std::optional<FilteredFile> ChooseFileWithFilter(const FileChoice& choice) override {
+        return m_target.ChooseFileWithFilter(choice);
+    }
     std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
                                          std::string_view initial) override {
         return m_target.InputText(title, prompt, initial);

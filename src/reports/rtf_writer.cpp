@@ -90,7 +90,8 @@ private:
         Number("\\fi", paragraph.firstIndent);
         Number("\\li", paragraph.leftIndent);
         Number("\\ri", paragraph.rightIndent);
-        m_delimit = true;
+        // After the bullet's group alone a space would be text.
+        m_delimit = !m_out.ends_with('}');
         for (const Inline& item : paragraph.content) {
             if (const auto* run = std::get_if<Run>(&item)) {
                 Format(run->format);

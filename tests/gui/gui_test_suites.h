@@ -14,6 +14,8 @@ std::unique_ptr<QObject> MakeInventoryNumDialogTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();
+std::unique_ptr<QObject> MakeReportWindowTest();
+std::unique_ptr<QObject> MakeReportsSetupWindowTest();
 std::unique_ptr<QObject> MakeSentinoxDialogTest();
 std::unique_ptr<QObject> MakeSplashScreenTest();
 std::unique_ptr<QObject> MakeStructureTreeModelTest();

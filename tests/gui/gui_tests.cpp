@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeTreeEditingTest,        pelgo::testing::MakeUpdateWindowTest,
                               pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest,
                               pelgo::testing::MakeComputerViewTest,       pelgo::testing::MakeSentinoxDialogTest,
-                              pelgo::testing::MakeInventoryNumDialogTest};
+                              pelgo::testing::MakeInventoryNumDialogTest, pelgo::testing::MakeReportsSetupWindowTest,
+                              pelgo::testing::MakeReportWindowTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -105,6 +106,25 @@ private slots:
 
         WhenShown<QFileDialog>([](QFileDialog* files) { files->reject(); });
         QCOMPARE(dialog.ChooseFile(choice), std::optional<std::string>());
+    }
+
+    void aFilteredSaveGivesTheNameAsTypedAndTheFilterPicked() {
+        QTemporaryDir dir;
+        gui::QtUserDialog dialog;
+        WhenShown<QFileDialog>([&](QFileDialog* files) {
+            QCOMPARE(files->nameFilters(), (QStringList{"RTF (*.rtf)", "Text (*.txt)"}));
+            files->selectNameFilter(QStringLiteral("Text (*.txt)"));
+            files->selectFile(dir.filePath(QStringLiteral("report.rtf")));
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        platform::FileChoice choice;
+        choice.purpose = platform::FileChoice::Purpose::Save;
+        choice.filter = "RTF|*.rtf|Text|*.txt";
+        choice.initialPath = dir.path().toStdString();
+        const std::optional<platform::FilteredFile> chosen = dialog.ChooseFileWithFilter(choice);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(chosen->path, dir.filePath(QStringLiteral("report.rtf")).toStdString());
+        QCOMPARE(chosen->filter, std::size_t{1});
     }
 
     void theInputBoxGivesTheTextOrNothing() {

@@ -58,6 +58,10 @@ TEST(RtfWriterTest, OurOutputReadsBackToTheModel) {
     first.leftIndent = 100;
     Add(first, "x", Format("Arial", 24));
     first.mark = Format("Arial", 24);
+    Paragraph& flush = mixed.paragraphs.emplace_back();
+    flush.bullet = true; // nothing written between the bullet's group and the text
+    Add(flush, "y", Format("Arial", 24));
+    flush.mark = Format("Arial", 24);
 
     const struct {
         const char* name;

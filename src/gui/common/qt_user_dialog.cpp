@@ -129,6 +129,19 @@ std::optional<std::string> QtUserDialog::ChooseFile(const platform::FileChoice& 
     return ToCp1251(dialog.selectedFiles().front());
 }
 
+std::optional<platform::FilteredFile> QtUserDialog::ChooseFileWithFilter(const platform::FileChoice& choice) {
+    QFileDialog dialog(DialogParent(), FromCp1251(choice.title), FromCp1251(choice.initialPath),
+                       QtFileFilter(choice.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const qsizetype filter = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+    return platform::FilteredFile{ToCp1251(dialog.selectedFiles().front()),
+                                  static_cast<std::size_t>(std::max<qsizetype>(filter, 0))};
+}
+
 std::optional<std::string> QtUserDialog::InputText(std::string_view title, std::string_view prompt,
                                                    std::string_view initial) {
     QInputDialog dialog(DialogParent());

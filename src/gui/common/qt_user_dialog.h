@@ -21,6 +21,8 @@ public:
     platform::Answer Ask(platform::MessageKind kind, std::string_view text, platform::Buttons buttons) override;
     void Inform(platform::MessageKind kind, std::string_view text) override;
     std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override;
+    // The name as typed: the caller's format decides its extension.
+    std::optional<platform::FilteredFile> ChooseFileWithFilter(const platform::FileChoice& choice) override;
     std::optional<std::string> InputText(std::string_view title, std::string_view prompt,
                                          std::string_view initial) override;
 };

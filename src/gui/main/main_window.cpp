@@ -270,8 +270,11 @@ void MainWindow::BuildListMenus() {
     if (!m_state.Settings().reports.empty()) {
         reports->addSeparator();
     }
+    int position = 0;
     for (const auto& [name, templateFile] : m_state.Settings().reports) {
-        reports->addAction(FromCp1251(name))->setEnabled(false);
+        QAction* item = reports->addAction(FromCp1251(name));
+        item->setObjectName(QStringLiteral("N_Report%1").arg(position++));
+        connect(item, &QAction::triggered, this, [this, caption = name] { RunUserReport(caption); });
     }
 }
 

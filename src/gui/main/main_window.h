@@ -1,8 +1,8 @@
 // The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
-// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the
-// right-hand pages of the selected node with the comment panel (main_window_views.cpp), the bottom panel with the
-// status label, the multi-user icon and the automatic-saving box, and the bookmark bar. It presents the application
-// state and never owns data.
+// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the user
+// reports (main_window_reports.cpp), the right-hand pages of the selected node with the comment panel
+// (main_window_views.cpp), the bottom panel with the status label, the multi-user icon and the automatic-saving box,
+// and the bookmark bar. It presents the application state and never owns data.
 #pragma once
 
 #include <QMainWindow>
@@ -41,6 +41,7 @@ class ChangeTypeDialog;
 class ChangesPage;
 class CurrentConfigPage;
 class ProtocolWindow;
+class ReportsSetupWindow;
 class SentinoxDialog;
 class StructureTreeModel;
 class UpdateWindow;
@@ -165,6 +166,12 @@ private:
     structure::TreeNode* SelectedNode() const;
     void SelectNode(const structure::TreeNode* node);
 
+    // The user reports (main_window_reports.cpp).
+    // The template editor, made at its first use.
+    ReportsSetupWindow& ReportsSetup();
+    // A user report's menu item: its template generated for the selected node into a report window.
+    void RunUserReport(const std::string& caption);
+
     // Tree editing (main_window_editing.cpp). Each command acts on the selected node.
     void EditSelected(const std::function<void(structure::TreeEditor&, structure::TreeNode&)>& edit);
     // What an edit may have changed around the tree: marks, comments, bookmarks, commands.
@@ -231,6 +238,7 @@ private:
     companions::SentinoxMonitor m_monitor{m_launcher};
     SentinoxDialog* m_sentinoxDialog = nullptr;
     UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
+    ReportsSetupWindow* m_reportsSetup = nullptr;                  // made at its first use
     std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;
     QTimer m_selectionTimer;
