@@ -23,7 +23,6 @@
 #include "platform/dbf_table.h"
 #include "reports/report_export.h"
 #include "reports/report_template.h"
-#include "reports/rtf_reader.h"
 #include "reports/rtf_writer.h"
 #include "reports/template_report.h"
 #include "reports/user_reports.h"
@@ -112,7 +111,7 @@ void PrintTemplate(const reports::ReportTemplate& report) {
 
 reports::ReportTemplate ReadTemplate(const std::string& path, std::size_t typeCount) {
     RequireFile(path);
-    return reports::TemplateFromText(reports::ReadRtfFile(path), typeCount);
+    return reports::TemplateFromFile(path, typeCount);
 }
 
 reports::ReportScope ScopeOption(const std::string& value) {
@@ -304,8 +303,11 @@ int MakeReport(const Context& context, const Args& args) {
     structure::AdditionalData additional(records, stored.Log());
     reports::ReportSources sources{stored.Tree(), types, device, additional,
                                    core::DateFormats().ShortDate(stored.Clock().Now())};
-    const reports::RichText text = reports::MakeUserReports(report, sources, selected);
-    Deliver(text, kind, output ? core::Utf8ToCp1251(*output) : std::string(), separator);
+    const std::string target = output ? core::Utf8ToCp1251(*output) : std::string();
+    if (output && core::SameFile(path, target)) {
+        throw core::Error("The report would overwrite its template " + path + "; choose another output file");
+    }
+    Deliver(reports::MakeUserReports(report, sources, selected), kind, target, separator);
     return 0;
 }
 

@@ -151,9 +151,14 @@ bool DirectoryExists(std::string_view path) {
 
 bool SameDirectory(std::string_view a, std::string_view b) {
     struct stat first {};
+    return ::stat(NativeFileName(a).c_str(), &first) == 0 && S_ISDIR(first.st_mode) && SameFile(a, b);
+}
+
+bool SameFile(std::string_view a, std::string_view b) {
+    struct stat first {};
     struct stat second {};
     return ::stat(NativeFileName(a).c_str(), &first) == 0 && ::stat(NativeFileName(b).c_str(), &second) == 0 &&
-           S_ISDIR(first.st_mode) && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 std::vector<std::string> FilesIn(std::string_view directory) {

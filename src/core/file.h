@@ -21,6 +21,8 @@ bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
 // Whether two paths name the same existing folder (the same file-system object, however spelt).
 bool SameDirectory(std::string_view a, std::string_view b);
+// Whether both paths name one existing file (links and different spellings included).
+bool SameFile(std::string_view a, std::string_view b);
 // The names (cp1251) of the ordinary files in a folder, hidden ones (a leading ".") left out, in name order
 // with letter case ignored; none for a folder that cannot be read.
 std::vector<std::string> FilesIn(std::string_view directory);

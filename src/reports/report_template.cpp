@@ -54,6 +54,36 @@ void ReplaceParagraphText(Paragraph& paragraph, std::string_view text) {
     AppendText(paragraph, text, format);
 }
 
+// A code as a whole integer, blanks before it and a sign allowed, as hand-edited start lines may have them.
+std::optional<int> IntegerCode(std::string_view code) {
+    code = core::TrimLeft(code);
+    if (code.starts_with('+')) {
+        code.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
+    if (error != std::errc() || end != code.data() + code.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+RichText ReadTemplateDocument(const std::string& path) {
+    const std::string bytes = core::ReadFileBytes(path);
+    if (bytes.starts_with("{\\rtf")) {
+        return ReadRtfFile(path);
+    }
+    RichText text;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        end = end == std::string::npos ? bytes.size() : end;
+        AppendText(text.paragraphs.emplace_back(), std::string_view(bytes).substr(start, end - start), CharFormat());
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return text;
+}
+
 } // namespace
 
 std::vector<std::string> IncludedTypeNames(const structure::NodeTypes& types) {
@@ -133,11 +163,9 @@ void ParseStartLine(std::string_view codes, ReportTemplate& report) {
         }
         const auto first = static_cast<unsigned char>(code[0]);
         if (first <= '9') {
-            int position = 0;
-            const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), position);
-            if (error == std::errc() && end == code.data() + code.size() && position >= 0 &&
-                static_cast<std::size_t>(position) < report.included.size()) {
-                report.included[static_cast<std::size_t>(position)] = true;
+            const std::optional<int> position = IntegerCode(code);
+            if (position && *position >= 0 && static_cast<std::size_t>(*position) < report.included.size()) {
+                report.included[static_cast<std::size_t>(*position)] = true;
             }
         } else if (first >= 'A' && first - 'A' < static_cast<int>(kScopeCount)) {
             report.scope = static_cast<ReportScope>(first - 'A');
@@ -168,6 +196,10 @@ ReportTemplate TemplateFromText(RichText text, std::size_t typeCount) {
     }
     report.text = std::move(text);
     return report;
+}
+
+ReportTemplate TemplateFromFile(const std::string& path, std::size_t typeCount) {
+    return TemplateFromText(ReadTemplateDocument(path), typeCount);
 }
 
 ReportTemplate ExampleTemplate(std::size_t typeCount) {
@@ -211,7 +243,7 @@ RichText TemplateForSave(const ReportTemplate& report) {
 
 LoadedTemplate LoadReportsFromFile(const std::string& path, std::size_t typeCount, platform::UserDialog& dialog) {
     if (core::FileExists(path)) {
-        return {TemplateFromText(ReadRtfFile(path), typeCount), path};
+        return {TemplateFromFile(path, typeCount), path};
     }
     const std::string question =
         core::Text(1044, "Файл не найден ") + path + "\n" + core::Text(4502, "Создать пример шаблона отчета ?");

@@ -62,6 +62,8 @@ std::string StartLineText(const ReportTemplate& report, std::size_t width = 60);
 
 // A template read from its document: the scope and types of its start line, else scope D and the defaults.
 ReportTemplate TemplateFromText(RichText text, std::size_t typeCount);
+// The template of an existing file: RTF, or plain text with a paragraph per line, as an editor shows such a file.
+ReportTemplate TemplateFromFile(const std::string& path, std::size_t typeCount);
 // The example offered for a missing file: header, detail and footer placeholders, scope D, only computers.
 ReportTemplate ExampleTemplate(std::size_t typeCount);
 // What a save writes: the start line rewritten from scope and types (inserted as the first paragraph when

@@ -295,6 +295,13 @@ private:
                 EndParagraph();
             }
             m_pendingPage = true;
+        } else if (word == "cell" || word == "nestcell") {
+            // A table row becomes one paragraph with its cells separated by tabs: its text stays in its line
+            // rather than running into the paragraph after the table.
+            m_cellEnded = true;
+        } else if (word == "row" || word == "nestrow") {
+            m_cellEnded = false;
+            EndParagraph();
         } else if (word == "line") {
             Character(U'\n');
         } else if (word == "tab") {
@@ -440,6 +447,10 @@ private:
             return;
         }
         const CharFormat format = CurrentFormat();
+        if (m_cellEnded) {
+            m_cellEnded = false;
+            AppendText(m_paragraph, "\t", format);
+        }
         if ((c & kCp1251Marker) != 0) {
             AppendText(m_paragraph, std::string(1, static_cast<char>(c & 0xFF)), format);
         } else {
@@ -496,6 +507,7 @@ private:
     RichText m_document;
     Paragraph m_paragraph;
     bool m_pendingPage = false;
+    bool m_cellEnded = false; // a table cell ended: a tab goes before the next cell's text
 };
 
 } // namespace
@@ -505,7 +517,12 @@ RichText ReadRtf(std::string_view rtf) {
 }
 
 RichText ReadRtfFile(const std::string& path) {
-    return ReadRtf(core::ReadFileBytes(path));
+    const std::string bytes = core::ReadFileBytes(path);
+    try {
+        return ReadRtf(bytes);
+    } catch (const core::Error& error) {
+        throw core::Error(path + ": " + error.what());
+    }
 }
 
 } // namespace pelgo::reports

@@ -26,6 +26,9 @@ using structure::TreeNode;
 constexpr std::size_t kMarkerWindow = 50;
 constexpr std::size_t kValueLimit = 255;
 constexpr char kOtherCharacter = '\x01'; // a picture or a character cp1251 lacks, as the scan sees it
+// A marker is one line of cp1251 text: one across a line end would join two lines when replaced, and no value
+// is kept for pictures or characters cp1251 lacks, so such bracketed texts stay as they stand.
+constexpr std::string_view kNotInMarkers{"\r\n\x01"};
 
 enum class MarkerKind { Device, Other, Get, Move };
 constexpr std::array<const char*, 4> kKindPrefixes{"[DEVICE|", "[OTHER|", "[GET|", "[TP|"};
@@ -60,7 +63,8 @@ std::vector<FoundMarker> ScanMarkers(std::string_view text) {
         }
         const std::string_view marker = window.substr(0, close + 1);
         std::string upper = core::UpperLatin(marker);
-        if (const std::optional<MarkerKind> kind = KindOf(upper); kind && marker.find('\r') == std::string::npos) {
+        if (const std::optional<MarkerKind> kind = KindOf(upper);
+            kind && marker.find_first_of(kNotInMarkers) == std::string_view::npos) {
             found.push_back({at, marker.size(), *kind, std::move(upper)});
         }
         at = text.find('[', at + marker.size());
@@ -115,25 +119,37 @@ void AppendPart(Paragraph& paragraph, const Inline& item, std::size_t from, std:
     }
 }
 
-// Replaces the characters [from, to) of the paragraph by the value, in the format of the character at `from`.
-void ReplaceCharacters(Paragraph& paragraph, std::size_t from, std::size_t to, std::string_view value) {
+// A marker's characters in its paragraph and what replaces them.
+struct Replacement {
+    std::size_t from = 0;
+    std::size_t to = 0;
+    std::string_view value;
+};
+
+// Replaces the ranges (ascending, apart) in one pass, each value in the format of its range's first character.
+void ReplaceRanges(Paragraph& paragraph, const std::vector<Replacement>& replacements) {
     Paragraph result = paragraph;
     result.content.clear();
+    std::size_t next = 0;
     std::size_t position = 0;
-    bool inserted = false;
     for (const Inline& item : paragraph.content) {
-        const std::size_t length = InlineLength(item);
-        const std::size_t end = position + length;
-        if (position < from) {
-            AppendPart(result, item, 0, std::min(length, from - position));
-        }
-        if (!inserted && from >= position && from < end) {
-            const auto* run = std::get_if<Run>(&item);
-            AppendText(result, value, run != nullptr ? run->format : LeadingFormat(paragraph));
-            inserted = true;
-        }
-        if (end > to) {
-            AppendPart(result, item, to > position ? to - position : 0, length);
+        const std::size_t end = position + InlineLength(item);
+        std::size_t at = position;
+        while (at < end) {
+            if (next < replacements.size() && at >= replacements[next].to) {
+                ++next;
+            } else if (next < replacements.size() && at >= replacements[next].from) {
+                if (at == replacements[next].from) {
+                    const auto* run = std::get_if<Run>(&item);
+                    AppendText(result, replacements[next].value,
+                               run != nullptr ? run->format : LeadingFormat(paragraph));
+                }
+                at = std::min(end, replacements[next].to);
+            } else {
+                const std::size_t stop = next < replacements.size() ? std::min(end, replacements[next].from) : end;
+                AppendPart(result, item, at - position, stop - position);
+                at = stop;
+            }
         }
         position = end;
     }
@@ -251,10 +267,18 @@ private:
         Substitute(at);
     }
 
+    // A page break before the line that closes the range (the start or the end line, which are never copied)
+    // goes before whatever the report continues with.
     void Copy(std::size_t first, std::size_t last) {
         const std::vector<Paragraph>& source = m_template.text.paragraphs;
+        const std::size_t at = m_report.paragraphs.size();
         m_report.paragraphs.insert(m_report.paragraphs.end(), source.begin() + static_cast<std::ptrdiff_t>(first),
                                    source.begin() + static_cast<std::ptrdiff_t>(last));
+        if (m_pageBreakPending && at < m_report.paragraphs.size()) {
+            m_report.paragraphs[at].pageBreakBefore = true;
+            m_pageBreakPending = false;
+        }
+        m_pageBreakPending = m_pageBreakPending || (last < source.size() && source[last].pageBreakBefore);
     }
 
     void CollectMarkers(std::size_t first, std::size_t last) {
@@ -276,15 +300,17 @@ private:
         std::vector<Paragraph>& paragraphs = m_report.paragraphs;
         const FlatText flat = Flatten(paragraphs, firstParagraph, paragraphs.size());
         const std::vector<FoundMarker> found = ScanMarkers(flat.text);
-        // From the last marker back, so the offsets of the earlier ones stay good.
-        for (auto marker = found.rbegin(); marker != found.rend(); ++marker) {
+        for (auto marker = found.begin(); marker != found.end();) {
             const auto line = std::upper_bound(flat.starts.begin(), flat.starts.end(), marker->at) - 1;
-            const std::size_t offset = marker->at - *line;
-            const MarkerTable& table = Table(marker->kind);
-            const auto value = table.find(marker->marker);
-            Paragraph& paragraph = paragraphs[firstParagraph + static_cast<std::size_t>(line - flat.starts.begin())];
-            ReplaceCharacters(paragraph, offset, offset + marker->length,
-                              value != table.end() ? std::string_view(value->second) : std::string_view("?"));
+            std::vector<Replacement> replacements;
+            for (; marker != found.end() && (line + 1 == flat.starts.end() || marker->at < *(line + 1)); ++marker) {
+                const MarkerTable& table = Table(marker->kind);
+                const auto value = table.find(marker->marker);
+                replacements.push_back({marker->at - *line, marker->at - *line + marker->length,
+                                        value != table.end() ? std::string_view(value->second) : "?"});
+            }
+            ReplaceRanges(paragraphs[firstParagraph + static_cast<std::size_t>(line - flat.starts.begin())],
+                          replacements);
         }
     }
 
@@ -435,6 +461,7 @@ private:
     RichText m_report;
     std::array<MarkerTable, kKindPrefixes.size()> m_tables;
     bool m_readsArchive = false;
+    bool m_pageBreakPending = false;
     int m_counter = 0;
 };
 

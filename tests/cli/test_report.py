@@ -275,6 +275,15 @@ class ReportTest(unittest.TestCase):
                 self.assertEqual(result.stdout, "")
         self.assertEqual(os.listdir(self.out.name), [])
 
+    def test_the_report_never_overwrites_its_template(self):
+        copy = os.path.join(self.out.name, "own.rtf")
+        shutil.copyfile(self.template, copy)
+        before = open(copy, "rb").read()
+        result = run(self.home, "report", copy, "-o", os.path.join(self.out.name, ".", "own.rtf"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("overwrite its template", result.stderr)
+        self.assertEqual(open(copy, "rb").read(), before)
+
 
 class TemplateTest(unittest.TestCase):
     def setUp(self):

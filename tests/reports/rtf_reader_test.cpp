@@ -94,6 +94,13 @@ TEST(RtfReaderTest, EveryTruncationAndRandomTailReadsWithoutFault) {
     }
 }
 
+TEST(RtfReaderTest, ATableRowIsOneParagraphOfTabbedCells) {
+    // As LibreOffice writes a table: cells end with \cell, rows with \row, and no \par between them.
+    const std::string rtf = "{\\rtf1 Head\\par\n\\trowd\\cellx1000\\cellx2000\\pard\\intbl{a}\\cell\\pard\\intbl "
+                            "b\\cell\\row\\trowd\\cellx1000\\pard\\intbl c\\cell\\row\\pard Foot\\par}";
+    EXPECT_EQ(TextOf(ReadRtf(rtf)), "Head|a\tb|c|Foot");
+}
+
 TEST(RtfReaderTest, AMissingFileIsAnOpenError) {
     EXPECT_THROW(ReadRtfFile("/nonexistent/report.rtf"), core::CannotOpenFile);
 }

@@ -6,6 +6,7 @@
 
 #include "archive/pick_lists.h"
 #include "core/cp1251.h"
+#include "core/file.h"
 #include "reports/report_export.h"
 #include "reports/user_reports.h"
 #include "structure/uno.h"
@@ -371,6 +372,47 @@ TEST_F(TemplateReportTest, AValueTakesTheFormatOfItsMarkersFirstCharacter) {
     AppendCharacter(expected, U'\u2713', red);
     expected.content.push_back(Picture{"{\\pict x}"});
     EXPECT_EQ(report.paragraphs[0].content, expected.content);
+}
+
+TEST_F(TemplateReportTest, PageBreaksBeforeTheMarkerLinesSeparateTheCopies) {
+    RichText text = Lines({"Head", "<DETAIL_START><B><2><4>", "[GET|DevName]", "<DETAIL_END>", "Foot"});
+    text.paragraphs[3].pageBreakBefore = true;
+    ReportSources sources{tree, types, *device, *additional, "11.12.2026"};
+    const RichText report = MakeUserReports(TemplateFromText(text, kTypeCount), sources, computer);
+    std::string breaks;
+    for (const Paragraph& paragraph : report.paragraphs) {
+        breaks += (paragraph.pageBreakBefore ? "^" : "") + ParagraphUtf8(paragraph) + ";";
+    }
+    EXPECT_EQ(breaks, "Head;PC №17;^Samsung;^Foot;");
+}
+
+TEST_F(TemplateReportTest, BracketsAcrossALineOrAroundAPictureAreNoMarker) {
+    RichText text = Lines({"<DETAIL_START><D><2>"});
+    Paragraph& line = text.paragraphs.emplace_back();
+    AppendText(line, "a [TP|To|", CharFormat());
+    AppendCharacter(line, U'\u03A9', CharFormat());
+    AppendText(line, "] [GET|Dev\nName] [TP|From|", CharFormat());
+    line.content.push_back(Picture{"{\\pict x}"});
+    AppendText(line, "] [GET|DevName]", CharFormat());
+    ReportSources sources{tree, types, *device, *additional, "11.12.2026"};
+    const RichText report = MakeUserReports(TemplateFromText(text, kTypeCount), sources, computer);
+    ASSERT_EQ(report.paragraphs.size(), 1u);
+    Paragraph expected = line;
+    expected.content.pop_back();
+    AppendText(expected,
+               "] PC \xB9"
+               "17",
+               CharFormat());
+    EXPECT_EQ(report.paragraphs[0].content, expected.content);
+}
+
+TEST(ReportTemplateTest, APlainTextFileIsATemplateOfItsLines) {
+    testing::TempDir dir;
+    const std::string path = dir / "plain.txt";
+    core::WriteFileAtomically(path, "Head\r\n<DETAIL_START><A><4>\nBody\r<DETAIL_END>");
+    const ReportTemplate report = TemplateFromFile(path, kTypeCount);
+    EXPECT_EQ(Text(report.text), "Head\n<DETAIL_START><A><4>\nBody\n<DETAIL_END>\n");
+    EXPECT_EQ(report.scope, ReportScope::Enterprise);
 }
 
 TEST(ReportExportTest, TextAndSpreadsheetLines) {
