@@ -183,6 +183,19 @@ private slots:
         QCOMPARE(Bytes(dir.filePath(QStringLiteral("rep.txt"))),
                  Cp1251("Компьютеры\r\nPC-1\r\nCPU 450\r\nRAM 256\r\n"));
         QVERIFY(Bytes(dir.filePath(QStringLiteral("rep.pdf"))).startsWith("%PDF"));
+
+        // The file written is the name plus the extension: replacing one that exists is asked for.
+        for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {
+            ReportTestDialog dialog;
+            gui::ReportWindow report(dialog, false);
+            report.ShowReport(0, reports::RichText{{Line("new")}});
+            dialog.answers << answer;
+            dialog.files << ReportTestDialog::File{dir.filePath(QStringLiteral("rep")), 2};
+            report.Save();
+            QCOMPARE(dialog.questions.size(), 1);
+            QVERIFY(dialog.questions[0].contains(QStringLiteral("rep.txt")));
+            QCOMPARE(Bytes(dir.filePath(QStringLiteral("rep.txt"))).startsWith("new"), answer == platform::Answer::Yes);
+        }
     }
 
     void spreadsheetExportAsksForTheSeparator() {

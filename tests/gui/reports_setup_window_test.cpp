@@ -199,6 +199,20 @@ private slots:
         editor.window.close();
         QVERIFY(QFile::exists(editor.Path("closed.rtf")));
         QCOMPARE(Paragraphs(editor.window.Template().text), QStringList{QString()});
+
+        // Cancel, a cancelled file choice and a failed write all keep the window and its text.
+        QVERIFY(QDir(editor.Path("")).mkdir(QStringLiteral("folder.rtf")));
+        editor.Show();
+        editor.window.Editor()->insertPlainText(QStringLiteral("kept"));
+        editor.dialog.answers << Answer::Cancel << Answer::Yes << Answer::Yes;
+        editor.dialog.files << ReportTestDialog::File{editor.Path("folder")};
+        editor.dialog.messages.clear();
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            editor.window.close();
+            QVERIFY(editor.window.isVisible());
+            QCOMPARE(Paragraphs(editor.window.Template().text), QStringList{QStringLiteral("kept")});
+        }
+        QCOMPARE(editor.dialog.messages.size(), 1); // the failed write is told
     }
 
     void moveRequestModeFixesScopeAndTypesAndOffersTpMarkers() {

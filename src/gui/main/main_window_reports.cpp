@@ -42,6 +42,10 @@ void MainWindow::RunUserReport(const std::string& caption) {
     const structure::NodeTypes fallbackTypes(settings.userNodeTypes);
     const structure::NodeTypes& types = m_state.NodeTypes() != nullptr ? *m_state.NodeTypes() : fallbackTypes;
     ReportsSetupWindow& editor = ReportsSetup();
+    // The report takes the editor's document: the user's unsaved template must not go with it.
+    if (!editor.ConfirmDiscard()) {
+        return;
+    }
     editor.SetTypeNames(reports::IncludedTypeNames(types));
     reports::RichText text;
     try {

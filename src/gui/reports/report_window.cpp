@@ -171,6 +171,9 @@ void ReportWindow::Save() {
 void ReportWindow::SaveText(const std::string& name, std::size_t filter) {
     const std::size_t format = filter < kExtensions.size() ? filter : std::size_t{RtfFilter};
     const std::string path = name + kExtensions[format];
+    if (!MayReplace(path)) {
+        return;
+    }
     const reports::RichText text = Text();
     switch (format) {
     case ImportFilter: {
@@ -203,7 +206,17 @@ void ReportWindow::SaveTreeText(const std::string& name) {
         }
         out += std::string(static_cast<std::size_t>(level), '\t') + ToCp1251((*it)->text(0)) + "\r\n";
     }
-    core::WriteFileAtomically(name + ".txt", out);
+    if (MayReplace(name + ".txt")) {
+        core::WriteFileAtomically(name + ".txt", out);
+    }
+}
+
+// The file dialog asked about the name as typed; the extension appended makes it another file, which may exist.
+bool ReportWindow::MayReplace(const std::string& path) {
+    return !core::FileExists(path) ||
+           m_dialog.Ask(platform::MessageKind::Confirmation,
+                        core::Utf8ToCp1251("Файл ") + path + core::Utf8ToCp1251(" уже существует.\nЗаменить его ?"),
+                        platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 
 void ReportWindow::Find(bool next) {

@@ -50,6 +50,7 @@ public:
 private:
     void SaveText(const std::string& name, std::size_t filter);
     void SaveTreeText(const std::string& name);
+    bool MayReplace(const std::string& path);
     void FindInTree(bool next);
     void ShowPopup(const QPoint& position);
 

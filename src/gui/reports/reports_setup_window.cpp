@@ -308,14 +308,29 @@ void ReportsSetupWindow::Clear() {
     ShowTemplate(reports::ReportTemplate{
         {}, reports::ReportScope::Unit, reports::DefaultIncludedTypes(static_cast<std::size_t>(m_typeList->count()))});
     m_edit->document()->setModified(false);
+    m_file = reports::kNewTemplateName;
+    ShowCaption();
 }
 
 void ReportsSetupWindow::SetMoveRequestMode(bool on) {
     m_moveRequestMode = on;
     m_scopeGroup->setEnabled(!on);
     m_typeList->setEnabled(!on);
-    if (on) {
-        m_kindBox->setCurrentIndex(MoveRequest);
+    m_kindBox->setCurrentIndex(on ? MoveRequest : 0);
+}
+
+bool ReportsSetupWindow::ConfirmDiscard() {
+    if (!Modified()) {
+        return true;
+    }
+    switch (m_dialog.Ask(platform::MessageKind::Confirmation,
+                         core::Text(4501, "Сохранить изменения в ") + "\n" + m_file, platform::Buttons::YesNoCancel)) {
+    case platform::Answer::Yes:
+        return Save();
+    case platform::Answer::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -329,6 +344,9 @@ void ReportsSetupWindow::Open() {
     choice.title = core::Utf8ToCp1251("Открыть шаблон...");
     choice.filter = core::Utf8ToCp1251(kTemplateFilter);
     choice.initialPath = m_file;
+    if (!ConfirmDiscard()) {
+        return;
+    }
     if (const std::optional<std::string> path = m_dialog.ChooseFile(choice)) {
         LoadReportsFromFile(*path);
     }
@@ -340,6 +358,8 @@ bool ReportsSetupWindow::Save() {
     choice.title = core::Utf8ToCp1251("Сохранить...");
     choice.filter = core::Utf8ToCp1251(kTemplateFilter);
     choice.initialPath = m_file;
+    // The dialog then asks about the file that will be written, extension included.
+    choice.defaultExtension = "rtf";
     const std::optional<std::string> chosen = m_dialog.ChooseFile(choice);
     if (!chosen) {
         return false;
@@ -367,10 +387,10 @@ void ReportsSetupWindow::Find(bool next) {
 }
 
 void ReportsSetupWindow::closeEvent(QCloseEvent* event) {
-    if (Modified() &&
-        m_dialog.Ask(platform::MessageKind::Confirmation, core::Text(4501, "Сохранить изменения в ") + "\n" + m_file,
-                     platform::Buttons::YesNo) == platform::Answer::Yes) {
-        Save();
+    // A save that failed or was cancelled keeps the window and its text.
+    if (!ConfirmDiscard()) {
+        event->ignore();
+        return;
     }
     Clear();
     event->accept();

@@ -41,6 +41,8 @@ public:
     reports::ReportTemplate Template() const;
     const std::string& CurrentFile() const { return m_file; }
     bool Modified() const;
+    // Asks whether to save unsaved changes (Yes saves); false when the user cancelled or the save failed.
+    bool ConfirmDiscard();
     // Empties the editor and leaves the move-request template mode.
     void Clear();
     // "Настроить макет": scope and types fixed, markers offered for the move request first.

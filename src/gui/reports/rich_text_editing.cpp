@@ -132,8 +132,10 @@ void AskLeftMargin(QTextEdit& edit, platform::UserDialog& dialog) {
         dialog.Inform(platform::MessageKind::Error, core::Text(4505, "Неверное значение"));
         return;
     }
+    // Any integer is taken, within the widest page a document can have (22 inches).
+    constexpr int kWidestIndent = 1584;
     QTextBlockFormat format;
-    format.setLeftMargin(points * kPixelsPerPoint);
+    format.setLeftMargin(std::clamp(points, -kWidestIndent, kWidestIndent) * kPixelsPerPoint);
     cursor.mergeBlockFormat(format);
 }
 
