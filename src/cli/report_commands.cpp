@@ -1,7 +1,6 @@
 // pelgo-cli report and template: a template report over the stored data, printed or written as RTF, PDF,
 // plain text or the spreadsheet import file; a template's scope and node types shown and saved. A report
 // only looks at the data: the tables are opened read-only and nothing is written to the installation.
-#include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -11,7 +10,7 @@
 #include "cli/commands.h"
 #include "cli/installation.h"
 #include "cli/node_lines.h"
-#include "cli/rich_text_lines.h"
+#include "cli/report_output.h"
 #include "cli/stored_tree.h"
 #include "core/cp1251.h"
 #include "core/date_time.h"
@@ -19,9 +18,7 @@
 #include "core/file.h"
 #include "core/text.h"
 #include "core/translator.h"
-#include "gui/reports/rich_text_document.h"
 #include "platform/dbf_table.h"
-#include "reports/report_export.h"
 #include "reports/report_template.h"
 #include "reports/rtf_writer.h"
 #include "reports/template_report.h"
@@ -50,20 +47,6 @@ const char* const kTemplateUsage =
     "                              from the example template\n";
 
 namespace {
-
-// "-o" is the short form of "--output"; Args knows only long options.
-std::vector<std::string> WithLongOutput(const std::vector<std::string>& raw) {
-    std::vector<std::string> out = raw;
-    for (std::string& arg : out) {
-        if (arg == "--") {
-            break;
-        }
-        if (arg == "-o") {
-            arg = "--output";
-        }
-    }
-    return out;
-}
 
 std::string FileNotFound(const std::string& path) {
     return core::Text(1044, "Файл не найден ") + path;
@@ -175,81 +158,6 @@ int TemplateSave(const Context& context, const Args& args) {
     return 0;
 }
 
-enum class OutputKind { Terminal, Rtf, Pdf, Text, Import };
-
-OutputKind OutputKindOf(const std::optional<std::string>& output) {
-    if (!output) {
-        return OutputKind::Terminal;
-    }
-    std::string extension = core::ExtractFileExt(*output);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".rtf") {
-        return OutputKind::Rtf;
-    }
-    if (extension == ".pdf") {
-        return OutputKind::Pdf;
-    }
-    if (extension == ".txt") {
-        return OutputKind::Text;
-    }
-    if (extension == ".imp") {
-        return OutputKind::Import;
-    }
-    throw UsageError("the output file's extension must be .rtf, .pdf, .txt or .imp");
-}
-
-reports::ImportSeparator SeparatorOption(const std::optional<std::string>& value) {
-    using reports::ImportSeparator;
-    if (!value || *value == "space") {
-        return ImportSeparator::Space;
-    }
-    const std::pair<const char*, ImportSeparator> names[] = {{"comma", ImportSeparator::Comma},
-                                                             {"semicolon", ImportSeparator::Semicolon},
-                                                             {"backslash", ImportSeparator::Backslash},
-                                                             {"tab", ImportSeparator::Tab}};
-    for (const auto& [name, separator] : names) {
-        if (*value == name) {
-            return separator;
-        }
-    }
-    throw UsageError("--separator takes space, comma, semicolon, backslash or tab");
-}
-
-// The PDF writer lays the text out with Qt's fonts, which need a GUI application; a terminal has no display,
-// so the offscreen platform serves unless the caller chose another.
-void WritePdfOffscreen(const reports::RichText& text, const std::string& path) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    int argc = 1;
-    char name[] = "pelgo-cli";
-    char* argv[] = {name, nullptr};
-    const QGuiApplication application(argc, argv);
-    gui::WritePdf(text, path);
-}
-
-void Deliver(const reports::RichText& text, OutputKind kind, const std::string& path,
-             reports::ImportSeparator separator) {
-    switch (kind) {
-    case OutputKind::Terminal:
-        PrintRichTextLines(text);
-        return;
-    case OutputKind::Rtf:
-        reports::WriteRtfFile(path, text);
-        return;
-    case OutputKind::Pdf:
-        WritePdfOffscreen(text, path);
-        return;
-    case OutputKind::Text:
-        core::WriteFileAtomically(path, reports::PlainText(text));
-        return;
-    case OutputKind::Import:
-        core::WriteFileAtomically(path, reports::SpreadsheetExport(text, separator));
-        return;
-    }
-}
-
 int ListUserReports(const Context& context, const Args& args) {
     args.ExpectCount(0, 0);
     if (args.Value("--user") || args.Value("--node") || args.Value("--output") || args.Value("--separator")) {
@@ -267,12 +175,7 @@ int ListUserReports(const Context& context, const Args& args) {
 }
 
 int MakeReport(const Context& context, const Args& args) {
-    const std::optional<std::string> output = args.Value("--output");
-    const OutputKind kind = OutputKindOf(output);
-    if (args.Value("--separator") && kind != OutputKind::Import) {
-        throw UsageError("--separator belongs to an .imp output file");
-    }
-    const reports::ImportSeparator separator = SeparatorOption(args.Value("--separator"));
+    const ReportOutput output = ReportOutputOf(args);
     const std::optional<std::string> user = args.Value("--user");
     args.ExpectCount(user ? 0 : 1, user ? 0 : 1);
 
@@ -303,11 +206,10 @@ int MakeReport(const Context& context, const Args& args) {
     structure::AdditionalData additional(records, stored.Log());
     reports::ReportSources sources{stored.Tree(), types, device, additional,
                                    core::DateFormats().ShortDate(stored.Clock().Now())};
-    const std::string target = output ? core::Utf8ToCp1251(*output) : std::string();
-    if (output && core::SameFile(path, target)) {
+    if (!output.path.empty() && core::SameFile(path, output.path)) {
         throw core::Error("The report would overwrite its template " + path + "; choose another output file");
     }
-    Deliver(reports::MakeUserReports(report, sources, selected), kind, target, separator);
+    Deliver(reports::MakeUserReports(report, sources, selected), output);
     return 0;
 }
 

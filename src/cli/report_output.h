@@ -1,0 +1,32 @@
+// Where the report commands put a document: its text on stdout, or "-o FILE" as RTF, PDF, plain text or the
+// spreadsheet import file, chosen by the file's extension.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "reports/report_export.h"
+#include "reports/rich_text.h"
+
+namespace pelgo::cli {
+
+// The options a report command takes besides its own.
+inline constexpr const char* kOutputOption = "--output";
+inline constexpr const char* kSeparatorOption = "--separator";
+
+// "-o" is the short form of "--output"; Args knows only long options.
+std::vector<std::string> WithLongOutput(const std::vector<std::string>& raw);
+
+struct ReportOutput {
+    enum class Kind { Terminal, Rtf, Pdf, Text, Import };
+    Kind kind = Kind::Terminal;
+    std::string path; // cp1251; empty for the terminal
+    reports::ImportSeparator separator = reports::ImportSeparator::Space;
+};
+
+// The output the options name; a usage error for an unknown extension or a separator without an .imp file.
+ReportOutput ReportOutputOf(const Args& args);
+void Deliver(const reports::RichText& text, const ReportOutput& output);
+
+} // namespace pelgo::cli
