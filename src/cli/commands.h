@@ -70,4 +70,7 @@ extern const char* const kReportUsage;
 int RunTemplate(const Context& context, const std::vector<std::string>& args);
 extern const char* const kTemplateUsage;
 
+int RunMoveRequest(const Context& context, const std::vector<std::string>& args);
+extern const char* const kMoveRequestUsage;
+
 } // namespace pelgo::cli

@@ -40,6 +40,7 @@ const std::map<std::string, Group>& Groups() {
         {"inventory", {pelgo::cli::RunInventory, pelgo::cli::kInventoryUsage}},
         {"log", {pelgo::cli::RunLog, pelgo::cli::kLogUsage}},
         {"motherboard", {pelgo::cli::RunMotherboard, pelgo::cli::kMotherboardUsage}},
+        {"move-request", {pelgo::cli::RunMoveRequest, pelgo::cli::kMoveRequestUsage}},
         {"node", {pelgo::cli::RunNode, pelgo::cli::kNodeUsage}},
         {"place", {pelgo::cli::RunPlace, pelgo::cli::kPlaceUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},

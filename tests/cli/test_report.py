@@ -106,9 +106,9 @@ def snapshot(folder):
     return files
 
 
-class ReportTest(unittest.TestCase):
-    """One installation for every case: a department, an employee with a computer (archived, with its
-    address node) and a monitor, additional data on the employee, the computer and the monitor."""
+class ReportInstallation(unittest.TestCase):
+    """One installation for every case of a class: a department, an employee with a computer (archived, with
+    its address node) and a monitor, additional data on the employee, the computer and the monitor."""
 
     @classmethod
     def setUpClass(cls):
@@ -162,6 +162,8 @@ class ReportTest(unittest.TestCase):
         self.out = tempfile.TemporaryDirectory()
         self.addCleanup(self.out.cleanup)
 
+
+class ReportTest(ReportInstallation):
     def report(self, *args):
         """The output and the day it was made on."""
         date = today()
@@ -347,3 +349,36 @@ class TemplateTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class MoveRequestTest(ReportInstallation):
+    """The move request over the same installation, its template where [Setup] TPfile names it."""
+
+    def test_documents_per_pair_from_the_template_of_the_settings(self):
+        employee, department = [uno for uno, text in self.nodes() if text in ("Петрова Анна", "Бухгалтерия")][::-1]
+        result = run(self.home, "move-request", f"{self.computer}:{employee}:{department}")
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("Файл не найден ", result.stderr)
+        template = result.stderr.split("Файл не найден ", 1)[1].strip()
+        self.addCleanup(os.remove, template)
+        write_template(template, [
+            ("", "[TP|From|Get_Name] -> [TP|To|Get_Name]"),
+            ("", "<DETAIL_START>"),
+            ("", "[TP|Detail|Get_Counter]. [TP|Detail|Get_Name] [TP|Detail|aInumber]"),
+            ("", "<DETAIL_END>"),
+        ])
+        before = snapshot(self.home)
+        moves = [f"{self.computer}:{employee}:{department}", f"{self.monitor}:{department}:{self.bucket}",
+                 f"ZZZZZZZZZZZZ:{employee}:{department}", f"{self.monitor}:{employee}:{department}"]
+        out = ok(self, run(self.home, "move-request", *moves))
+        self.assertEqual(out.rstrip("\n").split("\n"), [
+            "Петрова Анна -> Бухгалтерия", "1. Компьютер №1207 0451", "2. Монитор Samsung 0452",
+            "\f", "Бухгалтерия -> " + [text for uno, text in self.nodes() if uno == self.bucket][0],
+            "1. Монитор Samsung 0452"])
+        self.assertEqual(snapshot(self.home), before)
+        for args in [("AAA:BBB",), (f"{self.computer}:{employee}",)]:
+            result = run(self.home, "move-request", *args)
+            self.assertEqual(result.returncode, 64, result.stderr)
+        result = run(self.home, "move-request")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("Нет данных о перемещениях", result.stderr)

@@ -7,8 +7,10 @@
 #include "archive/pick_lists.h"
 #include "core/cp1251.h"
 #include "core/file.h"
+#include "reports/move_request.h"
 #include "reports/report_export.h"
 #include "reports/user_reports.h"
+#include "structure/node_queries.h"
 #include "structure/uno.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
@@ -348,6 +350,37 @@ TEST_F(TemplateReportTest, AMoveRequestFillsFromToAndEachEntry) {
                                                 "1. PC №17 Celeron Цех №3 Компьютер\n"
                                                 "2. Samsung SyncMaster Цех №3 Монитор\n"
                                                 "Бухгалтерия\n");
+}
+
+TEST_F(TemplateReportTest, AMoveRequestMakesADocumentPerPairSeparatedByPageBreaks) {
+    const auto element = [](const TreeNode* node) { return node->Record()->uno + node->Text(); };
+    const auto place = [](const TreeNode* node) { return node->Record()->uno + structure::GetPath(node); };
+    structure::MoveLists moves;
+    const auto move = [&](const TreeNode* node, const TreeNode* from, const TreeNode* to) {
+        moves.moved.push_back(element(node));
+        moves.sources.push_back(place(from));
+        moves.destinations.push_back(place(to));
+    };
+    move(computer, petrov, accounts);
+    move(printer, accounts, shop);
+    move(monitor, petrov, accounts);
+    moves.moved.push_back("ZZZZZZZZZZZZdeleted"); // a node deleted since its move
+    moves.sources.push_back(place(petrov));
+    moves.destinations.push_back(place(accounts));
+    move(store, store, store);
+    moves.moved.push_back(element(monitor)); // a move the other lists lack
+    const ReportTemplate report = Template({"[TP|From|Get_Name] -> [TP|To|Get_Name]", "<DETAIL_START>",
+                                            "[TP|Detail|Get_Counter]. [TP|Detail|Get_Name]", "<DETAIL_END>",
+                                            "[TP|Detail|Get_Counter] / [TP|From|Get_Counter]"});
+    ReportSources sources{tree, types, *device, *additional, "11.12.2026"};
+    std::string text;
+    for (const Paragraph& paragraph : MoveRequestReport(report, sources, moves).paragraphs) {
+        text += (paragraph.pageBreakBefore ? "^" : "") + ParagraphUtf8(paragraph) + "\n";
+    }
+    // The footer has no detail entry: its Detail marker stays a marker; From and To count the entries.
+    EXPECT_EQ(text, "Петров -> Бухгалтерия\n1. PC №17\n2. Samsung\n<[TP|DETAIL|GET_COUNTER]> / 2\n"
+                    "^Бухгалтерия -> Цех №3\n1. HP\n<[TP|DETAIL|GET_COUNTER]> / 1\n"
+                    "^ERROR in TpNodeFrom or TpNodeTo\n");
 }
 
 TEST_F(TemplateReportTest, AValueTakesTheFormatOfItsMarkersFirstCharacter) {
