@@ -44,6 +44,9 @@ extern const char* const kUpdateUsage;
 int RunInventory(const Context& context, const std::vector<std::string>& args);
 extern const char* const kInventoryUsage;
 
+int RunJournalReport(const Context& context, const std::vector<std::string>& args);
+extern const char* const kJournalReportUsage;
+
 int RunMotherboard(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMotherboardUsage;
 
@@ -64,6 +67,11 @@ extern const char* const kAlarmsUsage;
 
 int RunRtf(const Context& context, const std::vector<std::string>& args);
 extern const char* const kRtfUsage;
+
+int RunPassport(const Context& context, const std::vector<std::string>& args);
+extern const char* const kPassportUsage;
+int RunCard(const Context& context, const std::vector<std::string>& args);
+extern const char* const kCardUsage;
 
 int RunReport(const Context& context, const std::vector<std::string>& args);
 extern const char* const kReportUsage;
