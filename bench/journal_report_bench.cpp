@@ -102,14 +102,12 @@ struct Tables {
     Tables() { other.SetIndex("UNO"); }
     DbfTable other = DbfTable::Open(Bench().other, DbfOpenMode::ReadOnly, Bench().clock);
     pelgo::structure::NodeRecordsTable records{other};
-    pelgo::core::WorkLog log{Bench().dir + "/pelgo.log", Bench().clock};
-    pelgo::structure::AdditionalData additional{records, log};
 };
 
 pelgo::reports::RichText MakeReport(Tables& tables, const pelgo::reports::JournalFilter& filter) {
     Fixture& bench = Bench();
-    return pelgo::reports::JournalReport(bench.tree, *bench.enterprise, 0, bench.journals, tables.records,
-                                         tables.additional, filter, "11.12.2026");
+    return pelgo::reports::JournalReport(bench.tree, *bench.enterprise, 0, bench.journals, tables.records, filter,
+                                         "11.12.2026");
 }
 
 // Every node of the department's subtree and its records, found through the index.

@@ -51,8 +51,7 @@ int RunJournalReport(const Context& context, const std::vector<std::string>& raw
 
     platform::DbfTable other = OpenTableReadOnly(settings, stored.Clock(), shell::Key::OtherTable);
     structure::NodeRecordsTable records(other);
-    structure::AdditionalData additional(records, stored.Log());
-    Deliver(reports::JournalReport(stored.Tree(), selected, *journal, journals, records, additional, filter,
+    Deliver(reports::JournalReport(stored.Tree(), selected, *journal, journals, records, filter,
                                    core::DateFormats().ShortDate(stored.Clock().Now())),
             output);
     return 0;

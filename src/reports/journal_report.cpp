@@ -39,10 +39,9 @@ std::optional<std::size_t> EntryField(const std::string& name) {
 
 class JournalWriter {
 public:
-    JournalWriter(const structure::JournalDefinition& journal, std::size_t index, structure::AdditionalData& additional,
-                  const JournalFilter& filter, bool single)
-        : m_journal(journal), m_prefix(std::to_string(index) + ";"), m_additional(additional), m_filter(filter),
-          m_single(single) {}
+    JournalWriter(const structure::JournalDefinition& journal, std::size_t index, const JournalFilter& filter,
+                  bool single)
+        : m_journal(journal), m_prefix(std::to_string(index) + ";"), m_filter(filter), m_single(single) {}
 
     void Title() {
         m_out.style.heightPixels = kTitleHeight;
@@ -56,7 +55,7 @@ public:
     void Node(const TreeNode& node, const std::vector<structure::NodeRecord>& records) {
         std::string previous;
         bool first = true;
-        std::optional<structure::MainData> data;
+        std::optional<structure::AdditionalValues> main;
         for (const structure::NodeRecord& record : records) {
             if (!record.group.starts_with(m_prefix) || !PassesFilter(m_filter, record.group)) {
                 continue;
@@ -64,11 +63,11 @@ public:
             if (record.group != previous) {
                 previous = record.group;
                 if (first || m_single) {
-                    // Only a node with entries to show needs its data, and a single node needs it once.
-                    if (!data) {
-                        data = m_additional.LoadMain(node);
+                    // The header's fields are the node's own (none of them is inherited), in the records at hand.
+                    if (!main) {
+                        main = structure::MainValues(records);
                     }
-                    NodeHeader(node, *data);
+                    NodeHeader(node, *main);
                 }
                 first = false;
                 EntryHeading(record.group);
@@ -92,7 +91,7 @@ public:
     }
 
 private:
-    void NodeHeader(const TreeNode& node, const structure::MainData& main) {
+    void NodeHeader(const TreeNode& node, const structure::AdditionalValues& main) {
         m_out.style.heightPixels = kTitleHeight;
         m_out.style.alignment = Alignment::Center;
         m_out.style.bullet = false;
@@ -106,7 +105,7 @@ private:
         }
         m_out.style.alignment = Alignment::Left;
         m_out.style.firstIndent = kHeadingIndent;
-        const auto text = [&](std::size_t field) -> const std::string& { return main.fields[field].text; };
+        const auto text = [&](std::size_t field) -> const std::string& { return main[field]; };
         if (!text(kModelField).empty()) {
             m_out.Line(core::Text(3550, "Модель : ") + text(kModelField));
         }
@@ -142,7 +141,6 @@ private:
 
     const structure::JournalDefinition& m_journal;
     const std::string m_prefix;
-    structure::AdditionalData& m_additional;
     const JournalFilter& m_filter;
     const bool m_single;
     ReportWriter m_out;
@@ -167,9 +165,9 @@ std::optional<std::size_t> FindJournal(const std::vector<structure::JournalDefin
 
 RichText JournalReport(const structure::TreeModel& tree, const structure::TreeNode& selected, std::size_t journal,
                        const std::vector<structure::JournalDefinition>& journals, structure::NodeRecordsTable& records,
-                       structure::AdditionalData& additional, const JournalFilter& filter, std::string_view date) {
+                       const JournalFilter& filter, std::string_view date) {
     const bool department = selected.Icon() == structure::kIconDepartment;
-    JournalWriter writer(journals.at(journal), journal, additional, filter, !department);
+    JournalWriter writer(journals.at(journal), journal, filter, !department);
     writer.Title();
     const NodeWalk walk = ScopeWalk(tree, department ? ReportScope::Department : ReportScope::Unit, &selected);
     for (const TreeNode* node = walk.first; node != nullptr && node != walk.stop; node = tree.Next(*node)) {

@@ -27,8 +27,7 @@ std::optional<std::size_t> FindJournal(const std::vector<structure::JournalDefin
                                        std::string_view caption);
 
 RichText JournalReport(const structure::TreeModel& tree, const structure::TreeNode& selected, std::size_t journal,
-                       const std::vector<structure::JournalDefinition>& journals,
-                       structure::NodeRecordsTable& records, structure::AdditionalData& additional,
+                       const std::vector<structure::JournalDefinition>& journals, structure::NodeRecordsTable& records,
                        const JournalFilter& filter, std::string_view date);
 
 } // namespace pelgo::reports

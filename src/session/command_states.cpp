@@ -98,7 +98,8 @@ bool CommandStates::IsBuilt(Command command) {
                            C::TreeCollapseAll, C::ClearFailure, C::LiftProtection, C::CopyText}) ||
            OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers}) ||
            OneOf(command, kCurrentConfigCommands) ||
-           OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory});
+           OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory}) ||
+           OneOf(command, {C::Passport, C::AccountCard, C::MoveRequest});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

@@ -14,6 +14,7 @@ std::unique_ptr<QObject> MakeInventoryNumDialogTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();
 std::unique_ptr<QObject> MakeQtUserDialogTest();
+std::unique_ptr<QObject> MakeReportCommandsTest();
 std::unique_ptr<QObject> MakeReportWindowTest();
 std::unique_ptr<QObject> MakeReportsSetupWindowTest();
 std::unique_ptr<QObject> MakeSentinoxDialogTest();

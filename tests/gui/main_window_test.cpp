@@ -160,7 +160,7 @@ private slots:
             QCOMPARE(autoSave->isVisibleTo(&f.window), states.State(Command::AutoSaveBox).visible);
             // Commands whose function is not built yet stay disabled whatever the state; built writing ones
             // follow the protection.
-            QVERIFY(!f.window.Action(Command::Passport)->isEnabled());
+            QVERIFY(!f.window.Action(Command::Calculator)->isEnabled());
             QCOMPARE(f.window.Action(Command::AddNode)->isEnabled(), !c.isProtected);
         }
         // A state caption that goes away gives the table caption back.

@@ -37,12 +37,11 @@ std::string Attributes(const Paragraph& paragraph) {
 
 class JournalReportTest : public ::testing::Test {
 protected:
-    JournalReportTest() : log(dir / "pelgo.log", clock), journals(structure::JournalDefinitions({})) {
+    JournalReportTest() : journals(structure::JournalDefinitions({})) {
         platform::DbfTable::Create(dir / "other.dbf", platform::kOtherTableFields, clock);
         other.emplace(platform::DbfTable::Open(dir / "other.dbf", platform::DbfOpenMode::Shared, clock));
         other->SetIndex("UNO");
         records.emplace(*other);
-        additional.emplace(*records, log);
 
         plant = &Add(nullptr, "Завод", structure::kIconDepartment);
         shop = &Add(plant, "Цех", structure::kIconDepartment);
@@ -80,16 +79,14 @@ protected:
     }
 
     RichText Report(const TreeNode& selected, std::size_t journal, const JournalFilter& filter = {}) {
-        return JournalReport(tree, selected, journal, journals, *records, *additional, filter, "11.12.2026");
+        return JournalReport(tree, selected, journal, journals, *records, filter, "11.12.2026");
     }
 
     testing::TempDir dir;
     core::Clock clock;
-    core::WorkLog log;
     std::vector<structure::JournalDefinition> journals;
     std::optional<platform::DbfTable> other;
     std::optional<structure::NodeRecordsTable> records;
-    std::optional<structure::AdditionalData> additional;
     structure::TreeModel tree{1};
     structure::NodeIdentity identity{tree, clock};
     TreeNode* plant = nullptr;

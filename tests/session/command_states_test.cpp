@@ -82,9 +82,34 @@ TEST(CommandStates, AllControlsSwitchAndUnbuiltCommands) {
     state.controlsDisabled = false;
     states.Update(state, SelectionFacts{});
     EXPECT_TRUE(states.State(Command::FileMenu).enabled);
-    EXPECT_FALSE(states.State(Command::Passport).enabled) << "reports are not built yet";
-    EXPECT_FALSE(CommandStates::IsBuilt(Command::Passport));
+    EXPECT_FALSE(states.State(Command::Calculator).enabled) << "the calculator is not built yet";
+    EXPECT_FALSE(CommandStates::IsBuilt(Command::Calculator));
     EXPECT_TRUE(CommandStates::IsBuilt(Command::ReportsMenu));
+}
+
+TEST(CommandStates, ComputerDocumentsAndMoveRequestRules) {
+    struct Case {
+        int icon;
+        bool hasNextNode;
+        bool moveRequestsOn;
+        bool documents;
+    };
+    const Case cases[] = {
+        {3, true, true, true},    // a computer with a node after it
+        {3, false, false, false}, // the last node of the tree
+        {4, true, false, false},  // its address node
+        {1, true, true, false},   // a department
+    };
+    for (const Case& c : cases) {
+        CommandStates states;
+        StateFacts state;
+        state.moveRequestsOn = c.moveRequestsOn;
+        state.isProtected = true; // reports only read: protection leaves them alone
+        states.Update(state, SelectionFacts{true, c.icon, c.hasNextNode, c.icon == 3, "PC", false, false});
+        EXPECT_EQ(states.State(Command::Passport).enabled, c.documents) << c.icon;
+        EXPECT_EQ(states.State(Command::AccountCard).enabled, c.documents) << c.icon;
+        EXPECT_EQ(states.State(Command::MoveRequest).enabled, c.moveRequestsOn) << c.icon;
+    }
 }
 
 } // namespace

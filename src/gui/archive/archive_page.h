@@ -38,6 +38,8 @@ public:
     void ShowFileName(const QString& path);
     // Below the trees.
     void AddBottomPanel(QWidget* panel);
+    // The computer's view; empty without an address or the tables.
+    archive::ComputerView ViewOfComputer(const structure::TreeNode& computer);
 
 signals:
     // A right click on a summary field: its trimmed text is offered for copying.
@@ -48,8 +50,6 @@ private:
     QWidget* BuildPerformance();
     QWidget* BuildTrees();
     void OfferCopy(QWidget* field, const std::function<QString()>& text);
-    // The computer's view; empty without an address or the tables.
-    archive::ComputerView ViewOfComputer(const structure::TreeNode& computer);
     archive::ViewTree DepartmentSummary(const structure::TreeNode& department) const;
     void ShowSummary(const archive::ComputerView& view);
     void ShowRating(const archive::ComputerView& view);

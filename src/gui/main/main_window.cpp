@@ -127,6 +127,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
     }
     ConnectCommands();
     ConnectArchiveCommands();
+    ConnectReportCommands();
     ConnectEditingCommands();
     ConnectTreeEditing();
     ConnectTreeHooks();
@@ -264,7 +265,8 @@ void MainWindow::BuildListMenus() {
         if (i < 2) {
             item->setProperty(kTagProperty, 1030 + static_cast<int>(i));
         }
-        item->setEnabled(false);
+        // The caption as shown names the journal: the settings may have dropped it since the menu was made.
+        connect(item, &QAction::triggered, this, [this, item] { RunJournalReport(item->text()); });
     }
     QMenu* reports = Menu(Command::ReportsMenu);
     if (!m_state.Settings().reports.empty()) {

@@ -1,5 +1,5 @@
 // The main window TMain: menus, pop-ups and buttons from the command table, the structure tree on the
-// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the user
+// left with its editing (main_window_editing.cpp), the archive commands (main_window_archive.cpp), the
 // reports (main_window_reports.cpp), the right-hand pages of the selected node with the comment panel
 // (main_window_views.cpp), the bottom panel with the status label, the multi-user icon and the automatic-saving box,
 // and the bookmark bar. It presents the application state and never owns data.
@@ -19,6 +19,7 @@
 #include "gui/main/command_menus.h"
 #include "platform/program_launcher.h"
 #include "platform/user_dialog.h"
+#include "reports/rich_text.h"
 #include "session/app_state.h"
 #include "session/archive_run.h"
 #include "session/command_states.h"
@@ -40,6 +41,7 @@ class ArchivePage;
 class ChangeTypeDialog;
 class ChangesPage;
 class CurrentConfigPage;
+class JournalFilterDialog;
 class ProtocolWindow;
 class ReportsSetupWindow;
 class SentinoxDialog;
@@ -166,11 +168,22 @@ private:
     structure::TreeNode* SelectedNode() const;
     void SelectNode(const structure::TreeNode* node);
 
-    // The user reports (main_window_reports.cpp).
+    // The reports (main_window_reports.cpp).
+    void ConnectReportCommands();
+    // The built report in a report window of its kind; `closed` runs when the window closes. A file or table
+    // failure while building is told and logged instead, and no window opens: false then.
+    bool OpenReport(int kind, const std::function<reports::RichText()>& build,
+                    const std::function<void()>& closed = {});
     // The template editor, made at its first use.
     ReportsSetupWindow& ReportsSetup();
     // A user report's menu item: its template generated for the selected node into a report window.
     void RunUserReport(const std::string& caption);
+    void RunPassport();
+    void RunAccountCard();
+    // A journal's menu item: the journal its caption names, for the selected node, after the filter dialog.
+    void RunJournalReport(const QString& caption);
+    // The documents of this run's moves, then the question whether to forget the moves.
+    void RunMoveRequest();
 
     // Tree editing (main_window_editing.cpp). Each command acts on the selected node.
     void EditSelected(const std::function<void(structure::TreeEditor&, structure::TreeNode&)>& edit);
@@ -239,6 +252,7 @@ private:
     SentinoxDialog* m_sentinoxDialog = nullptr;
     UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
     ReportsSetupWindow* m_reportsSetup = nullptr;                  // made at its first use
+    JournalFilterDialog* m_journalFilter = nullptr;                // made at its first use
     std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;
     QTimer m_selectionTimer;

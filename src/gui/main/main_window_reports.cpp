@@ -1,18 +1,84 @@
-// The main window's user reports: a reports-menu item loads its template into the editor, generates it for
-// the selected node and shows the result in a report window. A report only reads the data.
+// The main window's reports: the computer passport and the account card of the selected computer, the journal
+// reports, the move request of this run's moves and the user reports, whose menu item loads the template into
+// the editor and generates it for the selected node. Each is shown in a report window; a report only reads the
+// data.
+#include <algorithm>
+
 #include "archive/pick_lists.h"
 #include "core/date_time.h"
 #include "core/errors.h"
+#include "core/file.h"
 #include "core/translator.h"
+#include "gui/archive/archive_page.h"
+#include "gui/common/qt_text.h"
 #include "gui/main/main_window.h"
+#include "gui/reports/journal_filter_dialog.h"
 #include "gui/reports/report_window.h"
 #include "gui/reports/reports_setup_window.h"
+#include "reports/computer_documents.h"
+#include "reports/journal_report.h"
+#include "reports/move_request.h"
 #include "reports/template_report.h"
 #include "reports/user_reports.h"
 #include "structure/additional_data.h"
+#include "structure/node_queries.h"
 #include "structure/node_records_table.h"
 
 namespace pelgo::gui {
+namespace {
+
+using session::Command;
+
+constexpr int kPassportKind = 0;
+constexpr int kMoveRequestKind = 3;
+constexpr int kAccountCardKind = 4;
+constexpr int kFirstJournalKind = 100;
+constexpr int kFirstUserReportKind = 200;
+
+std::string Today(session::AppState& state) {
+    return core::DateFormats().ShortDate(state.Clock().Now());
+}
+
+// The node types of the run; the configured ones when the start made none.
+structure::NodeTypes ReportNodeTypes(session::AppState& state) {
+    const structure::NodeTypes* types = state.NodeTypes();
+    return types != nullptr ? *types : structure::NodeTypes(state.Settings().userNodeTypes);
+}
+
+// The additional data as the reports read them, from the node-record table.
+struct ReportRecords {
+    ReportRecords(platform::DbfTable& other, core::WorkLog& log) : records(other), additional(records, log) {}
+    structure::NodeRecordsTable records;
+    structure::AdditionalData additional;
+};
+
+} // namespace
+
+void MainWindow::ConnectReportCommands() {
+    On(Command::Passport, [this] { RunPassport(); });
+    On(Command::AccountCard, [this] { RunAccountCard(); });
+    On(Command::MoveRequest, [this] { RunMoveRequest(); });
+}
+
+bool MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& build,
+                            const std::function<void()>& closed) {
+    reports::RichText text;
+    try {
+        text = build();
+    } catch (const core::Error& error) {
+        m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+        return false;
+    }
+    auto* window = new ReportWindow(m_dialog, m_state.Settings().Bool(shell::Key::RTF_Edit), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->ShowReport(kind, text);
+    if (closed) {
+        connect(window, &QDialog::finished, this, [closed] { closed(); });
+    }
+    window->open();
+    return true;
+}
 
 ReportsSetupWindow& MainWindow::ReportsSetup() {
     if (m_reportsSetup == nullptr) {
@@ -39,34 +105,115 @@ void MainWindow::RunUserReport(const std::string& caption) {
     if (device == nullptr || other == nullptr) {
         return;
     }
-    const structure::NodeTypes fallbackTypes(settings.userNodeTypes);
-    const structure::NodeTypes& types = m_state.NodeTypes() != nullptr ? *m_state.NodeTypes() : fallbackTypes;
+    const structure::NodeTypes types = ReportNodeTypes(m_state);
     ReportsSetupWindow& editor = ReportsSetup();
     // The report takes the editor's document: the user's unsaved template must not go with it.
     if (!editor.ConfirmDiscard()) {
         return;
     }
     editor.SetTypeNames(reports::IncludedTypeNames(types));
-    reports::RichText text;
-    try {
+    const auto build = [&] {
         editor.LoadReportsFromFile(report->path);
-        structure::NodeRecordsTable records(*other);
-        structure::AdditionalData additional(records, m_state.Log());
-        reports::ReportSources sources{m_state.Tree(), types, *device, additional,
-                                       core::DateFormats().ShortDate(m_state.Clock().Now())};
-        text = reports::MakeUserReports(editor.Template(), sources, m_state.SelectedNode());
-    } catch (const core::Error& error) {
+        ReportRecords records(*other, m_state.Log());
+        reports::ReportSources sources{m_state.Tree(), types, *device, records.additional, Today(m_state)};
+        return reports::MakeUserReports(editor.Template(), sources, m_state.SelectedNode());
+    };
+    // The editor holds the template until the report is closed.
+    if (!OpenReport(kFirstUserReportKind + static_cast<int>(report->position), build,
+                    [this] { ReportsSetup().Clear(); })) {
         editor.Clear();
-        m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
-        m_dialog.Inform(platform::MessageKind::Error, error.what());
+    }
+}
+
+void MainWindow::RunPassport() {
+    const structure::TreeNode* node = SelectedNode();
+    if (node == nullptr) {
         return;
     }
-    auto* window = new ReportWindow(m_dialog, settings.Bool(shell::Key::RTF_Edit), this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->ShowReport(200 + static_cast<int>(report->position), text);
-    // The editor holds the template until the report is closed.
-    connect(window, &QDialog::finished, this, [this] { ReportsSetup().Clear(); });
-    window->open();
+    OpenReport(kPassportKind, [&] {
+        // The archive part is the tree the archive page builds for the node, read afresh.
+        const archive::ViewTree archive = m_archivePage->ViewOfComputer(*node).archive;
+        const structure::TKelRec* record = node->Record();
+        const std::vector<std::string> comments =
+            record != nullptr && record->comments ? *record->comments : std::vector<std::string>{};
+        return reports::ComputerPassport(archive, structure::GetPath(node), comments, Today(m_state));
+    });
+}
+
+void MainWindow::RunAccountCard() {
+    const structure::TreeNode* node = SelectedNode();
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    platform::DbfTable* other = m_state.OtherTable().IfOpen();
+    if (node == nullptr || device == nullptr || other == nullptr) {
+        return;
+    }
+    OpenReport(kAccountCardKind, [&] {
+        ReportRecords records(*other, m_state.Log());
+        return reports::AccountCard(m_state.Tree(), node, *device, records.additional, Today(m_state));
+    });
+}
+
+void MainWindow::RunJournalReport(const QString& caption) {
+    const std::vector<structure::JournalDefinition> journals =
+        structure::JournalDefinitions(m_state.Settings().journalTypes);
+    const std::optional<std::size_t> journal = reports::FindJournal(journals, ToCp1251(caption));
+    if (!journal) {
+        m_dialog.Inform(platform::MessageKind::Information, core::Text(1070, "Данный журнал более не ведется"));
+        return;
+    }
+    const structure::TreeNode* node = SelectedNode();
+    platform::DbfTable* other = m_state.OtherTable().IfOpen();
+    if (node == nullptr || other == nullptr) {
+        return;
+    }
+    if (m_journalFilter == nullptr) {
+        m_journalFilter = new JournalFilterDialog(this);
+    }
+    m_journalFilter->Prepare(FromCp1251(Today(m_state)));
+    if (m_journalFilter->exec() != QDialog::Accepted) {
+        return;
+    }
+    const reports::JournalFilter filter = m_journalFilter->Filter();
+    OpenReport(kFirstJournalKind + static_cast<int>(*journal), [&] {
+        structure::NodeRecordsTable records(*other);
+        return reports::JournalReport(m_state.Tree(), *node, *journal, journals, records, filter, Today(m_state));
+    });
+}
+
+void MainWindow::RunMoveRequest() {
+    const structure::TreeEditor* treeEditor = m_state.Editor();
+    const structure::MoveLists moves = treeEditor != nullptr ? treeEditor->Lists() : structure::MoveLists{};
+    // Only moves all three lists describe count: nodes marked but not moved yet have no destination.
+    if (std::min({moves.moved.size(), moves.sources.size(), moves.destinations.size()}) == 0) {
+        m_dialog.Inform(platform::MessageKind::Information, core::Text(1080, "Нет данных о перемещениях"));
+        return;
+    }
+    const std::string path = m_state.Settings().FilePath(shell::Key::TPfile);
+    if (!core::FileExists(path)) {
+        m_dialog.Inform(platform::MessageKind::Error, core::Text(1044, "Файл не найден ") + path);
+        return;
+    }
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    platform::DbfTable* other = m_state.OtherTable().IfOpen();
+    if (device == nullptr || other == nullptr) {
+        return;
+    }
+    const auto build = [&] {
+        const structure::NodeTypes types = ReportNodeTypes(m_state);
+        const reports::ReportTemplate report =
+            reports::TemplateFromFile(path, reports::IncludedTypeNames(types).size());
+        ReportRecords records(*other, m_state.Log());
+        reports::ReportSources sources{m_state.Tree(), types, *device, records.additional, Today(m_state)};
+        return reports::MoveRequestReport(report, sources, moves);
+    };
+    OpenReport(kMoveRequestKind, build, [this] {
+        if (m_dialog.Ask(platform::MessageKind::Confirmation, core::Text(1079, "Очистить требование на перемещение ?"),
+                         platform::Buttons::YesNo) == platform::Answer::Yes) {
+            if (structure::TreeEditor* editor = m_state.Editor()) {
+                editor->ClearLists();
+            }
+        }
+    });
 }
 
 } // namespace pelgo::gui
