@@ -239,10 +239,6 @@ void TreeEditor::MarkForMove(TreeNode& node) {
         }
     }
     m_marked.push_back(node.Handle());
-    if (m_settings.Bool(shell::Key::TP_Create)) {
-        m_lists.moved.push_back(m_identity.NodeUno(&node) + node.Text());
-        m_lists.sources.push_back(UnoAndPath(node.Parent()));
-    }
     if (m_settings.Bool(shell::Key::MakeBookmarks) && m_bookmarks.UsedCount() < Bookmarks::kSlots &&
         m_bookmarks.SlotOf(node) == 0) {
         m_bookmarks.AddBookmark(node);
@@ -291,10 +287,14 @@ bool TreeEditor::CompleteMove(TreeNode& target) {
     if (answer != Answer::Yes) {
         return false;
     }
+    // A move enters the lists whole, when it is made: a list entry never waits for a move that a clearing, a
+    // cancel or a node deleted meanwhile could part from it.
     const bool lists = m_settings.Bool(shell::Key::TP_Create);
     const std::string targetPath = GetPath(&target);
     for (TreeNode* node : marked) {
         if (lists) {
+            m_lists.moved.push_back(m_identity.NodeUno(node) + node->Text());
+            m_lists.sources.push_back(UnoAndPath(node->Parent()));
             m_lists.destinations.push_back(UnoAndPath(&target));
         }
         const std::string oldParentPath = GetPath(node->Parent());
@@ -349,11 +349,6 @@ void TreeEditor::EndMooving() {
 }
 
 void TreeEditor::CancelMooving() {
-    if (m_settings.Bool(shell::Key::TP_Create)) {
-        const std::size_t count = std::min(m_marked.size(), m_lists.moved.size());
-        m_lists.moved.resize(m_lists.moved.size() - count);
-        m_lists.sources.resize(m_lists.sources.size() - std::min(count, m_lists.sources.size()));
-    }
     m_autoBookmarks.clear();
     EndMooving();
 }

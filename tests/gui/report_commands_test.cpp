@@ -329,15 +329,27 @@ private slots:
         QVERIFY(f.state.Editor()->Lists().moved.empty());
         QVERIFY(f.state.Editor()->Lists().destinations.empty());
         QTRY_COMPARE(f.Reports().size(), 0);
-        // A node marked after the clearing (PC-1 still is) has a source but no destination yet: no moves.
+        // Nodes marked across the clearing (PC-1 still is) enter the lists when they move, each with its own
+        // source and the destination it went to.
         f.dialog.answers = {Answer::Yes};
         f.Select("Монитор");
         f.window->Action(Command::MoveNode)->trigger();
-        QCOMPARE(f.state.Editor()->Lists().moved.size(), std::size_t{1});
+        QVERIFY(f.state.Editor()->Lists().moved.empty());
         f.dialog.messages.clear();
         request->trigger();
         QCOMPARE(f.dialog.messages, QStringList{U("Нет данных о перемещениях")});
         QCOMPARE(f.Reports().size(), 0);
+        f.Select("PC-2");
+        f.dialog.answers = {Answer::Yes}; // into the selection
+        f.window->Action(Command::MoveNode)->trigger();
+        f.Move("PC-2", "Склад");
+        QCOMPARE(f.state.Editor()->Lists().destinations.size(), std::size_t{3});
+        f.dialog.answers = {Answer::No};
+        request->trigger();
+        // The monitor was in the store already: a move onto its own place makes no document.
+        QCOMPARE(f.TakeReport(3),
+                 (QStringList{U("Иванов И.И. -> Склад"), "1. PC-1", U("Итого"), "^ERROR in TpNodeFrom or TpNodeTo",
+                              U("^Бухгалтерия -> Склад"), "1. PC-2", U("Итого")}));
     }
 };
 
