@@ -67,18 +67,18 @@ struct DocumentRequest {
 int RunPassport(const Context& context, const std::vector<std::string>& raw) {
     DocumentRequest request(context, raw);
     const structure::TreeModel& tree = request.stored->Tree();
-    // The window offers the passport only for such a node.
-    if (!structure::IsNetComputer(tree, request.node)) {
-        throw core::Error("\"" + request.node->Text() +
-                          "\" is no computer followed by its adapter address node: it has no passport");
+    // The window offers the passport only for such a node; one without an address shows an empty archive.
+    if (request.node->Icon() != structure::kIconComputer || tree.Next(*request.node) == nullptr) {
+        throw core::Error("\"" + request.node->Text() + "\" is no computer with a node after it: it has no passport");
     }
+    const std::string address =
+        structure::IsNetComputer(tree, request.node) ? structure::ComputerAddress(tree, *request.node) : "";
     platform::DbfTable device = request.OpenReadOnly(shell::Key::DeviceTable);
     platform::DbfTable other = request.OpenReadOnly(shell::Key::OtherTable);
     const std::optional<archive::SmartTable> smart =
         archive::SmartTable::Load(request.stored->Settings().FilePath(shell::Key::SmartCode));
     const archive::ComputerView view =
-        archive::ViewOfComputer(device, other, structure::ComputerAddress(tree, *request.node),
-                                smart ? &*smart : nullptr, archive::ViewTexts::Translated());
+        archive::ViewOfComputer(device, other, address, smart ? &*smart : nullptr, archive::ViewTexts::Translated());
     const structure::TKelRec* record = request.node->Record();
     const std::vector<std::string> comments =
         record != nullptr && record->comments ? *record->comments : std::vector<std::string>();

@@ -21,8 +21,9 @@ namespace pelgo::cli {
 
 const char* const kMoveRequestUsage =
     "  move-request NODE:FROM:TO... [-o FILE] [--separator S]\n"
-    "      the move request of the template [Setup] TPfile for the moves given, in move order, each as the UNOs\n"
-    "      of the moved node, its former parent and its destination; output as for report\n";
+    "                              the move request of the template [Setup] TPfile for the moves given in\n"
+    "                              move order, each as the UNOs of the moved node, its former parent and its\n"
+    "                              destination; output as for report\n";
 
 namespace {
 
@@ -80,6 +81,7 @@ int RunMoveRequest(const Context& context, const std::vector<std::string>& raw) 
     if (!core::FileExists(path)) {
         throw core::Error(core::Text(1044, "Файл не найден ") + path);
     }
+    RefuseOverwriting(output, path);
     const structure::NodeTypes types(settings.userNodeTypes);
     const reports::ReportTemplate report = reports::TemplateFromFile(path, reports::IncludedTypeNames(types).size());
     platform::DbfTable device = OpenTableReadOnly(settings, stored.Clock(), shell::Key::DeviceTable);

@@ -114,7 +114,9 @@ int ChangeType(const Context& context, const Args& args) {
         throw UsageError("--yes and --no exclude each other");
     }
     // The answer to the warning that another instance holds the Exclusive marker.
-    CliDialog dialog(args.Flag("--yes") ? std::optional(true) : args.Flag("--no") ? std::optional(false) : std::nullopt);
+    CliDialog dialog(args.Flag("--yes")  ? std::optional(true)
+                     : args.Flag("--no") ? std::optional(false)
+                                         : std::nullopt);
     return RunChange(context, dialog, [&](AppState& state) {
         RequireKnownType(state, icon);
         TreeNode& node = SelectByUno(state, uno);
@@ -138,8 +140,7 @@ int Delete(const Context& context, const Args& args) {
 }
 
 // The marked nodes and the double click on the target: "add to the selection?" is answered All, "move?" Yes.
-std::vector<std::string> MoveInto(AppState& state, const std::vector<std::string>& unos,
-                                  const std::string& targetUno) {
+std::vector<std::string> MoveInto(AppState& state, const std::vector<std::string>& unos, const std::string& targetUno) {
     structure::TreeEditor& editor = *state.Editor();
     const int target = NodeByUno(state.Tree(), targetUno).Handle();
     std::vector<int> moved;

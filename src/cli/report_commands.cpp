@@ -206,9 +206,7 @@ int MakeReport(const Context& context, const Args& args) {
     structure::AdditionalData additional(records, stored.Log());
     reports::ReportSources sources{stored.Tree(), types, device, additional,
                                    core::DateFormats().ShortDate(stored.Clock().Now())};
-    if (!output.path.empty() && core::SameFile(path, output.path)) {
-        throw core::Error("The report would overwrite its template " + path + "; choose another output file");
-    }
+    RefuseOverwriting(output, path);
     Deliver(reports::MakeUserReports(report, sources, selected), output);
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "cli/rich_text_lines.h"
 #include "core/cp1251.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "gui/reports/rich_text_document.h"
 #include "reports/rtf_writer.h"
@@ -93,6 +94,12 @@ ReportOutput ReportOutputOf(const Args& args) {
     }
     output.separator = SeparatorOption(args.Value(kSeparatorOption));
     return output;
+}
+
+void RefuseOverwriting(const ReportOutput& output, const std::string& input) {
+    if (!output.path.empty() && core::SameFile(input, output.path)) {
+        throw core::Error("The report would overwrite its template " + input + "; choose another output file");
+    }
 }
 
 void Deliver(const reports::RichText& text, const ReportOutput& output) {

@@ -27,6 +27,8 @@ struct ReportOutput {
 
 // The output the options name; a usage error for an unknown extension or a separator without an .imp file.
 ReportOutput ReportOutputOf(const Args& args);
+// Refuses an output file that is the command's input (a template), which the output would destroy.
+void RefuseOverwriting(const ReportOutput& output, const std::string& input);
 void Deliver(const reports::RichText& text, const ReportOutput& output);
 
 } // namespace pelgo::cli

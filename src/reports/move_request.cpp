@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "reports/report_writer.h"
+
 namespace pelgo::reports {
 
 namespace {
@@ -23,9 +25,9 @@ const structure::TreeNode* NodeOfElement(const structure::TreeModel& tree, const
 }
 
 RichText ErrorLine() {
-    RichText text;
-    AppendText(text.paragraphs.emplace_back(), "ERROR in TpNodeFrom or TpNodeTo", CharFormat());
-    return text;
+    ReportWriter writer;
+    writer.Line("ERROR in TpNodeFrom or TpNodeTo");
+    return writer.Take();
 }
 
 } // namespace

@@ -26,6 +26,9 @@ std::string ParagraphText(const Paragraph& paragraph) {
 std::string PlainText(const RichText& text) {
     std::string out;
     for (const Paragraph& paragraph : text.paragraphs) {
+        if (paragraph.pageBreakBefore) {
+            out += std::string("\f") + kLineEnd;
+        }
         out += core::ReplaceAll(ParagraphText(paragraph), "\n", kLineEnd) + kLineEnd;
     }
     return out;

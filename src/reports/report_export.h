@@ -7,7 +7,8 @@
 
 namespace pelgo::reports {
 
-// One line per paragraph; a line break inside a paragraph starts a line too. Characters cp1251 lacks become "?".
+// One line per paragraph; a line break inside a paragraph starts a line too, a page break is a line holding a form
+// feed. Characters cp1251 lacks become "?".
 std::string PlainText(const RichText& text);
 
 // The separator chosen in the "Символ" dialog, in its order: space, comma, semicolon, backslash, tab.

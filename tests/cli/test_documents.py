@@ -166,13 +166,13 @@ class DocumentsTest(unittest.TestCase):
                            (self.laptop, f"Ошибочный MAC-адрес {BARE_ADDRESS}")]:
             with self.subTest(card=line):
                 self.assertEqual(ok(self, run(self.home, "card", "--node", node)), line + "\n")
-        # The passport is refused for anything but a computer followed by its address node.
+        # The passport is refused for anything but a computer with a node after it.
         for node in (self.employee, self.address):
             with self.subTest(passport=node):
                 result = run(self.home, "passport", "--node", node)
                 self.assertEqual(result.returncode, 1)
                 self.assertEqual(result.stdout, "")
-                self.assertIn("no computer followed by its adapter address node", result.stderr)
+                self.assertIn("no computer with a node after it", result.stderr)
         for command in ("passport", "card"):
             with self.subTest(command=command):
                 self.assertEqual(run(self.home, command).returncode, 64)

@@ -376,6 +376,14 @@ class MoveRequestTest(ReportInstallation):
             "\f", "Бухгалтерия -> " + [text for uno, text in self.nodes() if uno == self.bucket][0],
             "1. Монитор Samsung 0452"])
         self.assertEqual(snapshot(self.home), before)
+        text = os.path.join(self.out.name, "move.txt")
+        ok(self, run(self.home, "move-request", *moves, "-o", text))
+        with open(text, "rb") as f:
+            self.assertEqual(f.read().decode("cp1251"), "\r\n".join(out.rstrip("\n").split("\n")) + "\r\n")
+        result = run(self.home, "move-request", *moves, "-o", template)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("overwrite its template", result.stderr)
+        self.assertEqual(snapshot(self.home), before)
         for args in [("AAA:BBB",), (f"{self.computer}:{employee}",)]:
             result = run(self.home, "move-request", *args)
             self.assertEqual(result.returncode, 64, result.stderr)

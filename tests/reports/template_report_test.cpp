@@ -368,6 +368,7 @@ TEST_F(TemplateReportTest, AMoveRequestMakesADocumentPerPairSeparatedByPageBreak
     moves.sources.push_back(place(petrov));
     moves.destinations.push_back(place(accounts));
     move(store, store, store);
+    move(shop, petrov, accounts);
     moves.moved.push_back(element(monitor)); // a move the other lists lack
     const ReportTemplate report = Template({"[TP|From|Get_Name] -> [TP|To|Get_Name]", "<DETAIL_START>",
                                             "[TP|Detail|Get_Counter]. [TP|Detail|Get_Name]", "<DETAIL_END>",
@@ -378,7 +379,7 @@ TEST_F(TemplateReportTest, AMoveRequestMakesADocumentPerPairSeparatedByPageBreak
         text += (paragraph.pageBreakBefore ? "^" : "") + ParagraphUtf8(paragraph) + "\n";
     }
     // The footer has no detail entry: its Detail marker stays a marker; From and To count the entries.
-    EXPECT_EQ(text, "Петров -> Бухгалтерия\n1. PC №17\n2. Samsung\n<[TP|DETAIL|GET_COUNTER]> / 2\n"
+    EXPECT_EQ(text, "Петров -> Бухгалтерия\n1. PC №17\n2. Samsung\n3. Цех №3\n<[TP|DETAIL|GET_COUNTER]> / 3\n"
                     "^Бухгалтерия -> Цех №3\n1. HP\n<[TP|DETAIL|GET_COUNTER]> / 1\n"
                     "^ERROR in TpNodeFrom or TpNodeTo\n");
 }
@@ -458,7 +459,8 @@ TEST(ReportExportTest, TextAndSpreadsheetLines) {
     text.paragraphs.pop_back();
     EXPECT_EQ(SpreadsheetExport(text, ImportSeparator::Tab),
               "0\tTitle\t\r\n0\tTitle\tPC-1 second\r\n1\tTitle\tPC-1 second\t\tCPU\tDisk\r\n");
-    EXPECT_EQ(PlainText(text), "Title\r\nPC-1\r\nsecond\r\n\r\nCPU\r\nDisk\r\n");
+    text.paragraphs[2].pageBreakBefore = true;
+    EXPECT_EQ(PlainText(text), "Title\r\nPC-1\r\nsecond\r\n\f\r\n\r\nCPU\r\nDisk\r\n");
 }
 
 TEST(UserReportsTest, TheLastEntryOfATrimmedNameWins) {
