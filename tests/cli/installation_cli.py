@@ -36,3 +36,46 @@ class InstallationCase(unittest.TestCase):
             self.assertIsNotNone(match, line)
             nodes.append((len(match.group(1)), int(match.group(2)), match.group(3), match.group(4)))
         return nodes
+
+
+class SharedInstallation(unittest.TestCase):
+    """One installation, made by init in a temporary folder with a Cyrillic name, for every case of a class;
+    a subclass builds on it in its own setUpClass after calling this one."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.home = os.path.join(cls.tmp.name, "Учёт")
+        cls.cli("init")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    @classmethod
+    def cli(cls, *args):
+        """The command's output; a failure fails the class's set-up or the case."""
+        result = run(cls.home, *args)
+        if result.returncode != 0:
+            raise AssertionError(f"{args}: {result.stderr}")
+        return result.stdout
+
+    @classmethod
+    def tree(cls):
+        return [TREE_LINE.match(line) for line in cls.cli("tree").splitlines()]
+
+    @classmethod
+    def nodes(cls):
+        """(UNO, text) of every node."""
+        return [m.group(3, 4) for m in cls.tree()]
+
+    @classmethod
+    def unos(cls, *icons):
+        """The UNO of the first node of each icon index."""
+        lines = cls.tree()
+        return [next(m.group(3) for m in lines if int(m.group(2)) == icon) for icon in icons]
+
+    @classmethod
+    def uno_of(cls, text):
+        uno, = [m.group(3) for m in cls.tree() if m.group(4) == text]
+        return uno

@@ -6,7 +6,7 @@ import re
 import tempfile
 import unittest
 
-from installation_cli import TREE_LINE, run
+from installation_cli import SharedInstallation, run
 from test_report import ADDRESS, COLLECTOR_FILE, ok, snapshot, today
 
 BARE_ADDRESS = "00E04C000001"
@@ -44,19 +44,17 @@ def card_lines(date):
     ] + [RULED] * 12
 
 
-class DocumentsTest(unittest.TestCase):
+class DocumentsTest(SharedInstallation):
     """A department with an employee; under the employee the archived computer (a printer as its child) and a
     monitor, and a computer whose address has no archive lines."""
 
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.home = os.path.join(cls.tmp.name, "Учёт")
+        super().setUpClass()
         files = os.path.join(cls.tmp.name, "files")
         os.makedirs(files)
         with open(os.path.join(files, ADDRESS), "wb") as f:
             f.write(("\r\n".join(COLLECTOR_FILE) + "\r\n").encode("cp1251"))
-        cls.cli("init")
         cls.cli("tree", "--save", "--no")
         cls.cli("update", files, "--no-copy")
         bucket, computer, address = cls.unos(1, 3, 4)
@@ -75,32 +73,6 @@ class DocumentsTest(unittest.TestCase):
         # A one-character value is a placeholder and stays off the card.
         cls.cli("adddata", computer, "--set", "aModel=Depo Neos", "--set", "aInumber=-")
         cls.employee, cls.computer, cls.address, cls.laptop = employee, computer, address, laptop
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
-    @classmethod
-    def cli(cls, *args):
-        result = run(cls.home, *args)
-        if result.returncode != 0:
-            raise AssertionError(f"{args}: {result.stderr}")
-        return result.stdout
-
-    @classmethod
-    def tree(cls):
-        return [TREE_LINE.match(line) for line in cls.cli("tree").splitlines()]
-
-    @classmethod
-    def unos(cls, *icons):
-        """The UNO of the first node of each icon index."""
-        lines = cls.tree()
-        return [next(m.group(3) for m in lines if int(m.group(2)) == icon) for icon in icons]
-
-    @classmethod
-    def uno_of(cls, text):
-        uno, = [m.group(3) for m in cls.tree() if m.group(4) == text]
-        return uno
 
     def setUp(self):
         self.out = tempfile.TemporaryDirectory()

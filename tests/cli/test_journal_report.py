@@ -1,12 +1,12 @@
 """pelgo-cli journal-report: a journal's entries for a node or a department's subtree, read-only."""
 
-import hashlib
 import os
 import tempfile
 import time
 import unittest
 
-from installation_cli import TREE_LINE, run
+from installation_cli import SharedInstallation, run
+from test_report import snapshot
 
 # A configured journal named like a built-in one: the menu item names the later one.
 JOURNALS = """
@@ -21,25 +21,13 @@ JOURNALS = """
 """
 
 
-def snapshot(folder):
-    files = {}
-    for root, _, names in os.walk(folder):
-        for name in names:
-            path = os.path.join(root, name)
-            with open(path, "rb") as f:
-                files[path] = hashlib.sha256(f.read()).hexdigest()
-    return files
-
-
-class JournalReportTest(unittest.TestCase):
+class JournalReportTest(SharedInstallation):
     """Бухгалтерия > Петрова Анна > a computer with two entries and a printer with one; Склад beside it with
     one; the computer also has an entry in the built-in journal of the same name."""
 
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.home = os.path.join(cls.tmp.name, "Учёт")
-        cls.cli("init")
+        super().setUpClass()
         with open(os.path.join(cls.home, "pelgo.ini"), "ab") as f:
             f.write(JOURNALS.replace("\n", "\r\n").encode("cp1251"))
         cls.cli("tree", "--save", "--no")
@@ -59,21 +47,6 @@ class JournalReportTest(unittest.TestCase):
         cls.cli("adddata", cls.computer, "--entry", "0", "--title", "Встроенный", "--field", "1=Не этот журнал")
         cls.cli("adddata", printer, "--entry", "3", "--title", "1 , 05.12.2026", "--field", "3=1500")
         cls.cli("adddata", store, "--entry", "3", "--title", "1 , 06.12.2026", "--field", "1=Не в отделе")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
-    @classmethod
-    def cli(cls, *args):
-        result = run(cls.home, *args)
-        if result.returncode != 0:
-            raise AssertionError(f"{args}: {result.stderr}")
-        return result.stdout
-
-    @classmethod
-    def uno_of(cls, text):
-        return next(m.group(3) for m in map(TREE_LINE.match, cls.cli("tree").splitlines()) if m.group(4) == text)
 
     def report(self, *args):
         date = time.strftime("%d.%m.%Y")

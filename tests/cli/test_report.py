@@ -7,7 +7,7 @@ import tempfile
 import time
 import unittest
 
-from installation_cli import TREE_LINE, run
+from installation_cli import SharedInstallation, run
 
 ADDRESS = "0050BA1C2D3E"
 
@@ -106,19 +106,17 @@ def snapshot(folder):
     return files
 
 
-class ReportInstallation(unittest.TestCase):
+class ReportInstallation(SharedInstallation):
     """One installation for every case of a class: a department, an employee with a computer (archived, with
     its address node) and a monitor, additional data on the employee, the computer and the monitor."""
 
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.home = os.path.join(cls.tmp.name, "Учёт")
+        super().setUpClass()
         files = os.path.join(cls.tmp.name, "files")
         os.makedirs(files)
         with open(os.path.join(files, ADDRESS), "wb") as f:
             f.write(("\r\n".join(COLLECTOR_FILE) + "\r\n").encode("cp1251"))
-        cls.cli("init")
         cls.cli("tree", "--save", "--no")
         cls.cli("update", files, "--no-copy")
         bucket, computer = cls.unos(1, 3)
@@ -136,27 +134,6 @@ class ReportInstallation(unittest.TestCase):
         cls.bucket, cls.computer, cls.monitor = bucket, computer, monitor
         cls.template = os.path.join(cls.tmp.name, "опись.rtf")
         write_template(cls.template, TEMPLATE)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
-
-    @classmethod
-    def cli(cls, *args):
-        result = run(cls.home, *args)
-        if result.returncode != 0:
-            raise AssertionError(f"{args}: {result.stderr}")
-        return result.stdout
-
-    @classmethod
-    def nodes(cls):
-        return [TREE_LINE.match(line).group(3, 4) for line in cls.cli("tree").splitlines()]
-
-    @classmethod
-    def unos(cls, *icons):
-        """The UNO of the first node of each icon index."""
-        lines = [TREE_LINE.match(line) for line in cls.cli("tree").splitlines()]
-        return [next(m.group(3) for m in lines if int(m.group(2)) == icon) for icon in icons]
 
     def setUp(self):
         self.out = tempfile.TemporaryDirectory()
