@@ -13,6 +13,7 @@
 #include "core/cp1251.h"
 #include "platform/dbf_table.h"
 #include "ratio_reporter.h"
+#include "report_tables.h"
 #include "reports/computer_documents.h"
 #include "structure/additional_data.h"
 #include "structure/node_queries.h"
@@ -132,16 +133,8 @@ void Generate() {
     other.Append({uno, "1;1 , 10.12.2026", "Edit1", "Замена блока питания"});
 }
 
-struct Tables {
-    Tables() {
-        device.SetIndex("MAC_ADR");
-        other.SetIndex("UNO");
-    }
-    DbfTable device = DbfTable::Open(Bench().device, DbfOpenMode::ReadOnly, Bench().clock);
-    DbfTable other = DbfTable::Open(Bench().other, DbfOpenMode::ReadOnly, Bench().clock);
-    pelgo::structure::NodeRecordsTable records{other};
-    pelgo::core::WorkLog log{Bench().dir + "/pelgo.log", Bench().clock};
-    pelgo::structure::AdditionalData additional{records, log};
+struct Tables : pelgo::bench::ReportTables {
+    Tables() : ReportTables(Bench().device, Bench().other, Bench().dir + "/pelgo.log", Bench().clock) {}
 };
 
 pelgo::reports::RichText MakeCard(Tables& tables) {

@@ -17,6 +17,7 @@
 #include "enterprise_tree.h"
 #include "platform/dbf_table.h"
 #include "ratio_reporter.h"
+#include "report_tables.h"
 #include "reports/report_template.h"
 #include "reports/rtf_reader.h"
 #include "reports/rtf_writer.h"
@@ -143,16 +144,8 @@ void Generate() {
     bench.layout = Layout(pelgo::reports::IncludedTypeNames(bench.types).size());
 }
 
-struct Tables {
-    Tables() {
-        device.SetIndex("MAC_ADR");
-        other.SetIndex("UNO");
-    }
-    DbfTable device = DbfTable::Open(Bench().device, DbfOpenMode::ReadOnly, Bench().clock);
-    DbfTable other = DbfTable::Open(Bench().other, DbfOpenMode::ReadOnly, Bench().clock);
-    pelgo::structure::NodeRecordsTable records{other};
-    pelgo::core::WorkLog log{Bench().dir + "/pelgo.log", Bench().clock};
-    pelgo::structure::AdditionalData additional{records, log};
+struct Tables : pelgo::bench::ReportTables {
+    Tables() : ReportTables(Bench().device, Bench().other, Bench().dir + "/pelgo.log", Bench().clock) {}
 };
 
 pelgo::reports::RichText MakeReport(Tables& tables) {
