@@ -81,4 +81,7 @@ extern const char* const kTemplateUsage;
 int RunMoveRequest(const Context& context, const std::vector<std::string>& args);
 extern const char* const kMoveRequestUsage;
 
+int RunSummary(const Context& context, const std::vector<std::string>& args);
+extern const char* const kSummaryUsage;
+
 } // namespace pelgo::cli

@@ -52,6 +52,7 @@ const std::map<std::string, Group>& Groups() {
         {"rtf", {pelgo::cli::RunRtf, pelgo::cli::kRtfUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
+        {"summary", {pelgo::cli::RunSummary, pelgo::cli::kSummaryUsage}},
         {"template", {pelgo::cli::RunTemplate, pelgo::cli::kTemplateUsage}},
         {"tree", {pelgo::cli::RunTree, pelgo::cli::kTreeUsage}},
         {"update", {pelgo::cli::RunUpdate, pelgo::cli::kUpdateUsage}},

@@ -99,7 +99,8 @@ bool CommandStates::IsBuilt(Command command) {
            OneOf(command, {C::UpdateEnterprise, C::UpdateDepartment, C::UpdateComputer, C::PlaceNewComputers}) ||
            OneOf(command, kCurrentConfigCommands) ||
            OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory}) ||
-           OneOf(command, {C::Passport, C::AccountCard, C::MoveRequest});
+           OneOf(command, {C::Passport, C::AccountCard, C::MoveRequest}) ||
+           OneOf(command, {C::SummaryEnterprise, C::SummaryDepartment, C::SummaryOwners, C::SummaryPrograms});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

@@ -59,7 +59,13 @@ public:
             onShow();
         }
     }
-    std::optional<std::string> ChooseFile(const platform::FileChoice&) override { return std::nullopt; }
+    // The next of `files` (UTF-8), or a cancel when there is none.
+    std::optional<std::string> ChooseFile(const platform::FileChoice&) override {
+        if (files.isEmpty()) {
+            return std::nullopt;
+        }
+        return core::Utf8ToCp1251(files.takeFirst().toStdString());
+    }
     std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
         return std::nullopt;
     }
@@ -67,6 +73,7 @@ public:
     QStringList messages;
     QStringList questions;
     QList<platform::Answer> answers;
+    QStringList files;
     std::function<void()> onShow;
 };
 

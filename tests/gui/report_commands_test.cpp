@@ -1,6 +1,6 @@
 // The built-in reports of the main window's reports menu on a small installation: the passport and the account
-// card of the selected computer, a journal report through the filter dialog, and the move request of two moves
-// made in the tree with its clearing question.
+// card of the selected computer, a journal report through the filter dialog, the move request of two moves
+// made in the tree with its clearing question, and the summaries.
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -12,9 +12,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <functional>
 
 #include "archive/computer_view.h"
+#include "core/file.h"
+#include "gui/common/theme_icons.h"
 #include "gui/reports/journal_filter_dialog.h"
 #include "gui/reports/report_window.h"
 #include "gui/structure/structure_tree_model.h"
@@ -276,6 +279,96 @@ private slots:
         QCOMPARE(f.dialog.messages, QStringList{U("Данный журнал более не ведется")});
         QVERIFY(!filterShown);
         QCOMPARE(f.Reports().size(), 0);
+    }
+
+    void enterpriseDepartmentAndOwnersSummaries() {
+        ReportsWindow f;
+        QVERIFY(f.started);
+        f.Select("PC-1");
+        QVERIFY(!f.window->Action(Command::SummaryDepartment)->isEnabled());
+        struct Case {
+            Command command;
+            const char* selected;
+            int kind;
+            QStringList heading; // the first lines
+            QStringList present;
+            QStringList absent;
+        };
+        const Case cases[] = {
+            {Command::SummaryEnterprise,
+             "PC-1",
+             2,
+             {U("Сводные данные по предприятию"), QString(), U("На 10.03.2026 учтено компьютеров - 2")},
+             {U("Intel Pentium III - 1 шт."), U("Компьютеров с ошибочной конфигурацией записей - 1 шт. Список :"),
+              U("Склад\\PC-2 MAC addr:00AA00000002"), U("Отделов - 3"), U("Компьютеров - 2"), U("Мониторов - 1")},
+             {}},
+            // Started on the last department: only its subtree.
+            {Command::SummaryDepartment,
+             "Склад",
+             7,
+             {U("Сводные данные по подразделению"), U("\\\\Склад"), QString(),
+              U("На 10.03.2026 учтено компьютеров - 1")},
+             {U("Отделов - 1"), U("Компьютеров - 1"), U("Склад\\PC-2 MAC addr:00AA00000002")},
+             {U("Intel Pentium III - 1 шт."), U("Мониторов - 1")}},
+            {Command::SummaryOwners,
+             "PC-1",
+             5,
+             {U("Сводные данные по владельцам")},
+             {U("Бухгалтерия\\Иванов И.И."), U("Монитор"), U("Склад")},
+             {}},
+        };
+        for (const Case& c : cases) {
+            f.Select(c.selected);
+            QAction* action = f.window->Action(c.command);
+            QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+            action->trigger();
+            const QStringList text = f.TakeReport(c.kind);
+            QCOMPARE(text.mid(0, c.heading.size()), c.heading);
+            for (const QString& line : c.present) {
+                QVERIFY2(text.contains(line), qPrintable(action->text() + QStringLiteral(": ") + line));
+            }
+            for (const QString& line : c.absent) {
+                QVERIFY2(!text.contains(line), qPrintable(action->text() + QStringLiteral(": ") + line));
+            }
+            QVERIFY(f.state.TreeReactionsOn());
+            QTRY_COMPARE(f.Reports().size(), 0);
+        }
+        QVERIFY(f.dialog.messages.isEmpty());
+    }
+
+    void programsSummaryIsATreeSavedAsText() {
+        ReportsWindow f;
+        QVERIFY(f.started);
+        platform::DbfTable& device = *f.state.DeviceTable().table;
+        device.Append({"00AA00000001", "Windows_Soft", "1", "Far Manager"});
+        device.Append({"00AA00000001", "Windows_Soft", "2", "7-Zip"});
+        device.Append({"00AA00000002", "Windows_Soft", "1", "Far Manager"});
+        f.window->Action(Command::SummaryPrograms)->trigger();
+        const QList<gui::ReportWindow*> reports = f.Reports();
+        QCOMPARE(reports.size(), 1);
+        gui::ReportWindow& report = *reports.front();
+        QVERIFY(report.isVisible());
+        QCOMPARE(report.Kind(), 6);
+        QVERIFY(report.ShowsTree());
+        QCOMPARE(report.windowTitle(), U("Свод по программам "));
+        QTreeWidget& tree = *report.Tree();
+        QCOMPARE(tree.topLevelItemCount(), 2);
+        QCOMPARE(tree.currentItem(), tree.topLevelItem(0));
+        const QTreeWidgetItem& far = *tree.topLevelItem(1);
+        QCOMPARE(far.text(0), U("Far Manager [2 польз.]"));
+        QCOMPARE(far.childCount(), 2);
+        QCOMPARE(far.icon(0).cacheKey(), gui::NodeTypeIcon(2).cacheKey());
+        QCOMPARE(far.child(1)->icon(0).cacheKey(), gui::NodeTypeIcon(4).cacheKey());
+
+        report.PrintCommand();
+        QCOMPARE(f.dialog.messages, QStringList{U("Извините, распечатать не могу...")});
+        f.dialog.files = {QString::fromStdString(f.installation.Path("programs"))};
+        report.Save();
+        QCOMPARE(QString::fromStdString(core::Cp1251ToUtf8(core::ReadFileBytes(f.installation.Path("programs.txt")))),
+                 U("7-Zip [1 польз.]\r\n\t\\\\Бухгалтерия\\Иванов И.И.\\PC-1\r\n"
+                   "Far Manager [2 польз.]\r\n\t\\\\Бухгалтерия\\Иванов И.И.\\PC-1\r\n\t\\\\Склад\\PC-2\r\n"));
+        report.close();
+        QTRY_COMPARE(f.Reports().size(), 0);
     }
 
     void moveRequestOfTwoMovesAndItsClearing() {

@@ -184,6 +184,12 @@ private:
     void RunJournalReport(const QString& caption);
     // The documents of this run's moves, then the question whether to forget the moves.
     void RunMoveRequest();
+    // The enterprise summary (`department` null), the department summary of `department`'s subtree or the owners
+    // summary; the tree ignores selection and caption edits while the summary walks it.
+    void RunHardwareSummary(int kind, const structure::TreeNode* department);
+    void RunOwnersSummary();
+    // The programs summary as a tree, its progress in the window's caption.
+    void RunProgramsSummary();
 
     // Tree editing (main_window_editing.cpp). Each command acts on the selected node.
     void EditSelected(const std::function<void(structure::TreeEditor&, structure::TreeNode&)>& edit);

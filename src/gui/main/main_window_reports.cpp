@@ -1,8 +1,10 @@
 // The main window's reports: the computer passport and the account card of the selected computer, the journal
-// reports, the move request of this run's moves and the user reports, whose menu item loads the template into
-// the editor and generates it for the selected node. Each is shown in a report window; a report only reads the
-// data.
+// reports, the move request of this run's moves, the summaries and the user reports, whose menu item loads the
+// template into the editor and generates it for the selected node. Each is shown in a report window; a report
+// only reads the data.
+#include <QTreeWidget>
 #include <algorithm>
+#include <memory>
 
 #include "archive/pick_lists.h"
 #include "core/date_time.h"
@@ -18,6 +20,7 @@
 #include "reports/computer_documents.h"
 #include "reports/journal_report.h"
 #include "reports/move_request.h"
+#include "reports/summaries.h"
 #include "reports/template_report.h"
 #include "reports/user_reports.h"
 #include "structure/additional_data.h"
@@ -30,8 +33,12 @@ namespace {
 using session::Command;
 
 constexpr int kPassportKind = 0;
+constexpr int kEnterpriseSummaryKind = 2;
 constexpr int kMoveRequestKind = 3;
 constexpr int kAccountCardKind = 4;
+constexpr int kOwnersSummaryKind = 5;
+constexpr int kProgramsSummaryKind = 6;
+constexpr int kDepartmentSummaryKind = 7;
 constexpr int kFirstJournalKind = 100;
 constexpr int kFirstUserReportKind = 200;
 
@@ -52,12 +59,36 @@ struct ReportRecords {
     structure::AdditionalData additional;
 };
 
+// Tree reactions off for a walk over the tree, back as they were however it ends: a selection change or a
+// caption edit handled in the middle would act on a tree the walk is reading.
+class TreeReactionsOff {
+public:
+    explicit TreeReactionsOff(session::AppState& state) : m_state(state), m_was(state.TreeReactionsOn()) {
+        m_state.SetTreeReactionsOn(false);
+    }
+    ~TreeReactionsOff() { m_state.SetTreeReactionsOn(m_was); }
+    TreeReactionsOff(const TreeReactionsOff&) = delete;
+    TreeReactionsOff& operator=(const TreeReactionsOff&) = delete;
+
+private:
+    session::AppState& m_state;
+    bool m_was;
+};
+
 } // namespace
 
 void MainWindow::ConnectReportCommands() {
     On(Command::Passport, [this] { RunPassport(); });
     On(Command::AccountCard, [this] { RunAccountCard(); });
     On(Command::MoveRequest, [this] { RunMoveRequest(); });
+    On(Command::SummaryEnterprise, [this] { RunHardwareSummary(kEnterpriseSummaryKind, nullptr); });
+    On(Command::SummaryDepartment, [this] {
+        if (const structure::TreeNode* department = SelectedNode()) {
+            RunHardwareSummary(kDepartmentSummaryKind, department);
+        }
+    });
+    On(Command::SummaryOwners, [this] { RunOwnersSummary(); });
+    On(Command::SummaryPrograms, [this] { RunProgramsSummary(); });
 }
 
 bool MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& build,
@@ -214,6 +245,60 @@ void MainWindow::RunMoveRequest() {
             }
         }
     });
+}
+
+void MainWindow::RunHardwareSummary(int kind, const structure::TreeNode* department) {
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    if (device == nullptr) {
+        return;
+    }
+    OpenReport(kind, [&] {
+        const TreeReactionsOff off(m_state);
+        return reports::HardwareSummary(m_state.Tree(), department, *device, Today(m_state));
+    });
+}
+
+void MainWindow::RunOwnersSummary() {
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    if (device == nullptr) {
+        return;
+    }
+    OpenReport(kOwnersSummaryKind, [&] {
+        const TreeReactionsOff off(m_state);
+        return reports::OwnersSummary(m_state.Tree(), *device);
+    });
+}
+
+void MainWindow::RunProgramsSummary() {
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    if (device == nullptr) {
+        return;
+    }
+    auto window = std::make_unique<ReportWindow>(m_dialog, m_state.Settings().Bool(shell::Key::RTF_Edit), this);
+    const std::string caption = core::Text(3544, "Свод по программам ");
+    const auto progress = [&](const std::string& step) { window->setWindowTitle(FromCp1251(caption + step)); };
+    try {
+        progress(core::Text(3545, "- идет сбор данных"));
+        const std::vector<reports::SummaryLine> summary = reports::ProgramsSummary(m_state.Tree(), *device);
+        progress(core::Text(3546, "- сортировка данных"));
+        std::vector<ReportTreeLine> lines;
+        lines.reserve(summary.size());
+        for (const reports::SummaryLine& line : summary) {
+            lines.push_back({line.level, line.caption, line.icon});
+        }
+        progress(core::Text(3547, "- формирование данных о владельце"));
+        window->ShowTree(kProgramsSummaryKind, lines);
+    } catch (const core::Error& error) {
+        m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+        return;
+    }
+    progress({});
+    if (QTreeWidgetItem* first = window->Tree()->topLevelItem(0)) {
+        window->Tree()->setCurrentItem(first);
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window.release()->open();
 }
 
 } // namespace pelgo::gui

@@ -18,6 +18,7 @@
 #include "core/file.h"
 #include "core/translator.h"
 #include "gui/common/qt_text.h"
+#include "gui/common/theme_icons.h"
 #include "gui/reports/rich_text_document.h"
 #include "reports/report_export.h"
 #include "reports/rtf_writer.h"
@@ -110,6 +111,9 @@ void ReportWindow::ShowTree(int kind, const std::vector<ReportTreeLine>& lines) 
         parents.resize(std::min(level, parents.size()));
         QTreeWidgetItem* item = parents.empty() ? new QTreeWidgetItem(m_tree) : new QTreeWidgetItem(parents.back());
         item->setText(0, FromCp1251(line.caption));
+        if (line.icon > 0) {
+            item->setIcon(0, NodeTypeIcon(line.icon));
+        }
         parents.push_back(item);
     }
     m_tree->expandAll();

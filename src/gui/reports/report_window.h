@@ -21,10 +21,12 @@ class QTreeWidget;
 
 namespace pelgo::gui {
 
-// A summary's line: its depth (0 for the top) and caption (cp1251), in pre-order.
+// A summary's line: its depth (0 for the top), caption (cp1251) and the node type whose icon it shows (0: none),
+// in pre-order.
 struct ReportTreeLine {
     int level = 0;
     std::string caption;
+    int icon = 0;
 };
 
 class ReportWindow : public QDialog {
