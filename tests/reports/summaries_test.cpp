@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "reports/report_look.h"
 #include "reports/report_writer.h"
 #include "structure/node_types.h"
 #include "support/temp_dir.h"
@@ -17,35 +18,9 @@ using structure::TreeNode;
 
 constexpr const char* kDate = "11.12.2026";
 
-std::vector<std::string> Texts(const RichText& text) {
-    std::vector<std::string> lines;
-    for (const Paragraph& paragraph : text.paragraphs) {
-        lines.push_back(ParagraphUtf8(paragraph));
-    }
-    return lines;
-}
-
-struct Look {
-    Alignment alignment;
-    bool bullet;
-    int firstIndent; // points
-    int heightPixels;
-    bool bold;
-    bool underline;
-    bool title;
-};
-
-void ExpectLook(const Paragraph& paragraph, const Look& look) {
-    SCOPED_TRACE(ParagraphUtf8(paragraph));
-    EXPECT_EQ(paragraph.alignment, look.alignment);
-    EXPECT_EQ(paragraph.bullet, look.bullet);
-    EXPECT_EQ(paragraph.leftIndent, (look.firstIndent + (look.bullet ? 10 : 0)) * 20);
-    const CharFormat& format = LeadingFormat(paragraph);
-    EXPECT_EQ(format.halfPoints, look.heightPixels * 3 / 2);
-    EXPECT_EQ(format.bold, look.bold);
-    EXPECT_EQ(format.underline, look.underline);
-    EXPECT_EQ(format.color, look.title ? std::optional<Color>(kTitleColour) : std::nullopt);
-}
+using testing::ExpectLook;
+using testing::Look;
+using testing::Texts;
 
 // Завод
 //   Цех
