@@ -279,7 +279,10 @@ void MainWindow::RunProgramsSummary() {
     const auto progress = [&](const std::string& step) { window->setWindowTitle(FromCp1251(caption + step)); };
     try {
         progress(core::Text(3545, "- идет сбор данных"));
-        const std::vector<reports::SummaryLine> summary = reports::ProgramsSummary(m_state.Tree(), *device);
+        const std::vector<reports::SummaryLine> summary = [&] {
+            const TreeReactionsOff off(m_state);
+            return reports::ProgramsSummary(m_state.Tree(), *device);
+        }();
         progress(core::Text(3546, "- сортировка данных"));
         std::vector<ReportTreeLine> lines;
         lines.reserve(summary.size());
