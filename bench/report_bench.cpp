@@ -1,7 +1,8 @@
-// A user report over the whole enterprise: 2,000 computers with 60 archive lines each, their monitors and
-// printers, additional data on computers and employees, and a scope-A template with DEVICE, GET and OTHER
-// markers. Generating it is compared with reading the same records through the two tables' indexes, the
-// input no generator can skip; writing its RTF and reading it back with copying the file's bytes.
+// Reports over the whole enterprise: 2,000 computers with 60 archive lines each, their monitors and printers,
+// additional data on computers and employees. A scope-A template with DEVICE, GET and OTHER markers is compared
+// with reading the same records through the two tables' indexes, the input no generator can skip; the four
+// summaries with reading every computer's archive lines; writing the template report's RTF and reading it back
+// with copying the file's bytes.
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "reports/report_template.h"
 #include "reports/rtf_reader.h"
 #include "reports/rtf_writer.h"
+#include "reports/summaries.h"
 #include "reports/template_report.h"
 #include "structure/additional_data.h"
 #include "structure/node_queries.h"
@@ -109,7 +111,7 @@ pelgo::reports::ReportTemplate Layout(std::size_t typeCount) {
 
 void Generate() {
     Fixture& bench = Bench();
-    std::string pattern = "/tmp/template_report_bench_XXXXXX";
+    std::string pattern = "/tmp/report_bench_XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         std::abort();
     }
@@ -212,7 +214,49 @@ void BM_WriteAndReadRtf(benchmark::State& state) {
     }
 }
 
+// What every summary reads: the archive lines of all computers.
+void BM_ReadArchive(benchmark::State& state) {
+    Tables tables;
+    const pelgo::structure::TreeModel& tree = Bench().tree;
+    for (auto _ : state) {
+        std::size_t records = 0;
+        for (const TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
+            if (pelgo::structure::IsNetComputer(tree, node)) {
+                records +=
+                    pelgo::archive::ReadArchiveRecords(tables.device, pelgo::structure::ComputerAddress(tree, *node))
+                        .size();
+            }
+        }
+        benchmark::DoNotOptimize(records);
+    }
+}
+
+void BM_EnterpriseSummary(benchmark::State& state) {
+    Tables tables;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pelgo::reports::HardwareSummary(Bench().tree, nullptr, tables.device, "11.12.2026"));
+    }
+}
+
+void BM_OwnersSummary(benchmark::State& state) {
+    Tables tables;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pelgo::reports::OwnersSummary(Bench().tree, tables.device));
+    }
+}
+
+void BM_ProgramsSummary(benchmark::State& state) {
+    Tables tables;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pelgo::reports::ProgramsSummary(Bench().tree, tables.device));
+    }
+}
+
 BENCHMARK(BM_ReadThroughIndexes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnterpriseSummary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OwnersSummary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProgramsSummary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeUserReports)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteAndReadRtf)->Unit(benchmark::kMillisecond);
@@ -233,6 +277,8 @@ int main(int argc, char** argv) {
     }
     pelgo::bench::RatioReporter generation("BM_ReadThroughIndexes");
     benchmark::RunSpecifiedBenchmarks(&generation, "BM_ReadThroughIndexes|BM_MakeUserReports");
+    pelgo::bench::RatioReporter summaries("BM_ReadArchive");
+    benchmark::RunSpecifiedBenchmarks(&summaries, "BM_ReadArchive|Summary");
     pelgo::bench::RatioReporter rtf("BM_CopyBytes");
     benchmark::RunSpecifiedBenchmarks(&rtf, "BM_CopyBytes|BM_WriteAndReadRtf");
     benchmark::Shutdown();
