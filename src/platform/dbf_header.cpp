@@ -143,13 +143,15 @@ DbfLayout ReadDbfLayout(const core::LockedFile& file, std::string_view tableName
     return layout;
 }
 
-std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::DateTime& today) {
+std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::DateTime& today,
+                             const std::vector<std::vector<std::string>>& records) {
     if (fields.empty()) {
         throw TableError("A table needs at least one field");
     }
     std::set<std::string> names;
     std::size_t recordLength = 1;
     std::string descriptors;
+    std::vector<DbfField> layout;
     for (const DbfFieldSpec& spec : fields) {
         const std::string name = core::UpperLatin(spec.name);
         if (name.empty() || name.size() > kMaxFieldNameLength ||
@@ -169,6 +171,7 @@ std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::D
         descriptor[11] = 'C';
         descriptor[16] = static_cast<char>(spec.width);
         descriptors += descriptor;
+        layout.push_back({name, 'C', spec.width, 0, static_cast<int>(recordLength)});
         recordLength += static_cast<std::size_t>(spec.width);
     }
     const std::size_t headerLength = kDbfFixedHeaderSize + descriptors.size() + 1;
@@ -183,8 +186,20 @@ std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::D
     fixed[11] = static_cast<char>(recordLength >> 8);
     fixed[29] = static_cast<char>(kLanguageDriverCp1251);
     DbfFixedHeader header(fixed);
-    header.MarkWrite(0, today);
-    return std::string(header.Bytes()) + descriptors + kDescriptorEnd + kDbfEndMarker;
+    header.MarkWrite(static_cast<std::uint32_t>(records.size()), today);
+    std::string bytes = std::string(header.Bytes()) + descriptors + kDescriptorEnd;
+    bytes.reserve(bytes.size() + records.size() * recordLength + 1);
+    for (const std::vector<std::string>& values : records) {
+        if (values.size() > layout.size()) {
+            throw TableError("A record of " + std::to_string(values.size()) + " values for a table of " +
+                             std::to_string(layout.size()) + " fields");
+        }
+        bytes += kDbfLiveMark;
+        for (std::size_t i = 0; i < layout.size(); ++i) {
+            AppendFieldBytes(layout[i], i < values.size() ? values[i] : std::string_view(), DbfCodePage::Cp1251, bytes);
+        }
+    }
+    return bytes + kDbfEndMarker;
 }
 
 std::string DbfFieldText(const DbfField& field, std::string_view stored, DbfCodePage codePage) {

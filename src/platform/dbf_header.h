@@ -81,9 +81,11 @@ struct DbfLayout {
 // Header and field descriptors of an open table; throws TableDamaged when they describe no table.
 DbfLayout ReadDbfLayout(const core::LockedFile& file, std::string_view tableName);
 
-// The bytes of an empty table with character fields (cp1251 language driver, no production index);
-// throws TableError on an unusable field list.
-std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::DateTime& today);
+// The bytes of a new table with character fields (cp1251 language driver, no production index) holding
+// `records` (values in field order, each cut to its field's width); throws TableError on an unusable field
+// list or a record with more values than fields.
+std::string NewDbfTableBytes(std::span<const DbfFieldSpec> fields, const core::DateTime& today,
+                             const std::vector<std::vector<std::string>>& records = {});
 
 // A field's value (cp1251) from the bytes the field stores in a table of that code page: padding removed as
 // the BDE removed it (trailing blanks; numbers stand right-aligned, so theirs lose the leading blanks too).

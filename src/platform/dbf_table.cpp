@@ -211,6 +211,11 @@ void DbfTable::Create(std::string_view path, std::span<const DbfFieldSpec> field
     file.Sync();
 }
 
+void DbfTable::WriteWhole(std::string_view path, std::span<const DbfFieldSpec> fields,
+                          const std::vector<std::vector<std::string>>& records, const core::Clock& clock) {
+    core::WriteFileAtomically(path, NewDbfTableBytes(fields, clock.Now(), records));
+}
+
 DbfTable DbfTable::Open(std::string_view path, DbfOpenMode mode, const core::Clock& clock) {
     DbfTable table(std::string(path), mode, clock);
     table.m_file =

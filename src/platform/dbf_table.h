@@ -83,6 +83,10 @@ class DbfTable {
 public:
     // Writes a new empty table, replacing an existing file unless another holder has it open.
     static void Create(std::string_view path, std::span<const DbfFieldSpec> fields, const core::Clock& clock);
+    // Writes an export table whole, in place of any file of that name: a failure leaves the old file as it
+    // was. Throws TableError on an unusable field list, core::FileError when the file cannot be written.
+    static void WriteWhole(std::string_view path, std::span<const DbfFieldSpec> fields,
+                           const std::vector<std::vector<std::string>>& records, const core::Clock& clock);
     // Throws core::CannotOpenFile when the file cannot be opened, TableLocked when another holder's mode
     // excludes `mode`, TableDamaged when the header describes no table. The clock dates our writes.
     static DbfTable Open(std::string_view path, DbfOpenMode mode, const core::Clock& clock);

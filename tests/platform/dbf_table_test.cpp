@@ -770,5 +770,25 @@ TEST_F(DbfTableTest, CreateReplacesATableNobodyHoldsAndRefusesBadFields) {
     EXPECT_THROW(DbfTable::Create(PathOf("bad.dbf"), twice, m_clock), TableError);
 }
 
+TEST_F(DbfTableTest, AWholeExportTableReplacesTheOldFileOrLeavesItAlone) {
+    const std::string path = PathOf("export.dbf");
+    const DbfFieldSpec fields[] = {{"UNO", 12}, {"OVNER", 150}};
+    const Rows records = {{"INDEX", U("Ревизия")}, {"ABCDEFGHIJKLMNOP", std::string(200, 'x')}, {"SHORT"}};
+    DbfTable::WriteWhole(path, fields, {{"OLD", "old"}}, m_clock);
+    DbfTable::WriteWhole(path, fields, records, m_clock);
+    {
+        DbfTable table = Open(path, DbfOpenMode::ReadOnly);
+        EXPECT_EQ(table.RecordCount(), 3u);
+        EXPECT_EQ(WalkValues(table),
+                  (Rows{{"INDEX", U("Ревизия")}, {"ABCDEFGHIJKL", std::string(150, 'x')}, {"SHORT", ""}}));
+    }
+    const std::string before = core::ReadFileBytes(path);
+    EXPECT_THROW(DbfTable::WriteWhole(path, fields, {{"A", "B", "C"}}, m_clock), TableError);
+    const DbfFieldSpec invalid[] = {{"A B", 5}};
+    EXPECT_THROW(DbfTable::WriteWhole(path, invalid, {}, m_clock), TableError);
+    EXPECT_EQ(core::ReadFileBytes(path), before);
+    EXPECT_EQ(Open(path).RecordCount(), 3u); // it is a sound table for the engine's own writes too
+}
+
 } // namespace
 } // namespace pelgo::platform
