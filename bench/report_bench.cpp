@@ -234,7 +234,8 @@ void BM_ReadArchive(benchmark::State& state) {
 void BM_EnterpriseSummary(benchmark::State& state) {
     Tables tables;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(pelgo::reports::HardwareSummary(Bench().tree, nullptr, tables.device, "11.12.2026"));
+        benchmark::DoNotOptimize(pelgo::reports::HardwareSummary(
+            pelgo::reports::CountHardware(Bench().tree, nullptr, tables.device), nullptr, "11.12.2026"));
     }
 }
 

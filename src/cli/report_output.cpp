@@ -30,7 +30,7 @@ std::vector<std::string> WithLongOutput(const std::vector<std::string>& raw) {
 
 namespace {
 
-ReportOutput::Kind KindOf(const std::optional<std::string>& output) {
+ReportOutput::Kind KindOf(const std::optional<std::string>& output, bool csvAllowed) {
     if (!output) {
         return ReportOutput::Kind::Terminal;
     }
@@ -49,7 +49,11 @@ ReportOutput::Kind KindOf(const std::optional<std::string>& output) {
     if (extension == ".imp") {
         return ReportOutput::Kind::Import;
     }
-    throw UsageError("the output file's extension must be .rtf, .pdf, .txt or .imp");
+    if (extension == ".csv" && csvAllowed) {
+        return ReportOutput::Kind::Csv;
+    }
+    throw UsageError(std::string("the output file's extension must be .rtf, .pdf, .txt") +
+                     (csvAllowed ? ", .imp or .csv" : " or .imp"));
 }
 
 reports::ImportSeparator SeparatorOption(const std::optional<std::string>& value) {
@@ -84,10 +88,10 @@ void WritePdfOffscreen(const reports::RichText& text, const std::string& path) {
 
 } // namespace
 
-ReportOutput ReportOutputOf(const Args& args) {
+ReportOutput ReportOutputOf(const Args& args, bool csvAllowed) {
     const std::optional<std::string> path = args.Value(kOutputOption);
     ReportOutput output;
-    output.kind = KindOf(path);
+    output.kind = KindOf(path, csvAllowed);
     output.path = path ? core::Utf8ToCp1251(*path) : std::string();
     if (args.Value(kSeparatorOption) && output.kind != ReportOutput::Kind::Import) {
         throw UsageError("--separator belongs to an .imp output file");
@@ -120,6 +124,8 @@ void Deliver(const reports::RichText& text, const ReportOutput& output) {
     case ReportOutput::Kind::Import:
         core::WriteFileAtomically(path, reports::SpreadsheetExport(text, output.separator));
         return;
+    case ReportOutput::Kind::Csv:
+        throw core::Error("A CSV file holds counted values: the report has none"); // refused by ReportOutputOf
     }
 }
 

@@ -1,5 +1,5 @@
 // Where the report commands put a document: its text on stdout, or "-o FILE" as RTF, PDF, plain text or the
-// spreadsheet import file, chosen by the file's extension.
+// spreadsheet import file, chosen by the file's extension; the summaries that count also write CSV.
 #pragma once
 
 #include <string>
@@ -19,14 +19,15 @@ inline constexpr const char* kSeparatorOption = "--separator";
 std::vector<std::string> WithLongOutput(const std::vector<std::string>& raw);
 
 struct ReportOutput {
-    enum class Kind { Terminal, Rtf, Pdf, Text, Import };
+    enum class Kind { Terminal, Rtf, Pdf, Text, Import, Csv };
     Kind kind = Kind::Terminal;
     std::string path; // cp1251; empty for the terminal
     reports::ImportSeparator separator = reports::ImportSeparator::Space;
 };
 
 // The output the options name; a usage error for an unknown extension or a separator without an .imp file.
-ReportOutput ReportOutputOf(const Args& args);
+// `csvAllowed`: the report also has its counted values as data, which a .csv file receives.
+ReportOutput ReportOutputOf(const Args& args, bool csvAllowed = false);
 // Refuses an output file that is the command's input (a template), which the output would destroy.
 void RefuseOverwriting(const ReportOutput& output, const std::string& input);
 void Deliver(const reports::RichText& text, const ReportOutput& output);

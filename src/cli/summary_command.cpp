@@ -21,7 +21,8 @@ const char* const kSummaryUsage =
     "  summary enterprise|department|owners|programs [--node UNO] [-o FILE] [--separator S]\n"
     "                              a summary of the whole tree, or with department of the subtree of the\n"
     "                              node UNO; output as for report, programs prints its tree (a TAB per level)\n"
-    "                              and writes only a .txt file\n";
+    "                              and writes only a .txt file; enterprise and department also write their\n"
+    "                              counted values to a .csv file (section;value;count, UTF-8)\n";
 
 int RunSummary(const Context& context, const std::vector<std::string>& raw) {
     const Args args(WithLongOutput(raw), {"--node", "--output", "--separator"});
@@ -35,7 +36,7 @@ int RunSummary(const Context& context, const std::vector<std::string>& raw) {
     if (kind == "department" && !uno) {
         throw UsageError("--node UNO names the node whose department summary is made");
     }
-    const ReportOutput output = ReportOutputOf(args);
+    const ReportOutput output = ReportOutputOf(args, kind == "enterprise" || kind == "department");
     if (kind == "programs" && output.kind != ReportOutput::Kind::Terminal && output.kind != ReportOutput::Kind::Text) {
         throw UsageError("the programs summary is a tree: it is written to a .txt file only");
     }
@@ -65,9 +66,13 @@ int RunSummary(const Context& context, const std::vector<std::string>& raw) {
         Deliver(reports::OwnersSummary(tree, device), output);
         return 0;
     }
-    Deliver(reports::HardwareSummary(tree, kind == "department" ? selected : nullptr, device,
-                                     core::DateFormats().ShortDate(stored.Clock().Now())),
-            output);
+    const structure::TreeNode* department = kind == "department" ? selected : nullptr;
+    const reports::HardwareCounts counts = reports::CountHardware(tree, department, device);
+    if (output.kind == ReportOutput::Kind::Csv) {
+        core::WriteFileAtomically(output.path, reports::HardwareCsv(counts));
+        return 0;
+    }
+    Deliver(reports::HardwareSummary(counts, department, core::DateFormats().ShortDate(stored.Clock().Now())), output);
     return 0;
 }
 

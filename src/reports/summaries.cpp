@@ -81,15 +81,6 @@ void SortedLines(ReportWriter& writer, std::vector<std::string> lines) {
     }
 }
 
-void Section(ReportWriter& writer, std::string_view title, const CountingList& list, std::string_view suffix = {}) {
-    SectionTitle(writer, title);
-    std::vector<std::string> lines;
-    for (const CountingList::Entry& entry : list.Entries()) {
-        lines.push_back(entry.value + std::string(suffix) + " - " + std::to_string(entry.count) + Cp(" шт."));
-    }
-    SortedLines(writer, std::move(lines));
-}
-
 // A device counts under its model: the caption without the inventory number that follows " №".
 std::string ModelName(const std::string& caption) {
     const std::string cut = caption.substr(0, caption.find(Cp(" №")));
@@ -112,14 +103,40 @@ const TreeNode* AfterSubtree(const TreeModel& tree, const TreeNode* node) {
     return nullptr;
 }
 
-struct Hardware {
-    CountingList boards, cpus, memory, systems, monitors, printers;
-    std::vector<std::string> badConfigurations, cdDrives;
-    int computers = 0;
-    std::array<int, 12> types{}; // by icon index 1..11
+// The counted sections in report order.
+struct CountedSection {
+    int titleId;
+    const char* title;
+    CountingList HardwareCounts::*list;
+    const char* suffix;
 };
+constexpr std::array<CountedSection, 6> kCountedSections{{
+    {3523, "Список материнских плат :", &HardwareCounts::boards, ""},
+    {3524, "Список процессоров :", &HardwareCounts::cpus, ""},
+    {3525, "Распределение оперативной памяти :", &HardwareCounts::memory, " Mb"},
+    {3526, "Список операционных систем :", &HardwareCounts::systems, ""},
+    {3527, "Список мониторов :", &HardwareCounts::monitors, ""},
+    {3528, "Список принтеров :", &HardwareCounts::printers, ""},
+}};
 
-void CountComputer(const TreeModel& tree, const TreeNode& computer, platform::DbfTable& device, Hardware& hardware) {
+constexpr std::array<const char*, 10> kTypeLabels{
+    "Отделов",   "Сотрудников", "Компьютеров", "Сетевых карт",      "Мониторов",
+    "Принтеров", "Сканеров",    "Модемов",     "Сетевых устройств", "Прочей оргтехники"};
+std::string TypeLabel(int icon) {
+    return core::Text(3499 + icon, kTypeLabels[static_cast<std::size_t>(icon) - 1]);
+}
+
+// A list's entries as the report orders them: by value, letter case ignored, stable.
+std::vector<CountingList::Entry> SortedEntries(const CountingList& list) {
+    std::vector<CountingList::Entry> entries = list.Entries();
+    std::stable_sort(entries.begin(), entries.end(), [](const CountingList::Entry& a, const CountingList::Entry& b) {
+        return core::CompareText(a.value, b.value) < 0;
+    });
+    return entries;
+}
+
+void CountComputer(const TreeModel& tree, const TreeNode& computer, platform::DbfTable& device,
+                   HardwareCounts& hardware) {
     ++hardware.computers;
     const std::string& address = structure::ComputerAddress(tree, computer);
     const std::vector<archive::ArchiveRecord> records = archive::ReadArchiveRecords(device, address);
@@ -153,11 +170,10 @@ void CountComputer(const TreeModel& tree, const TreeNode& computer, platform::Db
 
 } // namespace
 
-RichText HardwareSummary(const TreeModel& tree, const TreeNode* department, platform::DbfTable& device,
-                         std::string_view date) {
+HardwareCounts CountHardware(const TreeModel& tree, const TreeNode* department, platform::DbfTable& device) {
     const TreeNode* start = department != nullptr ? department : tree.First();
     const TreeNode* stop = department != nullptr ? AfterSubtree(tree, department) : nullptr;
-    Hardware hardware;
+    HardwareCounts hardware;
     for (const TreeNode* node = start; node != nullptr && node != stop; node = tree.Next(*node)) {
         const int icon = node->Icon();
         if (icon >= 1 && icon <= 11) {
@@ -171,7 +187,10 @@ RichText HardwareSummary(const TreeModel& tree, const TreeNode* department, plat
             CountComputer(tree, *node, device, hardware);
         }
     }
+    return hardware;
+}
 
+RichText HardwareSummary(const HardwareCounts& hardware, const TreeNode* department, std::string_view date) {
     ReportWriter writer;
     ReportStyle& style = writer.style;
     if (hardware.computers > 0) {
@@ -187,12 +206,13 @@ RichText HardwareSummary(const TreeModel& tree, const TreeNode* department, plat
         writer.Line(core::Text(3521, "На ") + std::string(date) + core::Text(3522, " учтено компьютеров - ") +
                     std::to_string(hardware.computers));
         style.alignment = Alignment::Left;
-        Section(writer, core::Text(3523, "Список материнских плат :"), hardware.boards);
-        Section(writer, core::Text(3524, "Список процессоров :"), hardware.cpus);
-        Section(writer, core::Text(3525, "Распределение оперативной памяти :"), hardware.memory, " Mb");
-        Section(writer, core::Text(3526, "Список операционных систем :"), hardware.systems);
-        Section(writer, core::Text(3527, "Список мониторов :"), hardware.monitors);
-        Section(writer, core::Text(3528, "Список принтеров :"), hardware.printers);
+        for (const CountedSection& section : kCountedSections) {
+            SectionTitle(writer, core::Text(section.titleId, section.title));
+            SectionBodyStyle(style);
+            for (const CountingList::Entry& entry : SortedEntries(hardware.*section.list)) {
+                writer.Line(entry.value + section.suffix + " - " + std::to_string(entry.count) + Cp(" шт."));
+            }
+        }
     }
     if (!hardware.badConfigurations.empty()) {
         SectionTitle(writer, core::Text(3529, "Компьютеров с ошибочной конфигурацией записей - ") +
@@ -206,17 +226,57 @@ RichText HardwareSummary(const TreeModel& tree, const TreeNode* department, plat
     }
     SectionTitle(writer, core::Text(3532, "Список по структуре предприятия :"));
     SectionBodyStyle(style);
-    static constexpr std::array<const char*, 10> kLabels{
-        "Отделов",   "Сотрудников", "Компьютеров", "Сетевых карт",      "Мониторов",
-        "Принтеров", "Сканеров",    "Модемов",     "Сетевых устройств", "Прочей оргтехники"};
     for (int icon = 1; icon <= 10; ++icon) {
         if (hardware.types[icon] > 0) {
-            writer.Line(core::Text(3499 + icon, kLabels[icon - 1]) + " - " + std::to_string(hardware.types[icon]));
+            writer.Line(TypeLabel(icon) + " - " + std::to_string(hardware.types[icon]));
         }
     }
     SectionTitleStyle(style);
     writer.Line("");
     return writer.Take();
+}
+
+namespace {
+
+// RFC 4180 quoting: a field holding the separator, a quote or a line end is quoted, its quotes doubled.
+std::string CsvField(std::string_view cp1251) {
+    const std::string text = core::Cp1251ToUtf8(cp1251);
+    if (text.find_first_of(";\"\r\n") == std::string::npos) {
+        return text;
+    }
+    return '"' + core::ReplaceAll(text, "\"", "\"\"") + '"';
+}
+
+std::string CsvRow(std::string_view section, std::string_view value, int count) {
+    return CsvField(section) + ';' + CsvField(value) + ';' + std::to_string(count) + "\r\n";
+}
+
+// A section's title without the colon that introduces its list in the report.
+std::string SectionName(std::string_view title) {
+    title = core::TrimRight(title);
+    if (title.ends_with(':')) {
+        title.remove_suffix(1);
+    }
+    return std::string(core::TrimRight(title));
+}
+
+} // namespace
+
+std::string HardwareCsv(const HardwareCounts& hardware) {
+    std::string csv = "\xEF\xBB\xBFsection;value;count\r\n";
+    for (const CountedSection& section : kCountedSections) {
+        const std::string name = SectionName(core::Text(section.titleId, section.title));
+        for (const CountingList::Entry& entry : SortedEntries(hardware.*section.list)) {
+            csv += CsvRow(name, entry.value, entry.count);
+        }
+    }
+    const std::string structure = SectionName(core::Text(3532, "Список по структуре предприятия :"));
+    for (int icon = 1; icon <= 10; ++icon) {
+        if (hardware.types[icon] > 0) {
+            csv += CsvRow(structure, TypeLabel(icon), hardware.types[icon]);
+        }
+    }
+    return csv;
 }
 
 RichText OwnersSummary(const TreeModel& tree, platform::DbfTable& device) {

@@ -3,6 +3,7 @@
 // every installed program with the computers that have it.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,10 +28,21 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// The enterprise summary (`department` null: the whole tree) or the department summary of the subtree of
-// `department`. `date` is today in the short date format.
-RichText HardwareSummary(const structure::TreeModel& tree, const structure::TreeNode* department,
-                         platform::DbfTable& device, std::string_view date);
+// What the enterprise summary (`department` null: the whole tree) or the department summary of the subtree of
+// `department` counts.
+struct HardwareCounts {
+    CountingList boards, cpus, memory, systems, monitors, printers;
+    std::vector<std::string> badConfigurations, cdDrives;
+    int computers = 0;
+    std::array<int, 12> types{}; // nodes by icon index 1..11
+};
+HardwareCounts CountHardware(const structure::TreeModel& tree, const structure::TreeNode* department,
+                             platform::DbfTable& device);
+// The summary as a report; `date` is today in the short date format.
+RichText HardwareSummary(const HardwareCounts& counts, const structure::TreeNode* department, std::string_view date);
+// The counted values for a spreadsheet: a "section;value;count" header and one such row per counted value, in
+// the report's order; UTF-8 with a byte-order mark, quoted where needed, CR LF.
+std::string HardwareCsv(const HardwareCounts& counts);
 RichText OwnersSummary(const structure::TreeModel& tree, platform::DbfTable& device);
 
 // A line of the programs summary in pre-order: a program (level 0, caption "name [n польз.]", the employee icon)

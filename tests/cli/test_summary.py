@@ -1,5 +1,6 @@
 """pelgo-cli summary: the four summaries over an installation, on the terminal and in files, read-only."""
 
+import csv
 import os
 import tempfile
 import time
@@ -92,7 +93,8 @@ class SummaryTest(SharedInstallation):
             "", "Список материнских плат :",
             # The store's computer has neither board nor BIOS: an empty value.
             " - 1 шт.", "ASUS P5K - 1 шт.",
-            "", "Список процессоров :", "CELERON - 1 шт.", "Celeron - 2 шт.",
+            # Values equal but for letter case keep the order they were first met in.
+            "", "Список процессоров :", "Celeron - 2 шт.", "CELERON - 1 шт.",
             "", "Распределение оперативной памяти :", "1024 Mb - 1 шт.", "512 Mb - 2 шт.",
             "", "Список операционных систем :", "Windows XP - 1 шт.",
             "", "Список мониторов :", "Samsung 710 - 2 шт.",
@@ -147,12 +149,35 @@ class SummaryTest(SharedInstallation):
         self.summary("enterprise", "-o", rtf)
         self.assertEqual(run(self.home, "rtf", "text", rtf).stdout, "\n".join(self.summary("enterprise")[0]))
 
+    def test_counted_values_go_to_a_spreadsheet(self):
+        path = os.path.join(self.out.name, "свод.CSV")
+        self.summary("department", "--node", self.department, "-o", path)
+        with open(path, "rb") as f:
+            data = f.read()
+        self.assertTrue(data.startswith(b"\xef\xbb\xbfsection;value;count\r\n"), data[:40])
+        with open(path, newline="", encoding="utf-8-sig") as f:
+            rows = list(csv.reader(f, delimiter=";"))
+        self.assertEqual(rows, [
+            ["section", "value", "count"],
+            ["Список материнских плат", "ASUS P5K", "1"],
+            ["Список процессоров", "Celeron", "2"],
+            ["Распределение оперативной памяти", "512", "2"],
+            ["Список операционных систем", "Windows XP", "1"],
+            ["Список мониторов", "Samsung 710", "2"],
+            ["Список по структуре предприятия", "Отделов", "1"],
+            ["Список по структуре предприятия", "Сотрудников", "1"],
+            ["Список по структуре предприятия", "Компьютеров", "1"],
+            ["Список по структуре предприятия", "Сетевых карт", "1"],
+            ["Список по структуре предприятия", "Мониторов", "2"],
+        ])
+
     def test_usage_errors(self):
         cases = [
             ("department without its node", ["department"]),
             ("an unknown summary", ["software"]),
             ("programs as RTF", ["programs", "-o", os.path.join(self.out.name, "p.rtf")]),
             ("programs for a spreadsheet", ["programs", "-o", os.path.join(self.out.name, "p.imp")]),
+            ("owners have nothing counted", ["owners", "-o", os.path.join(self.out.name, "o.csv")]),
         ]
         for name, args in cases:
             with self.subTest(name):

@@ -59,12 +59,19 @@ public:
             onShow();
         }
     }
-    // The next of `files` (UTF-8), or a cancel when there is none.
-    std::optional<std::string> ChooseFile(const platform::FileChoice&) override {
+    // The next of `files` (UTF-8), or a cancel when there is none; the choice's filter is recorded (UTF-8).
+    std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override {
+        filters << QString::fromStdString(core::Cp1251ToUtf8(choice.filter));
         if (files.isEmpty()) {
             return std::nullopt;
         }
         return core::Utf8ToCp1251(files.takeFirst().toStdString());
+    }
+    // As ChooseFile, picking the entry of the filter given by the next of `filterPicks` (the first without).
+    std::optional<platform::FilteredFile> ChooseFileWithFilter(const platform::FileChoice& choice) override {
+        std::optional<std::string> path = ChooseFile(choice);
+        const std::size_t pick = filterPicks.isEmpty() ? 0 : filterPicks.takeFirst();
+        return path ? std::optional<platform::FilteredFile>({std::move(*path), pick}) : std::nullopt;
     }
     std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
         return std::nullopt;
@@ -74,6 +81,8 @@ public:
     QStringList questions;
     QList<platform::Answer> answers;
     QStringList files;
+    QList<std::size_t> filterPicks;
+    QStringList filters;
     std::function<void()> onShow;
 };
 

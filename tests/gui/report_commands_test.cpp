@@ -334,6 +334,25 @@ private slots:
             QTRY_COMPARE(f.Reports().size(), 0);
         }
         QVERIFY(f.dialog.messages.isEmpty());
+
+        // The counted values offered as CSV; the owners summary counts nothing and has no such choice.
+        f.window->Action(Command::SummaryEnterprise)->trigger();
+        QCOMPARE(f.Reports().size(), 1);
+        f.dialog.files = {QString::fromStdString(f.installation.Path("summary"))};
+        f.dialog.filterPicks = {4};
+        f.Reports().front()->Save();
+        QVERIFY(f.dialog.filters.last().endsWith(QStringLiteral("|CSV|*.csv")));
+        const std::string csv = core::ReadFileBytes(f.installation.Path("summary.csv"));
+        QVERIFY(csv.starts_with("\xEF\xBB\xBFsection;value;count\r\n"));
+        QVERIFY(QString::fromStdString(csv).contains(U("Список процессоров;Intel Pentium III;1\r\n")));
+        f.Reports().front()->close();
+        QTRY_COMPARE(f.Reports().size(), 0);
+        f.window->Action(Command::SummaryOwners)->trigger();
+        QCOMPARE(f.Reports().size(), 1);
+        f.Reports().front()->Save();
+        QVERIFY(!f.dialog.filters.last().contains(QStringLiteral("CSV")));
+        f.Reports().front()->close();
+        QTRY_COMPARE(f.Reports().size(), 0);
     }
 
     void programsSummaryIsATreeSavedAsText() {

@@ -95,7 +95,9 @@ protected:
             device->Append({address, line[0], line[1], Utf8ToCp1251(line[2])});
         }
     }
-    RichText Hardware(const TreeNode* department) { return HardwareSummary(tree, department, *device, kDate); }
+    RichText Hardware(const TreeNode* department) {
+        return HardwareSummary(CountHardware(tree, department, *device), department, kDate);
+    }
 
     testing::TempDir dir;
     core::Clock clock;
@@ -122,9 +124,9 @@ TEST_F(SummariesTest, EnterpriseSummaryCountsCutsAndSortsEveryList) {
         "",
         "Список процессоров :",
         // Case-sensitive counting; lines equal but for case keep the order they were first met in.
+        "Celeron - 2 шт.",
         "CELERON - 1 шт.",
         "celeron - 1 шт.",
-        "Celeron - 2 шт.",
         "",
         "Распределение оперативной памяти :",
         "1024 Mb - 1 шт.",
@@ -169,6 +171,21 @@ TEST_F(SummariesTest, EnterpriseSummaryCountsCutsAndSortsEveryList) {
     for (const std::size_t i : {5u, 16u, 28u, 31u, 40u}) {
         ExpectLook(summary.paragraphs[i], body);
     }
+}
+
+TEST_F(SummariesTest, CsvHoldsEveryCountedValueInReportOrderQuotedWhereNeeded) {
+    Computer(office, "PC-6", "000000000006", {{"Computer", "CPU", "Core \"Duo\"; 2"}, {"Info", "System", "Linux"}});
+    const std::string csv = HardwareCsv(CountHardware(tree, office, *device));
+    EXPECT_EQ(csv, "\xEF\xBB\xBF"
+                   "section;value;count\r\n"
+                   "Список материнских плат;;1\r\n"
+                   "Список материнских плат;ASUS P5K;1\r\n"
+                   "Список процессоров;\"Core \"\"Duo\"\"; 2\";1\r\n"
+                   "Распределение оперативной памяти;512;1\r\n"
+                   "Список операционных систем;Linux;1\r\n"
+                   "Список по структуре предприятия;Отделов;1\r\n"
+                   "Список по структуре предприятия;Компьютеров;2\r\n"
+                   "Список по структуре предприятия;Сетевых карт;2\r\n");
 }
 
 TEST_F(SummariesTest, DepartmentSummaryCoversTheSelectedNodeAndItsSubtreeOnly) {

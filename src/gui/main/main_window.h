@@ -43,6 +43,7 @@ class ChangesPage;
 class CurrentConfigPage;
 class JournalFilterDialog;
 class ProtocolWindow;
+class ReportWindow;
 class ReportsSetupWindow;
 class SentinoxDialog;
 class StructureTreeModel;
@@ -171,9 +172,9 @@ private:
     // The reports (main_window_reports.cpp).
     void ConnectReportCommands();
     // The built report in a report window of its kind; `closed` runs when the window closes. A file or table
-    // failure while building is told and logged instead, and no window opens: false then.
-    bool OpenReport(int kind, const std::function<reports::RichText()>& build,
-                    const std::function<void()>& closed = {});
+    // failure while building is told and logged instead, and no window opens: null then.
+    ReportWindow* OpenReport(int kind, const std::function<reports::RichText()>& build,
+                             const std::function<void()>& closed = {});
     // The template editor, made at its first use.
     ReportsSetupWindow& ReportsSetup();
     // A user report's menu item: its template generated for the selected node into a report window.

@@ -91,15 +91,15 @@ void MainWindow::ConnectReportCommands() {
     On(Command::SummaryPrograms, [this] { RunProgramsSummary(); });
 }
 
-bool MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& build,
-                            const std::function<void()>& closed) {
+ReportWindow* MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& build,
+                                     const std::function<void()>& closed) {
     reports::RichText text;
     try {
         text = build();
     } catch (const core::Error& error) {
         m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
         m_dialog.Inform(platform::MessageKind::Error, error.what());
-        return false;
+        return nullptr;
     }
     auto* window = new ReportWindow(m_dialog, m_state.Settings().Bool(shell::Key::RTF_Edit), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -108,7 +108,7 @@ bool MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& 
         connect(window, &QDialog::finished, this, [closed] { closed(); });
     }
     window->open();
-    return true;
+    return window;
 }
 
 ReportsSetupWindow& MainWindow::ReportsSetup() {
@@ -252,10 +252,16 @@ void MainWindow::RunHardwareSummary(int kind, const structure::TreeNode* departm
     if (device == nullptr) {
         return;
     }
-    OpenReport(kind, [&] {
+    std::string csv;
+    ReportWindow* window = OpenReport(kind, [&] {
         const TreeReactionsOff off(m_state);
-        return reports::HardwareSummary(m_state.Tree(), department, *device, Today(m_state));
+        const reports::HardwareCounts counts = reports::CountHardware(m_state.Tree(), department, *device);
+        csv = reports::HardwareCsv(counts);
+        return reports::HardwareSummary(counts, department, Today(m_state));
     });
+    if (window != nullptr) {
+        window->SetCsv(std::move(csv));
+    }
 }
 
 void MainWindow::RunOwnersSummary() {

@@ -30,10 +30,11 @@ constexpr int kDefaultCharPixels = 12;
 constexpr const char* kPrintJobTitle = "Pelgo_2";
 constexpr const char* kDefaultName = "pasport";
 
-enum SaveFilter : std::size_t { RtfFilter, ImportFilter, TextFilter, PdfFilter };
+enum SaveFilter : std::size_t { RtfFilter, ImportFilter, TextFilter, PdfFilter, CsvFilter };
 constexpr const char* kSaveFilter =
     "RTF - файл (Word)|*.rtf|Текст для импорта в Excel|*.imp|Только текст|*.txt|PDF - файл|*.pdf";
-constexpr std::array<const char*, 4> kExtensions{".rtf", ".imp", ".txt", ".pdf"};
+constexpr const char* kCsvFilter = "|CSV|*.csv";
+constexpr std::array<const char*, 5> kExtensions{".rtf", ".imp", ".txt", ".pdf", ".csv"};
 
 constexpr std::array<const char*, 5> kSeparators{"_ Пробел", ", Запятая", "; Точка с запятой", "\\ Слэш ", "Табуляция"};
 
@@ -155,7 +156,7 @@ void ReportWindow::Save() {
     platform::FileChoice choice;
     choice.purpose = platform::FileChoice::Purpose::Save;
     choice.title = core::Utf8ToCp1251("Сохранить...");
-    choice.filter = core::Utf8ToCp1251(kSaveFilter);
+    choice.filter = core::Utf8ToCp1251(kSaveFilter) + (m_csv.empty() ? "" : kCsvFilter);
     choice.initialPath = kDefaultName;
     const std::optional<platform::FilteredFile> chosen = m_dialog.ChooseFileWithFilter(choice);
     if (!chosen) {
@@ -173,7 +174,8 @@ void ReportWindow::Save() {
 }
 
 void ReportWindow::SaveText(const std::string& name, std::size_t filter) {
-    const std::size_t format = filter < kExtensions.size() ? filter : std::size_t{RtfFilter};
+    const std::size_t format =
+        filter < kExtensions.size() && (filter != CsvFilter || !m_csv.empty()) ? filter : std::size_t{RtfFilter};
     const std::string path = name + kExtensions[format];
     if (!MayReplace(path)) {
         return;
@@ -194,6 +196,9 @@ void ReportWindow::SaveText(const std::string& name, std::size_t filter) {
         break;
     case PdfFilter:
         WritePdf(text, path);
+        break;
+    case CsvFilter:
+        core::WriteFileAtomically(path, m_csv);
         break;
     default:
         reports::WriteRtfFile(path, text);

@@ -1,7 +1,7 @@
 // The report window TPasport ("Отчетные формы"): shows one report, as rich text or, for the summaries, as a
-// tree of captions, and prints it, saves it (RTF, spreadsheet import, plain text, PDF) and searches it. The
-// text is read-only unless the settings allow editing reports, and only then are the formatting commands
-// there.
+// tree of captions, and prints it, saves it (RTF, spreadsheet import, plain text, PDF, CSV of counted values)
+// and searches it. The text is read-only unless the settings allow editing reports, and only then are the
+// formatting commands there.
 #pragma once
 
 #include <QDialog>
@@ -36,6 +36,8 @@ public:
 
     void ShowReport(int kind, const reports::RichText& text);
     void ShowTree(int kind, const std::vector<ReportTreeLine>& lines);
+    // The report's counted values as CSV: saving then offers "CSV" too.
+    void SetCsv(std::string csv) { m_csv = std::move(csv); }
     int Kind() const { return m_kind; }
     bool ShowsTree() const;
     reports::RichText Text() const;
@@ -59,6 +61,7 @@ private:
     platform::UserDialog& m_dialog;
     bool m_editable = false;
     int m_kind = 0;
+    std::string m_csv;
     LineFinder m_finder;
     QString m_treeSearch;
 
