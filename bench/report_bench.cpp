@@ -1,8 +1,8 @@
 // Reports over the whole enterprise: 2,000 computers with 60 archive lines each, their monitors and printers,
-// additional data on computers and employees. A scope-A template with DEVICE, GET and OTHER markers is compared
-// with reading the same records through the two tables' indexes, the input no generator can skip; the four
-// summaries with reading every computer's archive lines; writing the template report's RTF and reading it back
-// with copying the file's bytes.
+// additional data on computers and employees. A scope-A template with DEVICE, GET and OTHER markers and a full
+// inventory sheet are compared with reading the same records through the two tables' indexes, the input no
+// generator can skip; the four summaries and a ten-rule revision with reading every computer's archive lines;
+// writing the template report's RTF and reading it back with copying the file's bytes.
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +19,9 @@
 #include "platform/dbf_table.h"
 #include "ratio_reporter.h"
 #include "report_tables.h"
+#include "reports/inventory_sheet.h"
 #include "reports/report_template.h"
+#include "reports/revision.h"
 #include "reports/rtf_reader.h"
 #include "reports/rtf_writer.h"
 #include "reports/summaries.h"
@@ -253,12 +255,63 @@ void BM_ProgramsSummary(benchmark::State& state) {
     }
 }
 
+// Ten rules of every kind: inclusions, a continuation, a comparison and an exclusion, with replacements.
+void BM_Revision(benchmark::State& state) {
+    Tables tables;
+    pelgo::reports::RevisionOptions options;
+    options.departmentOnly = false;
+    const auto rule = [](const char* group, const char* name, const char* typ, const char* text) {
+        return pelgo::settings::RevisionRule{group, name, Utf8ToCp1251(typ), text};
+    };
+    options.rules = {rule("Computer", "CPU", "Есть", ""),
+                     rule("Computer", "MotherBoard", "Есть", "ASUS"),
+                     rule("Computer", "MotherBoard", "+Есть", "P5K"),
+                     rule("Computer", "Memory_in_Mb", ">", "1024"),
+                     rule("Current_Config", "", "Есть", "HDD"),
+                     rule("Current_Config", "", "Нет", "WDC"),
+                     rule("Info", "IP_Addr", "Есть", "10.0."),
+                     rule("Info", "Computer_Name", "Есть", ""),
+                     rule("Windows_Soft", "", "Есть", "office"),
+                     rule("<", "", "Есть", "NVIDIA")};
+    options.replacements = {{"Intel", "Intel Core 2"}, {"NVIDIA", ""}};
+    std::size_t records = 0;
+    for (auto _ : state) {
+        const pelgo::reports::Revision revision =
+            pelgo::reports::MakeRevision(Bench().tree, nullptr, tables.device, options, "11.12.2026", true);
+        records = revision.table.records.size();
+        benchmark::DoNotOptimize(revision);
+    }
+    state.counters["records"] = static_cast<double>(records);
+}
+
+// Every column of every group and two user columns, over the default node types.
+void BM_InventorySheet(benchmark::State& state) {
+    Tables tables;
+    Fixture& bench = Bench();
+    pelgo::reports::SheetParameters parameters = pelgo::reports::DefaultSheetParameters(bench.types);
+    parameters.ticked.assign(parameters.ticked.size(), true);
+    parameters.computerGroup = parameters.userColumnsOn = parameters.additionalGroup = true;
+    parameters.userColumns = {{"Windows_Soft", "", "Microsoft"}, {"Computer", "BIOS", ""}};
+    pelgo::reports::SheetSources sources{bench.tree, bench.types, tables.device, tables.additional};
+    const std::vector<std::string> captions = pelgo::reports::DefaultSheetCaptions();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const pelgo::reports::Sheet sheet =
+            pelgo::reports::MakeInventorySheet(sources, parameters, captions, nullptr, {});
+        rows = sheet.rows.size();
+        benchmark::DoNotOptimize(sheet);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 BENCHMARK(BM_ReadThroughIndexes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadArchive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EnterpriseSummary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OwnersSummary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProgramsSummary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeUserReports)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Revision)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InventorySheet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteAndReadRtf)->Unit(benchmark::kMillisecond);
 
@@ -277,9 +330,9 @@ int main(int argc, char** argv) {
         }
     }
     pelgo::bench::RatioReporter generation("BM_ReadThroughIndexes");
-    benchmark::RunSpecifiedBenchmarks(&generation, "BM_ReadThroughIndexes|BM_MakeUserReports");
+    benchmark::RunSpecifiedBenchmarks(&generation, "BM_ReadThroughIndexes|BM_MakeUserReports|BM_InventorySheet");
     pelgo::bench::RatioReporter summaries("BM_ReadArchive");
-    benchmark::RunSpecifiedBenchmarks(&summaries, "BM_ReadArchive|Summary");
+    benchmark::RunSpecifiedBenchmarks(&summaries, "BM_ReadArchive|Summary|BM_Revision");
     pelgo::bench::RatioReporter rtf("BM_CopyBytes");
     benchmark::RunSpecifiedBenchmarks(&rtf, "BM_CopyBytes|BM_WriteAndReadRtf");
     benchmark::Shutdown();

@@ -44,6 +44,9 @@ extern const char* const kUpdateUsage;
 int RunInventory(const Context& context, const std::vector<std::string>& args);
 extern const char* const kInventoryUsage;
 
+int RunInventorySheet(const Context& context, const std::vector<std::string>& args);
+extern const char* const kInventorySheetUsage;
+
 int RunJournalReport(const Context& context, const std::vector<std::string>& args);
 extern const char* const kJournalReportUsage;
 
@@ -75,6 +78,9 @@ extern const char* const kCardUsage;
 
 int RunReport(const Context& context, const std::vector<std::string>& args);
 extern const char* const kReportUsage;
+
+int RunRevision(const Context& context, const std::vector<std::string>& args);
+extern const char* const kRevisionUsage;
 int RunTemplate(const Context& context, const std::vector<std::string>& args);
 extern const char* const kTemplateUsage;
 

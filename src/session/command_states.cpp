@@ -100,7 +100,8 @@ bool CommandStates::IsBuilt(Command command) {
            OneOf(command, kCurrentConfigCommands) ||
            OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory}) ||
            OneOf(command, {C::Passport, C::AccountCard, C::MoveRequest}) ||
-           OneOf(command, {C::SummaryEnterprise, C::SummaryDepartment, C::SummaryOwners, C::SummaryPrograms});
+           OneOf(command, {C::SummaryEnterprise, C::SummaryDepartment, C::SummaryOwners, C::SummaryPrograms}) ||
+           OneOf(command, {C::Revision, C::InventorySheet});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

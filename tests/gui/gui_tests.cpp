@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
                               pelgo::testing::MakeArchiveCommandsTest,    pelgo::testing::MakeAdditionalPageTest,
                               pelgo::testing::MakeComputerViewTest,       pelgo::testing::MakeSentinoxDialogTest,
                               pelgo::testing::MakeInventoryNumDialogTest, pelgo::testing::MakeReportsSetupWindowTest,
-                              pelgo::testing::MakeReportWindowTest,       pelgo::testing::MakeReportCommandsTest};
+                              pelgo::testing::MakeReportWindowTest,       pelgo::testing::MakeReportCommandsTest,
+                              pelgo::testing::MakeRevisionCommandTest,    pelgo::testing::MakeInventorySheetDialogTest};
     int failed = 0;
     for (const Factory& make : suites) {
         const std::unique_ptr<QObject> suite = make();

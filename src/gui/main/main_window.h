@@ -41,11 +41,13 @@ class ArchivePage;
 class ChangeTypeDialog;
 class ChangesPage;
 class CurrentConfigPage;
+class InventorySheetDialog;
 class JournalFilterDialog;
 class ProtocolWindow;
 class ReportWindow;
 class ReportsSetupWindow;
 class SentinoxDialog;
+class SetupDialog;
 class StructureTreeModel;
 class UpdateWindow;
 class WindowTranslation;
@@ -191,6 +193,11 @@ private:
     void RunOwnersSummary();
     // The programs summary as a tree, its progress in the window's caption.
     void RunProgramsSummary();
+    // The settings dialog, made at its first use and kept: its pick lists are gathered once.
+    SetupDialog& Setup();
+    // The revision's page of the settings dialog, then the revision when it was confirmed.
+    void RunRevision();
+    void RunInventorySheet();
 
     // Tree editing (main_window_editing.cpp). Each command acts on the selected node.
     void EditSelected(const std::function<void(structure::TreeEditor&, structure::TreeNode&)>& edit);
@@ -260,6 +267,8 @@ private:
     UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
     ReportsSetupWindow* m_reportsSetup = nullptr;                  // made at its first use
     JournalFilterDialog* m_journalFilter = nullptr;                // made at its first use
+    SetupDialog* m_setup = nullptr;                                // made at its first use
+    InventorySheetDialog* m_inventorySheet = nullptr;              // made at its first use
     std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;
     QTimer m_selectionTimer;

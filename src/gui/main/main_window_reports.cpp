@@ -1,7 +1,7 @@
 // The main window's reports: the computer passport and the account card of the selected computer, the journal
-// reports, the move request of this run's moves, the summaries and the user reports, whose menu item loads the
-// template into the editor and generates it for the selected node. Each is shown in a report window; a report
-// only reads the data.
+// reports, the move request of this run's moves, the summaries, the revision, the inventory sheet and the user
+// reports, whose menu item loads the template into the editor and generates it for the selected node. Each is
+// shown in a report window; a report only reads the data.
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
@@ -14,12 +14,15 @@
 #include "gui/archive/archive_page.h"
 #include "gui/common/qt_text.h"
 #include "gui/main/main_window.h"
+#include "gui/reports/inventory_sheet_dialog.h"
 #include "gui/reports/journal_filter_dialog.h"
 #include "gui/reports/report_window.h"
 #include "gui/reports/reports_setup_window.h"
+#include "gui/settings/setup_dialog.h"
 #include "reports/computer_documents.h"
 #include "reports/journal_report.h"
 #include "reports/move_request.h"
+#include "reports/revision.h"
 #include "reports/summaries.h"
 #include "reports/template_report.h"
 #include "reports/user_reports.h"
@@ -33,6 +36,7 @@ namespace {
 using session::Command;
 
 constexpr int kPassportKind = 0;
+constexpr int kRevisionKind = 1;
 constexpr int kEnterpriseSummaryKind = 2;
 constexpr int kMoveRequestKind = 3;
 constexpr int kAccountCardKind = 4;
@@ -89,6 +93,8 @@ void MainWindow::ConnectReportCommands() {
     });
     On(Command::SummaryOwners, [this] { RunOwnersSummary(); });
     On(Command::SummaryPrograms, [this] { RunProgramsSummary(); });
+    On(Command::Revision, [this] { RunRevision(); });
+    On(Command::InventorySheet, [this] { RunInventorySheet(); });
 }
 
 ReportWindow* MainWindow::OpenReport(int kind, const std::function<reports::RichText()>& build,
@@ -308,6 +314,47 @@ void MainWindow::RunProgramsSummary() {
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window.release()->open();
+}
+
+SetupDialog& MainWindow::Setup() {
+    if (m_setup == nullptr) {
+        m_setup = new SetupDialog(m_state, m_dialog, this);
+    }
+    return *m_setup;
+}
+
+void MainWindow::RunRevision() {
+    platform::DbfTable* device = m_state.DeviceTable().IfOpen();
+    if (device == nullptr || !Setup().ExecRevision(false)) {
+        return;
+    }
+    const reports::RevisionOptions options = Setup().Options();
+    const bool createTable = Setup().CreateTable();
+    auto window = std::make_unique<ReportWindow>(m_dialog, m_state.Settings().Bool(shell::Key::RTF_Edit), this);
+    const QString caption = window->windowTitle();
+    window->setWindowTitle(caption + FromCp1251(core::Text(3537, " ( минуточку...)")));
+    reports::Revision revision;
+    try {
+        const TreeReactionsOff off(m_state);
+        revision = reports::RunRevision(m_state.Tree(), SelectedNode(), *device, options, Today(m_state), createTable,
+                                        m_dialog, m_state.ProgramDirectory(), m_state.Clock());
+    } catch (const core::Error& error) {
+        m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
+        m_dialog.Inform(platform::MessageKind::Error, error.what());
+        return;
+    }
+    window->setWindowTitle(caption);
+    window->ShowReport(kRevisionKind, revision.text);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window.release()->open();
+}
+
+void MainWindow::RunInventorySheet() {
+    if (m_inventorySheet == nullptr) {
+        m_inventorySheet = new InventorySheetDialog(m_state, m_dialog, Setup(), this);
+    }
+    m_inventorySheet->Prepare(ReportNodeTypes(m_state));
+    m_inventorySheet->exec();
 }
 
 } // namespace pelgo::gui
