@@ -17,6 +17,9 @@ extern const char* const kProfileUsage;
 int RunInit(const Context& context, const std::vector<std::string>& args);
 extern const char* const kInitUsage;
 
+int RunScanlet(const Context& context, const std::vector<std::string>& args);
+extern const char* const kScanletUsage;
+
 int RunSettings(const Context& context, const std::vector<std::string>& args);
 extern const char* const kSettingsUsage;
 

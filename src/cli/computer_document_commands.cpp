@@ -48,6 +48,7 @@ struct DocumentRequest {
             throw UsageError("--node UNO names the computer");
         }
         stored.emplace(context, false, std::nullopt);
+        RefuseOverwriting(output.path, stored->Settings());
         node = &NodeByUno(stored->Tree(), core::Utf8ToCp1251(*uno));
     }
 

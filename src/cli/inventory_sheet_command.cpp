@@ -1,14 +1,15 @@
 // pelgo-cli inventory-sheet: the inventory sheet as a tab-separated text or a dBase table, its columns, types,
 // filter and format from a parameter file laid over the dialog's first state. It only looks at the data: the
 // tables are opened read-only and only the output file is written.
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_dialog.h"
 #include "cli/commands.h"
 #include "cli/installation.h"
 #include "cli/node_lines.h"
+#include "cli/report_output.h"
 #include "cli/stored_tree.h"
 #include "core/cp1251.h"
 #include "core/errors.h"
@@ -55,9 +56,12 @@ int RunInventorySheet(const Context& context, const std::vector<std::string>& ra
     const structure::TreeNode* selected = uno ? &NodeByUno(tree, core::Utf8ToCp1251(*uno)) : nullptr;
     const structure::NodeTypes types(settings.userNodeTypes);
 
+    const std::optional<std::string> params = args.Value("--params");
+    const std::string paramsPath = params ? core::Utf8ToCp1251(*params) : std::string();
+    RefuseOverwriting(out, settings, {paramsPath});
     reports::SheetParameters parameters = reports::DefaultSheetParameters(types);
-    if (const std::optional<std::string> params = args.Value("--params")) {
-        parameters = reports::LoadSheetParameters(core::Utf8ToCp1251(*params), parameters);
+    if (params) {
+        parameters = reports::LoadSheetParameters(paramsPath, parameters);
     }
     if (args.Flag("--text") || args.Flag("--dbf")) {
         parameters.tableFormat = args.Flag("--dbf");
@@ -87,7 +91,7 @@ int RunInventorySheet(const Context& context, const std::vector<std::string>& ra
     } catch (const core::Error&) {
         throw core::Error(core::Text(250, "Ошибка создания") + "\n" + out);
     }
-    std::fprintf(stderr, "%s\n", core::Cp1251ToUtf8(core::Text(4600, "Формирование закончено!")).c_str());
+    CliDialog().Inform(platform::MessageKind::Information, core::Text(4600, "Формирование закончено!"));
     return 0;
 }
 

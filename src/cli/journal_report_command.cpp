@@ -38,6 +38,7 @@ int RunJournalReport(const Context& context, const std::vector<std::string>& raw
 
     StoredTree stored(context, false, std::nullopt);
     shell::Settings& settings = stored.Settings();
+    RefuseOverwriting(output.path, settings);
     const std::vector<structure::JournalDefinition> journals = structure::JournalDefinitions(settings.journalTypes);
     const std::optional<std::size_t> journal = reports::FindJournal(journals, args.Cp1251At(0));
     if (!journal) {

@@ -52,6 +52,7 @@ const std::map<std::string, Group>& Groups() {
         {"report", {pelgo::cli::RunReport, pelgo::cli::kReportUsage}},
         {"revision", {pelgo::cli::RunRevision, pelgo::cli::kRevisionUsage}},
         {"rtf", {pelgo::cli::RunRtf, pelgo::cli::kRtfUsage}},
+        {"scanlet", {pelgo::cli::RunScanlet, pelgo::cli::kScanletUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
         {"summary", {pelgo::cli::RunSummary, pelgo::cli::kSummaryUsage}},

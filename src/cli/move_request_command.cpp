@@ -81,7 +81,7 @@ int RunMoveRequest(const Context& context, const std::vector<std::string>& raw) 
     if (!core::FileExists(path)) {
         throw core::Error(core::Text(1044, "Файл не найден ") + path);
     }
-    RefuseOverwriting(output, path);
+    RefuseOverwriting(output.path, stored.Settings(), {path});
     const structure::NodeTypes types(settings.userNodeTypes);
     const reports::ReportTemplate report = reports::TemplateFromFile(path, reports::IncludedTypeNames(types).size());
     platform::DbfTable device = OpenTableReadOnly(settings, stored.Clock(), shell::Key::DeviceTable);

@@ -206,7 +206,7 @@ int MakeReport(const Context& context, const Args& args) {
     structure::AdditionalData additional(records, stored.Log());
     reports::ReportSources sources{stored.Tree(), types, device, additional,
                                    core::DateFormats().ShortDate(stored.Clock().Now())};
-    RefuseOverwriting(output, path);
+    RefuseOverwriting(output.path, stored.Settings(), {path});
     Deliver(reports::MakeUserReports(report, sources, selected), output);
     return 0;
 }

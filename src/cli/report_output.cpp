@@ -100,9 +100,18 @@ ReportOutput ReportOutputOf(const Args& args, bool csvAllowed) {
     return output;
 }
 
-void RefuseOverwriting(const ReportOutput& output, const std::string& input) {
-    if (!output.path.empty() && core::SameFile(input, output.path)) {
-        throw core::Error("The report would overwrite its template " + input + "; choose another output file");
+void RefuseOverwriting(std::string_view output, const shell::Settings& settings,
+                       std::initializer_list<std::string_view> inputs) {
+    if (output.empty()) {
+        return;
+    }
+    if (settings.IsInstallationFile(output)) {
+        throw core::Error(std::string(output) + " is a file of the installation; choose another output file");
+    }
+    for (const std::string_view input : inputs) {
+        if (!input.empty() && core::SameFile(input, output)) {
+            throw core::Error(std::string(output) + " is an input of the command; choose another output file");
+        }
     }
 }
 

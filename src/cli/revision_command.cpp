@@ -28,6 +28,7 @@ const char* const kRevisionUsage =
     "                              the revision of the whole tree, or of the department of the node UNO;\n"
     "                              selection rules from the rule file (default: [Reports_<user>]),\n"
     "                              replacements \"find=replacement\" a line (default: [Replace_<user>]);\n"
+    "                              both files cp1251 or UTF-8;\n"
     "                              skip empty and replace default to SkipEmptyInReports and ReplaceLines;\n"
     "                              --dbf also writes the table (exit 1 when no rule numbers a column);\n"
     "                              output as for report\n";
@@ -68,7 +69,7 @@ bool Switch(const Args& args, const std::string& on, const std::string& off, boo
 
 shell::Entries ReadReplacements(const std::string& path) {
     shell::Entries pairs;
-    const std::string bytes = core::ReadFileBytes(path);
+    const std::string bytes = core::TextFileToCp1251(core::ReadFileBytes(path));
     for (const std::string_view line : core::SplitLines(bytes)) {
         if (line.empty()) {
             continue;
@@ -118,18 +119,22 @@ int RunRevision(const Context& context, const std::vector<std::string>& raw) {
     options.caseSensitive = args.Flag("--case");
     options.skipEmpty = Switch(args, "--skip-empty", "--no-skip-empty", settings.Bool(shell::Key::SkipEmptyInReports));
     options.replace = Switch(args, "--replace", "--no-replace", settings.Bool(shell::Key::ReplaceLines));
+    const std::string table = dbf ? core::Utf8ToCp1251(*dbf) : std::string();
     const std::optional<std::string> rules = args.Value("--rules");
-    options.rules =
-        settings::ParseRevisionRules(rules ? settings::ReadRuleFile(core::Utf8ToCp1251(*rules)) : settings.reportRows);
     const std::optional<std::string> replacements = args.Value("--replacements");
-    options.replacements = replacements ? ReadReplacements(core::Utf8ToCp1251(*replacements)) : settings.replacements;
+    const std::string rulesPath = rules ? core::Utf8ToCp1251(*rules) : std::string();
+    const std::string replacementsPath = replacements ? core::Utf8ToCp1251(*replacements) : std::string();
+    for (const std::string& written : {output.path, table}) {
+        RefuseOverwriting(written, settings, {rulesPath, replacementsPath});
+    }
+    options.rules = settings::ParseRevisionRules(rules ? settings::ReadRuleFile(rulesPath) : settings.reportRows);
+    options.replacements = replacements ? ReadReplacements(replacementsPath) : settings.replacements;
 
     platform::DbfTable device = OpenTableReadOnly(settings, stored.Clock(), shell::Key::DeviceTable);
-    const std::string table = dbf ? core::Utf8ToCp1251(*dbf) : std::string();
     TableFileDialog dialog(table);
     const reports::Revision revision =
         reports::RunRevision(tree, selected, device, options, core::DateFormats().ShortDate(stored.Clock().Now()),
-                             dbf.has_value(), dialog, core::DirectoryOf(table), stored.Clock());
+                             dbf.has_value(), dialog, settings, stored.Clock());
     Deliver(revision.text, output);
     // Without a numbered rule the file is never asked for: the table was refused.
     return dbf && (!dialog.Asked() || dialog.Failed()) ? 1 : 0;

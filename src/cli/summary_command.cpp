@@ -42,6 +42,7 @@ int RunSummary(const Context& context, const std::vector<std::string>& raw) {
     }
 
     StoredTree stored(context, false, std::nullopt);
+    RefuseOverwriting(output.path, stored.Settings());
     const structure::TreeModel& tree = stored.Tree();
     // The node is looked up even where the summary covers the whole tree, so a wrong UNO is never ignored.
     const structure::TreeNode* selected = uno ? &NodeByUno(tree, core::Utf8ToCp1251(*uno)) : nullptr;

@@ -166,6 +166,61 @@ std::string Utf8ToCp1251(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// Well-formed UTF-8 (shortest forms, no surrogates, at most U+10FFFF) with at least one character beyond ASCII.
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+    bool beyondAscii = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        char32_t cp = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+            cp = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            cp = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(extra) >= bytes.size()) {
+            return false;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = cp << 6 | (next & 0x3F);
+        }
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+            return false;
+        }
+        beyondAscii = true;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return beyondAscii;
+}
+
+} // namespace
+
+std::string TextFileToCp1251(std::string_view bytes) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kMark)) {
+        return Utf8ToCp1251(bytes.substr(kMark.size()));
+    }
+    return IsUtf8BeyondAscii(bytes) ? Utf8ToCp1251(bytes) : std::string(bytes);
+}
+
 std::string Cp1251ToUtf8(std::string_view cp1251) {
     std::string out;
     out.reserve(cp1251.size() * 2);

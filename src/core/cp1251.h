@@ -11,6 +11,11 @@ namespace pelgo::core {
 // Characters cp1251 lacks become '?'; malformed UTF-8 bytes become '?' too.
 std::string Utf8ToCp1251(std::string_view utf8);
 std::string Cp1251ToUtf8(std::string_view cp1251);
+// A text file the user wrote, as cp1251: a UTF-8 byte-order mark, or well-formed UTF-8 holding characters
+// beyond ASCII, marks a UTF-8 file, which is converted (the mark dropped); anything else is cp1251 already.
+// Cyrillic cp1251 text is practically never well-formed UTF-8, so an editor's choice of encoding does not
+// silently change the meaning of the file.
+std::string TextFileToCp1251(std::string_view bytes);
 // Byte for byte; characters the other code page lacks (the box drawing of cp866, the typographic marks of
 // cp1251) become '?'.
 std::string Cp866ToCp1251(std::string_view cp866);

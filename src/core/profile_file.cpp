@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/cp1251.h"
@@ -15,6 +17,13 @@
 
 namespace pelgo::core {
 namespace {
+
+// A name as section and key names compare: letter case folded.
+std::string Folded(std::string_view name) {
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), FoldCase);
+    return key;
+}
 
 enum class LineKind { Blank, Comment, Header, Key, KeyWithoutValue };
 
@@ -105,9 +114,9 @@ public:
     std::vector<const Line*> Keys(const std::string& section) const {
         std::vector<const Line*> keys;
         if (const auto found = FindSection(section)) {
-            const std::size_t begin = found->header + 1;
-            for (std::size_t i = begin; i < found->end; ++i) {
-                if (m_lines[i].kind == LineKind::Key && KeyIndex(begin, i, m_lines[i].name) == i) {
+            std::unordered_set<std::string> seen; // folded names: linear for long sections
+            for (std::size_t i = found->header + 1; i < found->end; ++i) {
+                if (m_lines[i].kind == LineKind::Key && seen.insert(Folded(m_lines[i].name)).second) {
                     keys.push_back(&m_lines[i]);
                 }
             }
@@ -360,15 +369,19 @@ void ProfileFile::ReadSections(StringList& target) {
 }
 
 void ProfileFile::ReadSectionValues(const std::string& section, StringList& target) {
+    // A key given twice keeps its first place and its last value; the places are found by folded name, so a
+    // long section reads in linear time.
+    std::unordered_map<std::string, std::size_t> places;
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        places.try_emplace(Folded(std::string_view(target[i]).substr(0, target[i].find('='))), i);
+    }
     for (const Line* line : Current().Keys(section)) {
         std::string entry = line->name + "=" + Unquoted(line->value);
-        auto same = std::find_if(target.begin(), target.end(), [&](const std::string& existing) {
-            return SameText(std::string_view(existing).substr(0, existing.find('=')), line->name);
-        });
-        if (same != target.end()) {
-            *same = std::move(entry);
-        } else {
+        const auto [place, added] = places.try_emplace(Folded(line->name), target.size());
+        if (added) {
             target.push_back(std::move(entry));
+        } else {
+            target[place->second] = std::move(entry);
         }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <unordered_map>
 
 #include "archive/computer_view.h"
 #include "core/cp1251.h"
@@ -234,12 +236,23 @@ core::StringList KeysOf(core::ProfileFile& file, const std::string& section) {
 
 // The numbered keys "0", "1", … up to the first one missing.
 std::vector<std::string> ReadNumbered(core::ProfileFile& file, const std::string& section) {
-    const core::StringList keys = KeysOf(file, section);
-    std::vector<std::string> values;
-    for (std::size_t i = 0; HasKey(keys, std::to_string(i)); ++i) {
-        values.push_back(file.ReadString(section, std::to_string(i), ""));
+    // One pass over the section: a key-by-key lookup would make a long section quadratic.
+    core::StringList lines;
+    file.ReadSectionValues(section, lines);
+    std::unordered_map<std::string, std::string> byKey;
+    for (const std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        byKey.try_emplace(std::string(core::Trim(std::string_view(line).substr(0, equals))),
+                          equals == std::string::npos ? std::string() : line.substr(equals + 1));
     }
-    return values;
+    std::vector<std::string> values;
+    for (std::size_t i = 0;; ++i) {
+        const auto found = byKey.find(std::to_string(i));
+        if (found == byKey.end()) {
+            return values;
+        }
+        values.push_back(found->second);
+    }
 }
 
 UserColumn ParseUserColumn(std::string_view line) {

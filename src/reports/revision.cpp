@@ -214,13 +214,23 @@ public:
             m_prefix = "<" + node.Text() + "> ";
             m_employee.reset();
             m_computer.reset();
+            m_departmentNode = &node;
             Hold(m_department, node.Text(), &HeadingWriter::Department);
             break;
         case structure::kIconEmployee:
             m_computer.reset();
+            m_employeeNode = &node;
             Hold(m_employee, Writable(node.Text()) ? m_prefix + node.Text() : std::string(), &HeadingWriter::Employee);
             break;
         case structure::kIconComputer:
+            // A computer beside an employee rather than under it (directly under the department, or after the
+            // department's subtree) must not show up under that employee's or department's heading.
+            if (!Above(m_employeeNode, node)) {
+                m_employee.reset();
+            }
+            if (!Above(m_departmentNode, node)) {
+                m_department.reset();
+            }
             Hold(m_computer, node.Text(), &HeadingWriter::Computer);
             break;
         case structure::kIconMacAddress:
@@ -243,7 +253,8 @@ public:
         m_listed = true;
     }
 
-    // The empty line that closes a computer's value lines; under skip empty only after lines were listed.
+    // The empty line that closes a computer's value lines; under skip empty only after lines were listed, so
+    // that the computers skipped leave no run of blank lines behind.
     void EndComputer() {
         if (!m_skipEmpty || m_listed) {
             m_writer.style.bullet = false;
@@ -252,6 +263,15 @@ public:
     }
 
 private:
+    static bool Above(const TreeNode* ancestor, const TreeNode& node) {
+        for (const TreeNode* parent = node.Parent(); parent != nullptr; parent = parent->Parent()) {
+            if (parent == ancestor) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     using Write = void (HeadingWriter::*)(const std::string&);
 
     void Hold(std::optional<std::string>& pending, std::string heading, Write write) {
@@ -300,6 +320,8 @@ private:
     std::optional<std::string> m_department;
     std::optional<std::string> m_employee;
     std::optional<std::string> m_computer;
+    const TreeNode* m_departmentNode = nullptr;
+    const TreeNode* m_employeeNode = nullptr;
 };
 
 bool WithoutPrefix(std::string_view name) {
@@ -400,7 +422,7 @@ void WriteRevisionTable(std::string_view path, const RevisionTable& table, const
 
 Revision RunRevision(const TreeModel& tree, const TreeNode* selected, platform::DbfTable& device,
                      const RevisionOptions& options, std::string_view date, bool createTable,
-                     platform::UserDialog& dialog, std::string_view defaultFolder, const core::Clock& clock) {
+                     platform::UserDialog& dialog, const shell::Settings& settings, const core::Clock& clock) {
     std::optional<std::string> path;
     if (createTable && options.selection) {
         const LineSelection selection(options.rules, options.caseSensitive, settings::AbsenceWord());
@@ -410,14 +432,18 @@ Revision RunRevision(const TreeModel& tree, const TreeNode* selected, platform::
         } else {
             platform::FileChoice choice;
             choice.purpose = platform::FileChoice::Purpose::Save;
-            choice.filter = "dBase (*.dbf)|*.dbf";
-            choice.initialPath = std::string(defaultFolder);
+            choice.filter = "dBase|*.dbf";
+            choice.initialPath = settings.Paths().ProgramDirectory();
             if (!choice.initialPath.empty() && !choice.initialPath.ends_with('/')) {
                 choice.initialPath += '/';
             }
             choice.initialPath += "revizia.DBF";
             choice.defaultExtension = "DBF";
             path = dialog.ChooseFile(choice);
+            if (path && settings.IsInstallationFile(*path)) {
+                dialog.Inform(platform::MessageKind::Error, shell::Settings::InstallationFileRefusal(*path));
+                path.reset();
+            }
         }
     }
     Revision revision = MakeRevision(tree, selected, device, options, date, path.has_value());

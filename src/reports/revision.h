@@ -84,11 +84,11 @@ Revision MakeRevision(const structure::TreeModel& tree, const structure::TreeNod
 void WriteRevisionTable(std::string_view path, const RevisionTable& table, const core::Clock& clock);
 
 // The command after the settings dialog was confirmed. With `createTable` (selection on): message 3534 and no
-// table when no rule is numbered; otherwise the user chooses the table's file ("revizia.DBF" in
-// `defaultFolder`) and, when a file was chosen, the table is written and message 3538 names it. A table that
-// cannot be written is reported as an error; the report stands.
+// table when no rule is numbered; otherwise the user chooses the table's file ("revizia.DBF" in the
+// installation folder) and, when a file was chosen, the table is written and message 3538 names it. A file of
+// the installation is refused and a table that cannot be written reported, as errors; the report stands.
 Revision RunRevision(const structure::TreeModel& tree, const structure::TreeNode* selected, platform::DbfTable& device,
                      const RevisionOptions& options, std::string_view date, bool createTable,
-                     platform::UserDialog& dialog, std::string_view defaultFolder, const core::Clock& clock);
+                     platform::UserDialog& dialog, const shell::Settings& settings, const core::Clock& clock);
 
 } // namespace pelgo::reports

@@ -1,5 +1,7 @@
-// The revision's rule rows in their stored form. The absence word is compared after the Cyrillic fold so that
-// a row typed "нет" still counts as an exclusion when it is stored.
+// The revision's rule rows in their stored form. A row is an exclusion exactly when the revision takes it for
+// one: its trimmed TYP is the absence word, compared after the Cyrillic fold (a row typed "нет" is one). A TYP
+// that merely contains the word ("Нет!") is an inclusion there, with a column of its own; storing it among the
+// exclusions would renumber the columns after it at the next reading.
 #include "settings/revision_rules.h"
 
 #include <array>
@@ -16,7 +18,7 @@ namespace {
 constexpr std::size_t kMaxStoredText = 255;
 
 bool IsExclusion(const RevisionRule& rule, const std::string& foldedAbsence) {
-    return !foldedAbsence.empty() && core::UpperCyrillic(rule.typ).find(foldedAbsence) != std::string::npos;
+    return !foldedAbsence.empty() && core::UpperCyrillic(core::Trim(rule.typ)) == foldedAbsence;
 }
 
 } // namespace
@@ -64,7 +66,7 @@ std::vector<RevisionRule> ParseRevisionRules(const std::vector<std::string>& lin
 }
 
 std::vector<std::string> StoredRevisionRules(const std::vector<RevisionRule>& rows) {
-    const std::string absence = core::UpperCyrillic(AbsenceWord());
+    const std::string absence = core::UpperCyrillic(core::Trim(AbsenceWord()));
     std::vector<std::string> lines;
     lines.reserve(rows.size());
     for (const bool exclusions : {true, false}) {
@@ -78,7 +80,7 @@ std::vector<std::string> StoredRevisionRules(const std::vector<RevisionRule>& ro
 }
 
 std::vector<std::string> ReadRuleFile(std::string_view path) {
-    const std::string bytes = core::ReadFileBytes(path);
+    const std::string bytes = core::TextFileToCp1251(core::ReadFileBytes(path));
     std::vector<std::string> lines;
     for (const std::string_view line : core::SplitLines(bytes)) {
         lines.emplace_back(line);

@@ -28,12 +28,12 @@ std::string AbsenceWord();
 RevisionRule ParseRevisionRule(std::string_view line);
 std::string RevisionRuleLine(const RevisionRule& rule);
 std::vector<RevisionRule> ParseRevisionRules(const std::vector<std::string>& lines);
-// The stored order: the rows whose TYP contains the absence word (both folded) first, then the others, each
-// kept in table order.
+// The stored order: the exclusions (trimmed TYP equal to the absence word, both folded) first, then the
+// others, each kept in table order.
 std::vector<std::string> StoredRevisionRules(const std::vector<RevisionRule>& rows);
 
-// A rule file: one stored line per rule, cp1251, CR LF. Reading takes CR LF, LF or CR line ends and drops a
-// final empty line; both throw core::FileError.
+// A rule file: one stored line per rule, cp1251, CR LF. Reading takes CR LF, LF or CR line ends, drops a final
+// empty line and takes a file written in UTF-8 (core::TextFileToCp1251); both throw core::FileError.
 std::vector<std::string> ReadRuleFile(std::string_view path);
 void WriteRuleFile(std::string_view path, const std::vector<std::string>& lines);
 

@@ -2,6 +2,7 @@
 #include "shell/settings.h"
 
 #include "core/cp1251.h"
+#include "core/file.h"
 #include "core/text.h"
 
 namespace pelgo::shell {
@@ -18,6 +19,22 @@ int Settings::Int(Key key) const {
 
 std::string Settings::FilePath(Key key) const {
     return m_paths.CheckPath(Text(key));
+}
+
+std::string Settings::InstallationFileRefusal(std::string_view path) {
+    return core::Utf8ToCp1251("Файл ") + std::string(path) +
+           core::Utf8ToCp1251(" - это файл данных программы.\r\nВыберите другой файл.");
+}
+
+bool Settings::IsInstallationFile(std::string_view path) const {
+    for (const KeyInfo& info : kKeyTable) {
+        if (info.type == KeyType::File && core::SameFile(path, FilePath(info.key))) {
+            return true;
+        }
+    }
+    const std::string& program = m_paths.ProgramDirectory();
+    const std::string folder = program.ends_with('/') ? program : program + '/';
+    return core::SameFile(path, folder + "pelgo.ini") || core::SameFile(path, folder + "pelgo.log");
 }
 
 } // namespace pelgo::shell

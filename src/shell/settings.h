@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,12 +57,21 @@ public:
 
     // The base directory, native, ending in '/'.
     const std::string& BaseDirectory() const { return m_paths.BaseDirectory(); }
+    // Whether `path` names one of the installation's own files: a data file the settings name (the tables, the
+    // three tree files, the code tables, the move template), "pelgo.ini" or the work log. A file the user
+    // chooses for a report or an export must never replace one of them.
+    bool IsInstallationFile(std::string_view path) const;
+    // What the user is told when a chosen file is one of them (cp1251).
+    static std::string InstallationFileRefusal(std::string_view path);
 
     // Lists kept until their owners edit them; written back in the same order.
     std::vector<std::string> reportRows; // Reports_<user>: "GROUP|NAME|TYP|TEXT"
     Entries replacements;                // Replace_<user>: text to find = replacement
     std::vector<std::string> updPatches; // collector directories of the archive update
     std::vector<std::string> scanletPatches;
+    // [ScanletPatches] held too many entries to be taken: scanletPatches is the update list, and the section
+    // is left as it is until the user edits the list.
+    bool scanletPatchesFallback = false;
     std::vector<IpServiceItem> ipService;
     std::vector<JournalType> journalTypes;
     std::vector<UserNodeType> userNodeTypes;

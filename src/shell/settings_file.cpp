@@ -343,7 +343,8 @@ void SettingsFile::Read() {
     ReadTableKeys("Other");
     m_settings.updPatches = ReadNumberedList("UpdPatches");
     m_settings.scanletPatches = ReadNumberedList("ScanletPatches");
-    if (m_settings.scanletPatches.size() > 100) {
+    m_settings.scanletPatchesFallback = m_settings.scanletPatches.size() > 100;
+    if (m_settings.scanletPatchesFallback) {
         m_settings.scanletPatches.clear();
     }
     if (m_settings.scanletPatches.empty()) {
@@ -434,7 +435,9 @@ void SettingsFile::Write() {
         WriteReportsSetup();
         WriteNumberedList("UpdPatches", m_settings.updPatches);
         WriteTableKeys("Other");
-        WriteNumberedList("ScanletPatches", m_settings.scanletPatches);
+        if (!m_settings.scanletPatchesFallback) {
+            WriteNumberedList("ScanletPatches", m_settings.scanletPatches);
+        }
         // [BookMarks] goes with each commit of the tree (WriteBookmarks): its indexes hold for that tree only.
         WriteTableKeys("NewCompDistrib");
         WriteTableKeys("C_Performance");

@@ -8,6 +8,7 @@ import unittest
 
 import dbfread
 
+from test_report import snapshot
 from installation_cli import SharedInstallation, run
 from test_report import snapshot
 from test_summary import COLLECTOR_FILES
@@ -173,6 +174,21 @@ class InventorySheetTest(SharedInstallation):
         result = run(self.home, "inventory-sheet", target)
         self.assertEqual(result.returncode, 1)
         self.assertIn("Ошибка создания\n" + target, result.stderr)
+
+    def test_installation_files_and_the_parameter_file_are_never_written(self):
+        params = os.path.join(self.out.name, "p.set")
+        with open(params, "wb") as f:
+            f.write(b"[Out_file]\r\nOut_file_typ=1\r\n")
+        before = snapshot(self.home)
+        for target in [os.path.join(self.home, "BASE", "device.dbf"), os.path.join(self.home, "BASE", "struct"),
+                       os.path.join(self.home, "pelgo.ini"), params]:
+            with self.subTest(target):
+                result = run(self.home, "inventory-sheet", target, "--params", params)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("choose another output file", result.stderr)
+        self.assertEqual(snapshot(self.home), before)
+        with open(params, "rb") as f:
+            self.assertEqual(f.read(), b"[Out_file]\r\nOut_file_typ=1\r\n")
 
 
 if __name__ == "__main__":

@@ -151,6 +151,18 @@ class RevisionTest(SharedInstallation):
         self.assertIn("Компьютер №1207", result.stdout)
         self.assertFalse(os.path.exists(path))
 
+    def test_installation_files_are_never_written(self):
+        rules = os.path.join(self.out.name, "r.sav")
+        write_lines(rules, ["Computer|CPU|Есть|"])
+        before = snapshot(self.home)
+        for target in [os.path.join(self.home, "BASE", "other.dbf"), os.path.join(self.home, "BASE", "struct"),
+                       os.path.join(self.home, "pelgo.ini"), rules]:
+            with self.subTest(target):
+                result = run(self.home, "revision", "--rules", rules, "--dbf", target)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("choose another output file", result.stderr)
+        self.assertEqual(snapshot(self.home), before)
+
     def test_usage_errors(self):
         path = os.path.join(self.out.name, "revizia.DBF")
         cases = [

@@ -34,6 +34,33 @@ TEST(Cp1251, ConvertsCyrillicAndReplacesWhatItLacks) {
     }
 }
 
+TEST(Cp1251, TextFilesInUtf8AreTakenAsSuchAndEverythingElseAsCp1251) {
+    struct Case {
+        std::string bytes;
+        std::string cp1251;
+    };
+    const std::string cp1251 = "Computer|CPU|\xCD\xE5\xF2|"; // "Нет" in cp1251
+    const Case cases[] = {
+        {"Computer|CPU|Нет|", cp1251},
+        {"\xEF\xBB\xBF"
+         "Computer|CPU|Нет|",
+         cp1251},
+        {"\xEF\xBB\xBF"
+         "plain",
+         "plain"},
+        {cp1251, cp1251},
+        {"ASCII only", "ASCII only"},
+        // cp1251 bytes that happen to form a UTF-8 lead and a continuation, then break the pattern.
+        {"\xD0\xE0\xE1", "\xD0\xE0\xE1"},
+        {"\xC0\x80", "\xC0\x80"},         // an overlong form is no UTF-8
+        {"\xED\xA0\x80", "\xED\xA0\x80"}, // nor is a surrogate
+        {"tail \xD0", "tail \xD0"},       // nor a sequence cut off by the end
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextFileToCp1251(c.bytes), c.cp1251) << c.bytes;
+    }
+}
+
 TEST(Cp1251, UpperCaseForms) {
     const std::string mixed = Utf8ToCp1251("abc-яё-Ўў-z");
     EXPECT_EQ(UpperLatin(mixed), Utf8ToCp1251("ABC-яё-Ўў-Z"));

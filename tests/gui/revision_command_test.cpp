@@ -163,6 +163,8 @@ private slots:
         QStringList text = f.Run([&](gui::SetupDialog& setup) {
             rowsShown = setup.RulesTable()->rowCount();
             AppendRow(*setup.RulesTable(), {"HDD"});
+            Child<QRadioButton>(setup, "ScopeAll")->setChecked(true);
+            Child<QCheckBox>(setup, "CaseBox")->setChecked(true);
             Press(setup, "CancelButton");
         });
         QCOMPARE(rowsShown, 1);
@@ -170,11 +172,18 @@ private slots:
         QCOMPARE(f.Reports().size(), 0);
         QCOMPARE(f.state.Settings().reportRows, std::vector<std::string>{"Computer|CPU||"});
         QStringList shownAgain;
+        bool departmentOnly = false;
+        bool caseSensitive = true;
         text = f.Run([&](gui::SetupDialog& setup) {
             shownAgain = Texts(setup.RulesTable()->Rows());
+            departmentOnly = Child<QRadioButton>(setup, "ScopeDepartment")->isChecked();
+            caseSensitive = Child<QCheckBox>(setup, "CaseBox")->isChecked();
             Press(setup, "CancelButton");
         });
         QCOMPARE(shownAgain, QStringList{"Computer|CPU||"});
+        // The options no setting holds are dropped as well.
+        QVERIFY(departmentOnly);
+        QVERIFY(!caseSensitive);
     }
 
     // With the table asked for and no numbered rule the report still comes, without a table; the window's

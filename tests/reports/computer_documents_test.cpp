@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "reports/report_fixture.h"
 #include "reports/report_look.h"
 #include "reports/report_writer.h"
 #include "structure/node_types.h"
-#include "structure/uno.h"
-#include "support/temp_dir.h"
 
 namespace pelgo::reports {
 namespace {
@@ -92,18 +91,9 @@ TEST(ComputerPassportTest, AnEmptyArchiveGivesTitlePathAndDateOnly) {
 //   Копир
 // PC-3, address 000000000003 (top level)
 // PC-6 (a computer without an address node)
-class AccountCardTest : public ::testing::Test {
+class AccountCardTest : public testing::ReportTablesTest {
 protected:
-    AccountCardTest() : log(dir / "pelgo.log", clock) {
-        platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
-        platform::DbfTable::Create(dir / "other.dbf", platform::kOtherTableFields, clock);
-        device.emplace(platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock));
-        other.emplace(platform::DbfTable::Open(dir / "other.dbf", platform::DbfOpenMode::Shared, clock));
-        device->SetIndex("MAC_ADR");
-        other->SetIndex("UNO");
-        records.emplace(*other);
-        additional.emplace(*records, log);
-
+    AccountCardTest() {
         TreeNode* store = &Add(nullptr, "Склад", structure::kIconDepartment);
         TreeNode* b = &Add(store, "Б", structure::kIconDepartment);
         pc5 = &Computer(b, "PC-5", "000000000005");
@@ -141,35 +131,8 @@ protected:
         pc1->Record()->comments = std::vector<std::string>{Utf8ToCp1251("в ремонте"), "2005"};
     }
 
-    TreeNode& Add(TreeNode* parent, const char* text, int icon) {
-        TreeNode& node = tree.AddChild(parent, -1, Utf8ToCp1251(text), icon);
-        identity.NewAddData(node);
-        return node;
-    }
-    TreeNode& Computer(TreeNode* parent, const char* text, const char* address) {
-        TreeNode& computer = Add(parent, text, structure::kIconComputer);
-        Add(&computer, address, structure::kIconMacAddress);
-        return computer;
-    }
-    void Archive(const std::string& address, const std::vector<std::vector<std::string>>& lines) {
-        for (const std::vector<std::string>& line : lines) {
-            device->Append({address, line[0], line[1], Utf8ToCp1251(line[2])});
-        }
-    }
-    void Store(const TreeNode& node, const char* name, const char* text) {
-        records->Append(node.Record()->uno, "Main", name, Utf8ToCp1251(text));
-    }
     RichText Card(const TreeNode* node) { return AccountCard(tree, node, *device, *additional, kDate); }
 
-    testing::TempDir dir;
-    core::Clock clock;
-    core::WorkLog log;
-    std::optional<platform::DbfTable> device;
-    std::optional<platform::DbfTable> other;
-    std::optional<structure::NodeRecordsTable> records;
-    std::optional<structure::AdditionalData> additional;
-    structure::TreeModel tree{1};
-    structure::NodeIdentity identity{tree, clock};
     TreeNode* petrov = nullptr;
     TreeNode* pc1 = nullptr;
     TreeNode* pc2 = nullptr;

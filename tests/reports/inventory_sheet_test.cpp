@@ -11,7 +11,7 @@
 #include "core/file.h"
 #include "core/profile_file.h"
 #include "core/text.h"
-#include "structure/uno.h"
+#include "reports/report_fixture.h"
 #include "support/temp_dir.h"
 
 namespace pelgo::reports {
@@ -42,18 +42,9 @@ UserColumn Row(const char* group, const char* name, const char* text) {
 //     HP (a printer)
 // Офис
 //   PC-3 (00E04C000003): no archive
-class InventorySheetTest : public ::testing::Test {
+class InventorySheetTest : public testing::ReportTablesTest {
 protected:
-    InventorySheetTest() : log(dir / "pelgo.log", clock), types({}) {
-        platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
-        platform::DbfTable::Create(dir / "other.dbf", platform::kOtherTableFields, clock);
-        device.emplace(platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock));
-        other.emplace(platform::DbfTable::Open(dir / "other.dbf", platform::DbfOpenMode::Shared, clock));
-        device->SetIndex("MAC_ADR");
-        other->SetIndex("UNO");
-        records.emplace(*other);
-        additional.emplace(*records, log);
-
+    InventorySheetTest() : types({}) {
         plant = &Add(nullptr, "Завод", structure::kIconDepartment);
         petrov = &Add(plant, "Петров", structure::kIconEmployee);
         computer = &Computer(petrov, "PC №17", "0050BA1C2D3E");
@@ -63,40 +54,20 @@ protected:
         printer = &Add(store, "HP", 6);
         office = &Add(nullptr, "Офис", structure::kIconDepartment);
         Computer(office, "PC-3", "00E04C000003");
-        std::vector<std::vector<std::string>> archive{
-            {"0050BA1C2D3E", "Computer", "BIOS", "Award"},
-            {"0050BA1C2D3E", "Computer", "CPU", "intel Celeron"},
-            {"0050BA1C2D3E", "Computer", "CPU", "INTEL Pentium"},
-            {"0050BA1C2D3E", "Computer", "Chipset", "Pentium intel"},
-            {"0050BA1C2D3E", "Computer", "Video", "Матрокс G400"},
-            {"0050BA1C2D3E", "Computer", "Memory_in_Mb", "512"},
-            {"0050BA1C2D3E", "Info", "Processor", "Intel inside"},
-            {"0050BA1C2D3E", "Current_Config", "Device_1", "HDD  ST380 "},
-            {"0050BA1C2D3E", "Current_Config", "Device_2", "hdd WD800"},
-            {"00E04C000002", "Computer", "MotherBoard", "ASUS P5K"},
-            {"00E04C000002", "Computer", "BIOS", "Award"},
-            {"00E04C000002", "Computer", "CPU", "AMD Athlon"},
-        };
-        for (std::vector<std::string>& record : archive) {
-            record[3] = Utf8ToCp1251(record[3]);
-        }
-        device->AppendRecords(archive);
+        Archive("0050BA1C2D3E", {{"Computer", "BIOS", "Award"},
+                                 {"Computer", "CPU", "intel Celeron"},
+                                 {"Computer", "CPU", "INTEL Pentium"},
+                                 {"Computer", "Chipset", "Pentium intel"},
+                                 {"Computer", "Video", "Матрокс G400"},
+                                 {"Computer", "Memory_in_Mb", "512"},
+                                 {"Info", "Processor", "Intel inside"},
+                                 {"Current_Config", "Device_1", "HDD  ST380 "},
+                                 {"Current_Config", "Device_2", "hdd WD800"}});
+        Archive("00E04C000002", {{"Computer", "MotherBoard", "ASUS P5K"},
+                                 {"Computer", "BIOS", "Award"},
+                                 {"Computer", "CPU", "AMD Athlon"}});
         Store(*computer, "aModel", "Celeron\tbox");
         Store(*petrov, "aPhone", "12-34");
-    }
-
-    TreeNode& Add(TreeNode* parent, const char* text, int icon) {
-        TreeNode& node = tree.AddChild(parent, -1, Utf8ToCp1251(text), icon);
-        identity.NewAddData(node);
-        return node;
-    }
-    TreeNode& Computer(TreeNode* parent, const char* text, const char* address) {
-        TreeNode& node = Add(parent, text, structure::kIconComputer);
-        Add(&node, address, structure::kIconMacAddress);
-        return node;
-    }
-    void Store(const TreeNode& node, const char* name, const char* text) {
-        records->Append(node.Record()->uno, "Main", name, Utf8ToCp1251(text));
     }
 
     // Every column of every group, every type.
@@ -114,16 +85,7 @@ protected:
         return MakeInventorySheet(sources, parameters, DefaultSheetCaptions(), selection, scope);
     }
 
-    testing::TempDir dir;
-    core::Clock clock;
-    core::WorkLog log;
     structure::NodeTypes types;
-    std::optional<platform::DbfTable> device;
-    std::optional<platform::DbfTable> other;
-    std::optional<structure::NodeRecordsTable> records;
-    std::optional<structure::AdditionalData> additional;
-    structure::TreeModel tree{1};
-    structure::NodeIdentity identity{tree, clock};
     TreeNode* plant = nullptr;
     TreeNode* petrov = nullptr;
     TreeNode* computer = nullptr;

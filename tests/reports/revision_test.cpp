@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "reports/report_fixture.h"
 #include "reports/report_look.h"
 #include "structure/node_record.h"
 #include "structure/node_types.h"
 #include "support/scripted_dialog.h"
-#include "support/temp_dir.h"
 
 namespace pelgo::reports {
 namespace {
@@ -131,13 +131,9 @@ TEST(RevisionTextTest, UpperCaseAndReplacement) {
 //   PC-5 (000000000005): no archive lines
 // Офис
 //   PC-4 (000000000004), directly under the department
-class RevisionTest : public ::testing::Test {
+class RevisionTest : public testing::ReportTablesTest {
 protected:
-    RevisionTest() {
-        platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
-        device.emplace(platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock));
-        device->SetIndex("MAC_ADR");
-
+    RevisionTest() : ReportTablesTest(NodeRecords::None) {
         TreeNode* shop = &Add(nullptr, "Цех", structure::kIconDepartment);
         TreeNode* petrov = &Add(shop, "Петров", structure::kIconEmployee);
         Computer(petrov, "PC-1", "000000000001",
@@ -147,7 +143,7 @@ protected:
                   {"Computer", "CPU", "AMD"}});
         Add(petrov, "LG 17", 5);
         TreeNode* sidorov = &Add(shop, "Сидоров", structure::kIconEmployee);
-        pc2 = Computer(sidorov, "PC-2", "000000000002", {{"Computer", "CPU", "AMD"}});
+        pc2 = &Computer(sidorov, "PC-2", "000000000002", {{"Computer", "CPU", "AMD"}});
         TreeNode* store = &Add(nullptr, "Склад", structure::kIconDepartment);
         Computer(&Add(store, "Иванов", structure::kIconEmployee), "PC-3", "000000000003",
                  {{"Computer", "CPU", "Celeron"}});
@@ -160,28 +156,18 @@ protected:
                          Rule("Drive", "", "Есть", "")};
     }
 
-    TreeNode& Add(TreeNode* parent, const char* text, int icon) {
-        return tree.AddChild(parent, -1, Utf8ToCp1251(text), icon);
-    }
-    TreeNode* Computer(TreeNode* parent, const char* text, const std::string& address,
+    // Only computers carry a record, its UNO made from the address so that the table's rows are known beforehand.
+    TreeNode& Computer(TreeNode* parent, const char* text, const std::string& address,
                        const std::vector<std::vector<std::string>>& lines) {
-        TreeNode& computer = Add(parent, text, structure::kIconComputer);
+        TreeNode& computer = ReportTablesTest::Computer(parent, text, address, lines);
         tree.SetRecord(computer,
                        std::make_unique<structure::TKelRec>(structure::TKelRec{"UNO" + address.substr(3), {}}));
-        Add(&computer, address.c_str(), structure::kIconMacAddress);
-        for (const std::vector<std::string>& line : lines) {
-            device->Append({address, line[0], line[1], Utf8ToCp1251(line[2])});
-        }
-        return &computer;
+        return computer;
     }
     Revision Make(bool withTable = false, const TreeNode* selected = nullptr) {
         return MakeRevision(tree, selected, *device, options, kDate, withTable);
     }
 
-    testing::TempDir dir;
-    core::Clock clock;
-    std::optional<platform::DbfTable> device;
-    structure::TreeModel tree;
     TreeNode* pc2 = nullptr;
     RevisionOptions options;
 };
@@ -193,70 +179,22 @@ TEST_F(RevisionTest, HeadingsStandOnlyAboveListedLinesWhenSkippingEmpty) {
         bool departmentOnly;
         std::vector<std::string> lines;
     };
+    // Цех lists the same under each of these options; what follows it is what they change.
+    const auto report = [](const char* title, const std::vector<std::string>& after) {
+        std::vector<std::string> all{title,   "",        "", "Цех",   "", "<Цех> Петров",  "PC-1", "CPU:Intel",
+                                     "WD 80", "CPU:AMD", "", "LG 17", "", "<Цех> Сидоров", "PC-2", "CPU:AMD",
+                                     ""};
+        all.insert(all.end(), after.begin(), after.end());
+        return all;
+    };
+    const char* enterprise = "Общая ревизия оргтехники на 11.12.2026";
     const std::vector<Case> cases{
         // Иванов's computer lists nothing: his heading must not turn up under Офис.
-        {"skip empty",
-         true,
-         false,
-         {"Общая ревизия оргтехники на 11.12.2026",
-          "",
-          "",
-          "Цех",
-          "",
-          "<Цех> Петров",
-          "PC-1",
-          "CPU:Intel",
-          "WD 80",
-          "CPU:AMD",
-          "",
-          "LG 17",
-          "",
-          "<Цех> Сидоров",
-          "PC-2",
-          "CPU:AMD",
-          "",
-          "",
-          "Офис",
-          "PC-4",
-          "CPU:Intel",
-          ""}},
-        {"every heading",
-         false,
-         false,
-         {"Общая ревизия оргтехники на 11.12.2026",
-          "",
-          "",
-          "Цех",
-          "",
-          "<Цех> Петров",
-          "PC-1",
-          "CPU:Intel",
-          "WD 80",
-          "CPU:AMD",
-          "",
-          "LG 17",
-          "",
-          "<Цех> Сидоров",
-          "PC-2",
-          "CPU:AMD",
-          "",
-          "",
-          "Склад",
-          "",
-          "<Склад> Иванов",
-          "PC-3",
-          "",
-          "PC-5",
-          "",
-          "Офис",
-          "PC-4",
-          "CPU:Intel",
-          ""}},
-        {"department of PC-2",
-         true,
-         true,
-         {"Цех, Ревизия оргтехники на 11.12.2026", "", "", "Цех", "", "<Цех> Петров", "PC-1", "CPU:Intel", "WD 80",
-          "CPU:AMD", "", "LG 17", "", "<Цех> Сидоров", "PC-2", "CPU:AMD", ""}},
+        {"skip empty", true, false, report(enterprise, {"", "Офис", "PC-4", "CPU:Intel", ""})},
+        {"every heading", false, false,
+         report(enterprise,
+                {"", "Склад", "", "<Склад> Иванов", "PC-3", "", "PC-5", "", "Офис", "PC-4", "CPU:Intel", ""})},
+        {"department of PC-2", true, true, report("Цех, Ревизия оргтехники на 11.12.2026", {})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -266,6 +204,17 @@ TEST_F(RevisionTest, HeadingsStandOnlyAboveListedLinesWhenSkippingEmpty) {
         EXPECT_EQ(revision.title, Utf8ToCp1251(c.lines.front()));
         EXPECT_EQ(Texts(revision.text), c.lines);
     }
+}
+
+TEST_F(RevisionTest, AnEmployeeWithNothingListedStaysOffTheComputerBesideHim) {
+    TreeNode* depot = &Add(nullptr, "Депо", structure::kIconDepartment);
+    Computer(&Add(depot, "Кузнецов", structure::kIconEmployee), "PC-7", "000000000007",
+             {{"Computer", "CPU", "Celeron"}});
+    Computer(depot, "PC-8", "000000000008", {{"Computer", "CPU", "Intel"}});
+    options.skipEmpty = true;
+    const std::vector<std::string> lines = Texts(Make().text);
+    const std::vector<std::string> tail(lines.end() - 5, lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"", "Депо", "PC-8", "CPU:Intel", ""}));
 }
 
 TEST_F(RevisionTest, HeadingsOfOneCharacterAreNeverWritten) {
@@ -378,7 +327,10 @@ TEST_F(RevisionTest, RunAsksForTheTableFileAndReportsTheOutcome) {
          "Задайте хоть одно \"зеленое\" поле для выборки !",
          false},
         {"unwritable", options.rules, true, true, "device.dbf/revizia.DBF", "device.dbf/revizia.DBF", false},
+        {"the settings file", options.rules, true, true, "pelgo.ini", "это файл данных программы", false},
     };
+    const shell::Settings settings(dir.Path());
+    core::WriteFileAtomically(dir / "pelgo.ini", "[Setup]\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         core::RemoveFile(dir / "revizia.DBF");
@@ -391,12 +343,13 @@ TEST_F(RevisionTest, RunAsksForTheTableFileAndReportsTheOutcome) {
             dialog.ExpectMessage(c.message);
         }
         const Revision revision =
-            RunRevision(tree, nullptr, *device, options, kDate, c.createTable, dialog, dir.Path(), clock);
+            RunRevision(tree, nullptr, *device, options, kDate, c.createTable, dialog, settings, clock);
         EXPECT_EQ(Texts(revision.text).front(), "Общая ревизия оргтехники на 11.12.2026");
         EXPECT_EQ(core::FileExists(dir / "revizia.DBF"), c.written);
         if (c.written) {
             EXPECT_TRUE(dialog.shown.back().ends_with("\r\n" + dir / "revizia.DBF"));
         }
+        EXPECT_EQ(core::ReadFileBytes(dir / "pelgo.ini"), "[Setup]\r\n");
     }
 }
 

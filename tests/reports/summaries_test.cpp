@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "reports/report_fixture.h"
 #include "reports/report_look.h"
 #include "reports/report_writer.h"
 #include "structure/node_types.h"
-#include "support/temp_dir.h"
 
 namespace pelgo::reports {
 namespace {
@@ -36,13 +36,9 @@ using testing::Texts;
 // Офис
 //   PC-5 (000000000005)
 // Модем (no owner)
-class SummariesTest : public ::testing::Test {
+class SummariesTest : public testing::ReportTablesTest {
 protected:
-    SummariesTest() {
-        platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
-        device.emplace(platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock));
-        device->SetIndex("MAC_ADR");
-
+    SummariesTest() : ReportTablesTest(NodeRecords::None) {
         TreeNode* plant = &Add(nullptr, "Завод", structure::kIconDepartment);
         TreeNode* shop = &Add(plant, "Цех", structure::kIconDepartment);
         petrov = &Add(shop, "Петров", structure::kIconEmployee);
@@ -84,25 +80,10 @@ protected:
         Add(nullptr, "Модем", 8);
     }
 
-    TreeNode& Add(TreeNode* parent, const char* text, int icon) {
-        return tree.AddChild(parent, -1, Utf8ToCp1251(text), icon);
-    }
-    void Computer(TreeNode* parent, const char* text, const std::string& address,
-                  const std::vector<std::vector<std::string>>& lines) {
-        TreeNode& computer = Add(parent, text, structure::kIconComputer);
-        Add(&computer, address.c_str(), structure::kIconMacAddress);
-        for (const std::vector<std::string>& line : lines) {
-            device->Append({address, line[0], line[1], Utf8ToCp1251(line[2])});
-        }
-    }
     RichText Hardware(const TreeNode* department) {
         return HardwareSummary(CountHardware(tree, department, *device), department, kDate);
     }
 
-    testing::TempDir dir;
-    core::Clock clock;
-    std::optional<platform::DbfTable> device;
-    structure::TreeModel tree;
     TreeNode* petrov = nullptr;
     TreeNode* monitor = nullptr;
     TreeNode* store = nullptr;

@@ -9,9 +9,9 @@
 #include "core/file.h"
 #include "reports/move_request.h"
 #include "reports/report_export.h"
+#include "reports/report_fixture.h"
 #include "reports/user_reports.h"
 #include "structure/node_queries.h"
-#include "structure/uno.h"
 #include "support/scripted_dialog.h"
 #include "support/temp_dir.h"
 
@@ -47,55 +47,30 @@ ReportTemplate Template(std::initializer_list<const char*> lines) {
     return TemplateFromText(Lines(lines), kTypeCount);
 }
 
-class TemplateReportTest : public ::testing::Test {
+class TemplateReportTest : public testing::ReportTablesTest {
 protected:
-    TemplateReportTest() : log(dir / "pelgo.log", clock), types({}) {
-        platform::DbfTable::Create(dir / "device.dbf", platform::kDeviceTableFields, clock);
-        platform::DbfTable::Create(dir / "other.dbf", platform::kOtherTableFields, clock);
-        device.emplace(platform::DbfTable::Open(dir / "device.dbf", platform::DbfOpenMode::Shared, clock));
-        other.emplace(platform::DbfTable::Open(dir / "other.dbf", platform::DbfOpenMode::Shared, clock));
-        device->SetIndex("MAC_ADR");
-        other->SetIndex("UNO");
-        records.emplace(*other);
-        additional.emplace(*records, log);
-
+    TemplateReportTest() : types({}) {
         store = &Add(nullptr, "Склад", structure::kIconDepartment);
         plant = &Add(nullptr, "Завод", structure::kIconDepartment);
         shop = &Add(plant, "Цех №3", structure::kIconDepartment);
         petrov = &Add(shop, "Петров", structure::kIconEmployee);
-        computer = &Add(petrov, "PC №17", structure::kIconComputer);
-        Add(computer, "0050BA1C2D3E", structure::kIconMacAddress);
+        computer = &Computer(petrov, "PC №17", "0050BA1C2D3E");
         monitor = &Add(petrov, "Samsung", 5);
         accounts = &Add(plant, "Бухгалтерия", structure::kIconDepartment);
         printer = &Add(accounts, "HP", 6);
-        std::vector<std::vector<std::string>> archive{
-            {"0050BA1C2D3E", "Computer", "MotherBoard", "ASUS P5K"},
-            {"0050BA1C2D3E", "Computer", "BIOS", "Award"},
-            {"0050BA1C2D3E", "Windows_Devices", "Dev_1", "Display NVIDIA"},
-            {"0050BA1C2D3E", "Windows_Devices", "Dev_2", "Net Realtek"},
-            {"0050BA1C2D3E", "Windows_Devices", "Dev_3", "display Матрокс"},
-            {"0050BA1C2D3E", "Current_Config", "Device_1", "HDD  ST380 "},
-            {"0050BA1C2D3E", "Current_Config", "Device_2", "hdd WD800"},
-            {"0050BA1C2D3E", "Current_Config", "Device_3", "Net Realtek"},
-            {"00E04C000001", "Computer", "MotherBoard", "Not this one"},
-        };
-        for (std::vector<std::string>& record : archive) {
-            record[3] = Utf8ToCp1251(record[3]);
-        }
-        device->AppendRecords(archive);
+        Archive("0050BA1C2D3E", {{"Computer", "MotherBoard", "ASUS P5K"},
+                                 {"Computer", "BIOS", "Award"},
+                                 {"Windows_Devices", "Dev_1", "Display NVIDIA"},
+                                 {"Windows_Devices", "Dev_2", "Net Realtek"},
+                                 {"Windows_Devices", "Dev_3", "display Матрокс"},
+                                 {"Current_Config", "Device_1", "HDD  ST380 "},
+                                 {"Current_Config", "Device_2", "hdd WD800"},
+                                 {"Current_Config", "Device_3", "Net Realtek"}});
+        Archive("00E04C000001", {{"Computer", "MotherBoard", "Not this one"}});
         Store(*computer, "aModel", "Celeron");
         Store(*computer, "aInumber", "INV-17");
         Store(*petrov, "aPhone", "12-34");
         Store(*monitor, "aModel", "SyncMaster");
-    }
-
-    TreeNode& Add(TreeNode* parent, const char* text, int icon) {
-        TreeNode& node = tree.AddChild(parent, -1, Utf8ToCp1251(text), icon);
-        identity.NewAddData(node);
-        return node;
-    }
-    void Store(const TreeNode& node, const char* name, const char* text) {
-        records->Append(node.Record()->uno, "Main", name, Utf8ToCp1251(text));
     }
 
     std::string Generate(const ReportTemplate& report, const TreeNode* selected, const MoveRequest* move = nullptr) {
@@ -106,16 +81,7 @@ protected:
         return Generate(Template(lines), selected);
     }
 
-    testing::TempDir dir;
-    core::Clock clock;
-    core::WorkLog log;
     structure::NodeTypes types;
-    std::optional<platform::DbfTable> device;
-    std::optional<platform::DbfTable> other;
-    std::optional<structure::NodeRecordsTable> records;
-    std::optional<structure::AdditionalData> additional;
-    structure::TreeModel tree{1};
-    structure::NodeIdentity identity{tree, clock};
     TreeNode* store = nullptr;
     TreeNode* plant = nullptr;
     TreeNode* shop = nullptr;

@@ -42,10 +42,13 @@ TEST(RevisionRulesTest, ExclusionsAreStoredFirstEachGroupInTableOrder) {
     EXPECT_EQ(AbsenceWord(), Utf8ToCp1251("Нет"));
     EXPECT_EQ(RuleTypeWords().size(), 5U);
     const std::vector<RevisionRule> rows{
-        Rule("A", "", "Есть", ""), Rule("B", "", "нет", ""), Rule("C", "", "<", "5"),
-        Rule("D", "", "Нет", "x"), Rule("E", "", "", ""),    Rule("F", "", " НЕТ!", ""),
+        Rule("A", "", "Есть", ""), Rule("B", "", "нет", ""),   Rule("C", "", "<", "5"),    Rule("D", "", "Нет", "x"),
+        Rule("E", "", "", ""),     Rule("F", "", " НЕТ!", ""), Rule("G", "", " нет ", ""),
     };
-    const std::vector<std::string> expected{"B||нет|", "D||Нет|x", "F|| НЕТ!|", "A||Есть|", "C||<|5", "E|||"};
+    // "НЕТ!" only contains the word: the revision takes it for an inclusion with a column, so it keeps its place
+    // (storing it first would renumber the columns after it).
+    const std::vector<std::string> expected{"B||нет|", "D||Нет|x", "G|| нет |", "A||Есть|",
+                                            "C||<|5",  "E|||",     "F|| НЕТ!|"};
     std::vector<std::string> expectedCp;
     for (const std::string& line : expected) {
         expectedCp.push_back(Utf8ToCp1251(line));
@@ -65,6 +68,12 @@ TEST(RevisionRulesTest, RuleFileIsWrittenWithCrLfAndReadWithAnyLineEnd) {
     for (const std::string& bytes : written) {
         core::WriteFileAtomically(dir / "other.sav", bytes);
         EXPECT_EQ(ReadRuleFile(dir / "other.sav"), (std::vector<std::string>{"a|b|c|d", "x|||"}));
+    }
+    // A file saved by an editor in UTF-8, with or without its mark, means the same rules.
+    for (const std::string& bytes :
+         {std::string("Computer|CPU|Нет|\n"), std::string("\xEF\xBB\xBF") + "Computer|CPU|Нет|"}) {
+        core::WriteFileAtomically(dir / "utf8.sav", bytes);
+        EXPECT_EQ(ReadRuleFile(dir / "utf8.sav"), (std::vector<std::string>{Utf8ToCp1251("Computer|CPU|Нет|")}));
     }
     EXPECT_THROW(ReadRuleFile(dir / "missing.sav"), core::FileError);
     EXPECT_THROW(WriteRuleFile(dir / "Revizia.sav/inside.sav", lines), core::FileError);

@@ -337,7 +337,7 @@ void MainWindow::RunRevision() {
     try {
         const TreeReactionsOff off(m_state);
         revision = reports::RunRevision(m_state.Tree(), SelectedNode(), *device, options, Today(m_state), createTable,
-                                        m_dialog, m_state.ProgramDirectory(), m_state.Clock());
+                                        m_dialog, m_state.Settings(), m_state.Clock());
     } catch (const core::Error& error) {
         m_state.Log().LogEvent(std::string("ERROR! ") + error.what());
         m_dialog.Inform(platform::MessageKind::Error, error.what());

@@ -28,7 +28,7 @@ namespace {
 
 using reports::SheetGroup;
 
-constexpr const char* kParameterFilter = "Конфигурации инвентарн. ведом.|*.set|Ини-файлы|*.ini";
+constexpr const char* kParameterFilter = "Конфигурации инвентарн. ведом.|*.set|Ini-файлы|*.ini";
 constexpr const char* kTextFilter = "Текстовые файлы|*.txt|Все файлы|*.*";
 constexpr const char* kTableFilter = "DBF-файлы|*.dbf|Все файлы|*.*";
 constexpr const char* kSheetName = "invvedom";
@@ -372,6 +372,10 @@ void InventorySheetDialog::MakeSheet() {
     choice.defaultExtension = parameters.tableFormat ? "dbf" : "txt";
     const std::optional<std::string> path = m_dialog.ChooseFile(choice);
     if (!path) {
+        return;
+    }
+    if (m_state.Settings().IsInstallationFile(*path)) {
+        m_dialog.Inform(platform::MessageKind::Error, shell::Settings::InstallationFileRefusal(*path));
         return;
     }
     // The headers come from the captions as the boxes show them, in the language of the moment.

@@ -255,7 +255,16 @@ void SetupDialog::LoadControls() {
     for (const Page& page : m_pages) {
         page.load();
     }
+    m_selection->setChecked(m_kept.selection);
+    m_caseSensitive->setChecked(m_kept.caseSensitive);
+    m_createTable->setChecked(m_kept.createTable);
+    (m_kept.departmentOnly ? m_departmentOnly : m_wholeEnterprise)->setChecked(true);
     EnableSelectionOptions();
+}
+
+void SetupDialog::KeepRunOptions() {
+    m_kept = {m_selection->isChecked(), m_caseSensitive->isChecked(), m_createTable->isChecked(),
+              m_departmentOnly->isChecked()};
 }
 
 void SetupDialog::ShowRules(const std::vector<settings::RevisionRule>& rules) {
@@ -347,7 +356,7 @@ void SetupDialog::BuildPickLists() {
     const archive::PickLists lists = device != nullptr ? archive::ArchivePickLists(*device) : archive::PickLists{};
     m_rules->SetPickList(Group, QStringList{FromCp1251(core::Text(3060, "<любая>"))} + Strings(lists.groups));
     m_rules->SetPickList(Name, QStringList{FromCp1251(core::Text(3061, "<любой>"))} + Strings(lists.parameters));
-    m_pickListsBuilt = true;
+    m_pickListsBuilt = device != nullptr; // a table closed now may be open at the next showing
 }
 
 QStringList SetupDialog::GroupPickList() const {
@@ -387,9 +396,11 @@ void SetupDialog::SetSelection(const std::vector<settings::RevisionRule>& rules,
     ShowRules(rules);
     m_caseSensitive->setChecked(caseSensitive);
     m_selection->setChecked(true);
+    KeepRunOptions();
 }
 
 void SetupDialog::Save() {
+    KeepRunOptions();
     if (m_revisionMode) {
         // Only the user's two rule sections are written; the options go with the next writing of the settings.
         if (!m_state.ProtectData()) {

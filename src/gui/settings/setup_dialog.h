@@ -93,6 +93,9 @@ private:
     void LoadRuleFile();
     std::vector<settings::RevisionRule> TableRules();
     void ShowRules(const std::vector<settings::RevisionRule>& rules);
+    // The options of a run that the settings do not hold are kept by "Записать" and restored by every loading,
+    // so that "Отменить" drops their edits too.
+    void KeepRunOptions();
     bool Run();
 
     session::AppState& m_state;
@@ -102,6 +105,12 @@ private:
     bool m_revisionMode = false;
     bool m_pickListsBuilt = false;
     int m_pageTags = 0;
+    struct RunOptions {
+        bool selection = true;
+        bool caseSensitive = false;
+        bool createTable = false;
+        bool departmentOnly = true;
+    } m_kept;
 
     QTreeWidget* m_navigation = nullptr;
     QLabel* m_help = nullptr;
