@@ -59,6 +59,9 @@ extern const char* const kMotherboardUsage;
 int RunNode(const Context& context, const std::vector<std::string>& args);
 extern const char* const kNodeUsage;
 
+int RunNumbers(const Context& context, const std::vector<std::string>& args);
+extern const char* const kNumbersUsage;
+
 int RunBookmark(const Context& context, const std::vector<std::string>& args);
 extern const char* const kBookmarkUsage;
 

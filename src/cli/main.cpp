@@ -45,6 +45,7 @@ const std::map<std::string, Group>& Groups() {
         {"motherboard", {pelgo::cli::RunMotherboard, pelgo::cli::kMotherboardUsage}},
         {"move-request", {pelgo::cli::RunMoveRequest, pelgo::cli::kMoveRequestUsage}},
         {"node", {pelgo::cli::RunNode, pelgo::cli::kNodeUsage}},
+        {"numbers", {pelgo::cli::RunNumbers, pelgo::cli::kNumbersUsage}},
         {"passport", {pelgo::cli::RunPassport, pelgo::cli::kPassportUsage}},
         {"place", {pelgo::cli::RunPlace, pelgo::cli::kPlaceUsage}},
         {"presence", {pelgo::cli::RunPresence, pelgo::cli::kPresenceUsage}},

@@ -1,12 +1,15 @@
-// "Проставить номера !" on the application state: the one call the window and pelgo-cli share, with the
-// tree's reactions off while the run walks it and the protocol kept in the installation folder.
+// The inventory-number commands on the application state: "Проставить номера !", synchronising and checking
+// the numbers. The window and pelgo-cli share these calls; the tree's reactions are off while a run walks it
+// and the protocols are kept in the installation folder.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "inventory/inventory_run.h"
+#include "inventory/number_sync.h"
 #include "session/app_state.h"
 
 namespace pelgo::session {
@@ -26,5 +29,28 @@ struct InventoryHooks {
 inventory::InventoryOutcome AssignInventoryNumbers(AppState& state, const std::vector<std::string>& directories,
                                                    platform::UserDialog& dialog, platform::Progress& progress,
                                                    const InventoryHooks& hooks);
+
+// Synchronises the numbers of the state's tree and node-record table; `ask` settles each conflict and `step`
+// follows every node. A synchronisation that changed captions, gave first UNOs or appended records saves the tree
+// at once: a load gives the nodes that had none their UNOs in memory only, and the appended records point at
+// them. Empty, after telling `dialog`, when the data are protected.
+std::optional<inventory::SyncOutcome> SynchronizeInventoryNumbers(AppState& state, platform::UserDialog& dialog,
+                                                                  const inventory::ConflictQuestion& ask,
+                                                                  const std::function<void()>& step);
+
+// Where the check keeps its log: "error.log" in the installation folder.
+std::string NumberCheckLogPath(const shell::Settings& settings);
+
+struct NumberCheckReport {
+    inventory::CheckOutcome outcome;
+    std::string logPath; // the log written for the duplicates; empty when there were none
+    std::string message; // what the user is told (cp1251, lines broken by CR LF)
+};
+// Writes the log at `logPath` when the outcome has duplicates (throws core::FileError when it cannot) and
+// words the message either way.
+NumberCheckReport ReportNumberCheck(inventory::CheckOutcome outcome, const core::DateTime& now,
+                                    const std::string& logPath);
+// Checks the state's tree for numbers used twice within a node type.
+NumberCheckReport CheckInventoryNumbers(AppState& state, const std::function<void()>& step);
 
 } // namespace pelgo::session

@@ -22,6 +22,13 @@ std::vector<NodeRecord> NodeRecordsTable::Find(std::string_view uno) {
     return records;
 }
 
+void NodeRecordsTable::Walk(const std::function<void(const NodeRecord&)>& visit) {
+    m_table.Walk([&](const platform::DbfRecord& record) {
+        visit({record.number, record.values[m_uno], record.values[m_group], record.values[m_name],
+               record.values[m_text]});
+    });
+}
+
 platform::RecordNumber NodeRecordsTable::Append(std::string_view uno, std::string_view group, std::string_view name,
                                                 std::string_view text) {
     std::vector<std::string> values(m_table.Fields().size());
@@ -44,12 +51,23 @@ std::size_t NodeRecordsTable::DeleteNodeRecords(std::string_view uno) {
 }
 
 std::size_t NodeRecordsTable::DeleteGroup(std::string_view uno, std::string_view group) {
+    return DeleteWhere(uno, [&](const platform::DbfRecord& record) { return record.values[m_group] == group; });
+}
+
+std::size_t NodeRecordsTable::DeleteNamed(std::string_view uno, std::string_view group, std::string_view name) {
+    return DeleteWhere(uno, [&](const platform::DbfRecord& record) {
+        return record.values[m_group] == group && record.values[m_name] == name;
+    });
+}
+
+std::size_t NodeRecordsTable::DeleteWhere(std::string_view uno,
+                                          const std::function<bool(const platform::DbfRecord&)>& match) {
     if (core::Trim(uno).empty()) {
         return 0;
     }
     std::vector<platform::RecordNumber> numbers;
     for (const platform::DbfRecord& record : m_table.Find(uno)) {
-        if (record.values[m_group] == group) {
+        if (match(record)) {
             numbers.push_back(record.number);
         }
     }

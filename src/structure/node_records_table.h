@@ -3,6 +3,7 @@
 // presence) and "_SNX_ALARM_" (the change monitor's alarms).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,14 +28,20 @@ public:
 
     // The records of one key in the order they were appended.
     std::vector<NodeRecord> Find(std::string_view uno);
+    // Every live record in record order: one pass for a run that needs one datum of every node.
+    void Walk(const std::function<void(const NodeRecord&)>& visit);
     platform::RecordNumber Append(std::string_view uno, std::string_view group, std::string_view name,
                                   std::string_view text);
     // Deletes every record of the key (none for a blank key); returns how many there were.
     std::size_t DeleteNodeRecords(std::string_view uno);
     // Deletes the key's records of one group; returns how many there were.
     std::size_t DeleteGroup(std::string_view uno, std::string_view group);
+    // Deletes the key's records of one group and name; returns how many there were.
+    std::size_t DeleteNamed(std::string_view uno, std::string_view group, std::string_view name);
 
 private:
+    std::size_t DeleteWhere(std::string_view uno, const std::function<bool(const platform::DbfRecord&)>& match);
+
     platform::DbfTable& m_table;
     std::size_t m_uno;
     std::size_t m_group;
