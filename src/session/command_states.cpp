@@ -101,7 +101,8 @@ bool CommandStates::IsBuilt(Command command) {
            OneOf(command, {C::RereadConfig, C::PopupRereadConfig, C::TreeCurrentConfig, C::AssignInventory}) ||
            OneOf(command, {C::Passport, C::AccountCard, C::MoveRequest}) ||
            OneOf(command, {C::SummaryEnterprise, C::SummaryDepartment, C::SummaryOwners, C::SummaryPrograms}) ||
-           OneOf(command, {C::Revision, C::InventorySheet});
+           OneOf(command, {C::Revision, C::InventorySheet, C::SyncInventory, C::CheckInventory}) ||
+           OneOf(command, {C::ScanletSettings, C::SentinoxSettings});
 }
 
 void CommandStates::Update(const StateFacts& state, const SelectionFacts& selection) {

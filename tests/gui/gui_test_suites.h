@@ -11,6 +11,7 @@ std::unique_ptr<QObject> MakeAdditionalPageTest();
 std::unique_ptr<QObject> MakeArchiveCommandsTest();
 std::unique_ptr<QObject> MakeComputerViewTest();
 std::unique_ptr<QObject> MakeInventoryNumDialogTest();
+std::unique_ptr<QObject> MakeNumberProgressWindowTest();
 std::unique_ptr<QObject> MakeInventorySheetDialogTest();
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeWindowTranslationTest();

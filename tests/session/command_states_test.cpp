@@ -85,6 +85,11 @@ TEST(CommandStates, AllControlsSwitchAndUnbuiltCommands) {
     EXPECT_FALSE(states.State(Command::Calculator).enabled) << "the calculator is not built yet";
     EXPECT_FALSE(CommandStates::IsBuilt(Command::Calculator));
     EXPECT_TRUE(CommandStates::IsBuilt(Command::ReportsMenu));
+    // Commands the window carries out: left unbuilt, their menu items would stay disabled.
+    for (const Command command : {Command::SyncInventory, Command::CheckInventory, Command::ScanletSettings,
+                                  Command::SentinoxSettings}) {
+        EXPECT_TRUE(CommandStates::IsBuilt(command)) << InfoOf(command).name;
+    }
 }
 
 TEST(CommandStates, ComputerDocumentsAndMoveRequestRules) {

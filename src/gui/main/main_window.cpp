@@ -122,6 +122,7 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
                                                                  m_state.Clock().Now(), m_state.OtherTable().path);
                             }},
                            this);
+    m_numberProgress = new NumberProgressWindow(m_state, m_dialog, this);
     if (const structure::NodeTypes* types = m_state.NodeTypes()) {
         m_changeTypeDialog = new ChangeTypeDialog(*types, icons, this);
     }
@@ -519,6 +520,15 @@ void MainWindow::SelectBookmark(int slot) {
     }
 }
 
+void MainWindow::StepIndicator() {
+    constexpr int kPieSize = 64;
+    constexpr int kRecordsPerStep = 20;
+    if (!m_numberProgress->isVisible()) {
+        m_numberProgress->SetCircle(kPieSize);
+    }
+    m_numberProgress->Step(kRecordsPerStep - 1);
+}
+
 void MainWindow::Activate() {
     if (m_activated) {
         return;
@@ -530,6 +540,7 @@ void MainWindow::Activate() {
         m_tree->setCurrentIndex(m_treeModel->index(0, 0));
     }
     m_state.Activate();
+    m_numberProgress->EndIndicator();
     core::TKelTranslator& translator = m_state.Translator();
     if (!translator.LanguageNames().empty()) {
         translator.ChooseLanguage(translator.LanguagePosition());

@@ -16,6 +16,7 @@
 
 #include "companions/sentinox_monitor.h"
 #include "gui/common/theme_icons.h"
+#include "gui/inventory/number_progress_window.h"
 #include "gui/main/command_menus.h"
 #include "platform/program_launcher.h"
 #include "platform/user_dialog.h"
@@ -57,6 +58,8 @@ class MainWindow : public QMainWindow {
 public:
     MainWindow(session::AppState& state, platform::UserDialog& dialog, WindowTranslation& translation);
 
+    // One step of the indicator shown while the start converts data of an older version.
+    void StepIndicator();
     // The first activation: completes the start, applies the stored language and starts the write timer.
     void Activate();
 
@@ -141,6 +144,8 @@ private:
     void ConnectArchiveCommands();
     // Protection refuses silently; another instance's Exclusive marker asks first.
     bool MayUpdateArchive();
+    // Synchronising or checking the inventory numbers, after the exclusive-access warning.
+    void RunNumberJob(NumberProgressWindow::Mode mode);
     // The folder of the computers' collector files, native: what the configuration-directory box shows.
     std::string ConfigDirectory() const;
     // The computer of the selected computer or address node; null for any other node.
@@ -264,11 +269,12 @@ private:
     platform::SystemLauncher m_launcher;
     companions::SentinoxMonitor m_monitor{m_launcher};
     SentinoxDialog* m_sentinoxDialog = nullptr;
-    UpdateWindow* m_updateWindow = nullptr;                        // made at its first use
-    ReportsSetupWindow* m_reportsSetup = nullptr;                  // made at its first use
-    JournalFilterDialog* m_journalFilter = nullptr;                // made at its first use
-    SetupDialog* m_setup = nullptr;                                // made at its first use
-    InventorySheetDialog* m_inventorySheet = nullptr;              // made at its first use
+    NumberProgressWindow* m_numberProgress = nullptr; // the number jobs and the start's conversion indicator
+    UpdateWindow* m_updateWindow = nullptr;           // made at its first use
+    ReportsSetupWindow* m_reportsSetup = nullptr;     // made at its first use
+    JournalFilterDialog* m_journalFilter = nullptr;   // made at its first use
+    SetupDialog* m_setup = nullptr;                   // made at its first use
+    InventorySheetDialog* m_inventorySheet = nullptr; // made at its first use
     std::optional<session::ArchiveReferences> m_archiveReferences; // the single updates', made at the first
     QTimer m_writeTimer;
     QTimer m_selectionTimer;

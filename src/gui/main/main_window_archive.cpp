@@ -18,6 +18,7 @@
 #include "gui/common/qt_text.h"
 #include "gui/inventory/inventory_num_dialog.h"
 #include "gui/main/main_window.h"
+#include "gui/structure/additional_page.h"
 #include "session/computer_files.h"
 #include "structure/node_queries.h"
 #include "structure/node_types.h"
@@ -60,7 +61,20 @@ void MainWindow::ConnectArchiveCommands() {
         }
         numbers->Open();
     });
+    On(Command::SyncInventory, [this] { RunNumberJob(NumberProgressWindow::Mode::Synchronize); });
+    On(Command::CheckInventory, [this] { RunNumberJob(NumberProgressWindow::Mode::Check); });
     connect(Menu(Command::CurrentConfigMenu), &QMenu::aboutToShow, this, &MainWindow::OpenCurrentConfig);
+}
+
+void MainWindow::RunNumberJob(NumberProgressWindow::Mode mode) {
+    if (!m_state.MultiUser().MultiUserWarningOk(m_dialog, m_state.Log())) {
+        return;
+    }
+    // Values typed on the additional-data page reach the table before the job reads it.
+    m_additionalPage->Save(false);
+    m_numberProgress->Run(mode);
+    ShowNodeViews();
+    ApplyCommandStates();
 }
 
 bool MainWindow::MayUpdateArchive() {

@@ -83,6 +83,8 @@ int RunWindow(const GuardedApplication& application, session::AppState& state, Q
         window.setGeometry(screen->availableGeometry());
     }
     window.showMaximized();
+    // The start's conversion of older data counts records without knowing how many are to come.
+    QObject::connect(&progress, &QtProgress::countersChanged, &window, &MainWindow::StepIndicator);
     QTimer::singleShot(0, &window, [&window] { window.Activate(); });
     const TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
