@@ -20,6 +20,7 @@ std::unique_ptr<QObject> MakeReportCommandsTest();
 std::unique_ptr<QObject> MakeReportWindowTest();
 std::unique_ptr<QObject> MakeReportsSetupWindowTest();
 std::unique_ptr<QObject> MakeRevisionCommandTest();
+std::unique_ptr<QObject> MakeScanletDialogTest();
 std::unique_ptr<QObject> MakeSentinoxDialogTest();
 std::unique_ptr<QObject> MakeSplashScreenTest();
 std::unique_ptr<QObject> MakeStructureTreeModelTest();

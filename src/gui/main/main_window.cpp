@@ -26,6 +26,7 @@
 #include "gui/common/qt_text.h"
 #include "gui/common/theme_icons.h"
 #include "gui/common/window_translation.h"
+#include "gui/companions/scanlet_dialog.h"
 #include "gui/companions/sentinox_dialog.h"
 #include "gui/structure/add_node_dialog.h"
 #include "gui/structure/additional_page.h"
@@ -122,6 +123,8 @@ MainWindow::MainWindow(session::AppState& state, platform::UserDialog& dialog, W
                                                                  m_state.Clock().Now(), m_state.OtherTable().path);
                             }},
                            this);
+    m_scanletDialog = new ScanletDialog(
+        {m_state.Settings(), m_state.Log(), m_dialog, [this] { m_state.SettingsFile().ReadIni(0); }}, this);
     m_numberProgress = new NumberProgressWindow(m_state, m_dialog, this);
     if (const structure::NodeTypes* types = m_state.NodeTypes()) {
         m_changeTypeDialog = new ChangeTypeDialog(*types, icons, this);
@@ -292,6 +295,7 @@ void MainWindow::ConnectCommands() {
     On(Command::Exit, [this] { close(); });
     On(Command::ExitButton, [this] { ExitByButton(); });
     On(Command::SentinoxSettings, [this] { m_sentinoxDialog->Open(); });
+    On(Command::ScanletSettings, [this] { m_scanletDialog->Open(); });
     On(Command::ChangeLanguage, [this] { ChangeLanguage(); });
     On(Command::ClearFailure, [this] {
         m_state.ClearFailure();
@@ -641,6 +645,7 @@ void MainWindow::OnLanguageChanged() {
     // Translation restores the texts the pages had at their first showing; the node's own are shown again,
     // and the archive's lines take the new language's words.
     m_additionalPage->Retranslate();
+    m_scanletDialog->TranslateElements();
     ShowArchive(SelectedNode());
     ApplyCommandStates();
     ShowBookmarks();

@@ -47,6 +47,7 @@ class JournalFilterDialog;
 class ProtocolWindow;
 class ReportWindow;
 class ReportsSetupWindow;
+class ScanletDialog;
 class SentinoxDialog;
 class SetupDialog;
 class StructureTreeModel;
@@ -269,6 +270,7 @@ private:
     platform::SystemLauncher m_launcher;
     companions::SentinoxMonitor m_monitor{m_launcher};
     SentinoxDialog* m_sentinoxDialog = nullptr;
+    ScanletDialog* m_scanletDialog = nullptr;
     NumberProgressWindow* m_numberProgress = nullptr; // the number jobs and the start's conversion indicator
     UpdateWindow* m_updateWindow = nullptr;           // made at its first use
     ReportsSetupWindow* m_reportsSetup = nullptr;     // made at its first use
