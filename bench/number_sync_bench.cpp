@@ -123,6 +123,7 @@ void BM_Synchronize(benchmark::State& state) {
             Bench().tree, Bench().identity, records,
             [](const TreeNode&, const std::string&, const std::string&) { return inventory::NumberChoice::Skip; },
             [](TreeNode& node, std::string caption) { Bench().tree.SetText(node, std::move(caption)); }, [] {});
+        inventory::ApplyRecordChanges(records, outcome.recordChanges);
         exported = outcome.exportLines.size();
         renamed = outcome.captionsChanged;
         benchmark::DoNotOptimize(outcome);

@@ -119,24 +119,6 @@ std::size_t FieldFor(const std::string& name, const TreeNode& node) {
                                         node.Text() + "\"; its fields: " + valid));
 }
 
-// The Exclusive marker is up while the node's data are written, so that windows on the same data see it.
-class ExclusiveWrite {
-public:
-    explicit ExclusiveWrite(AppState& state) : m_state(state) { m_state.SetExclusive(true); }
-    ~ExclusiveWrite() {
-        try {
-            m_state.SetExclusive(false);
-        } catch (const core::Error&) {
-            // The close clears this instance's presence record, and the marker with it.
-        }
-    }
-    ExclusiveWrite(const ExclusiveWrite&) = delete;
-    ExclusiveWrite& operator=(const ExclusiveWrite&) = delete;
-
-private:
-    AppState& m_state;
-};
-
 using DataWrite =
     std::function<void(AppState&, TreeNode&, AdditionalData&, const std::vector<JournalDefinition>& journals)>;
 
@@ -189,7 +171,7 @@ int SetMain(const Context& context, const Args& args) {
                                   main.fields[field] = {value, FieldSource::Own, {}};
                               }
                           }
-                          const ExclusiveWrite exclusive(state);
+                          const AppState::ExclusiveHold exclusive(state);
                           data.SaveMain(node, main);
                       });
 }
@@ -236,7 +218,7 @@ void AddEntryTo(AppState& state, const TreeNode& node, AdditionalData& data,
                     [](const std::string& text) { return core::Trim(text).empty(); })) {
         throw core::Error("the entry has no field to keep: give one with --field K=VALUE");
     }
-    const ExclusiveWrite exclusive(state);
+    const AppState::ExclusiveHold exclusive(state);
     data.SaveEntry(node, structure::RepairViewGroup(request.journal, title), entry);
 }
 

@@ -7,6 +7,7 @@
 
 #include "cli/changing_run.h"
 #include "cli/commands.h"
+#include "cli/report_output.h"
 #include "cli/stored_tree.h"
 #include "core/cp1251.h"
 #include "core/errors.h"
@@ -68,9 +69,19 @@ int Sync(const Context& context, const Args& args) {
             throw core::Error(core::Text(1047, "Включена защита данных"));
         }
         state.RefreshMultiUserStatus();
-        if (state.MultiUser().Status() == 1 && !args.Flag("--force")) {
-            throw core::Error(structure::ExclusiveWarningText() + "\r\n(" + state.MultiUser().Hint() +
-                              "; give --force to synchronise all the same)");
+        if (state.MultiUser().Status() == 1) {
+            if (!args.Flag("--force")) {
+                throw core::Error(structure::ExclusiveWarningText() + "\r\n(" + state.MultiUser().Hint() +
+                                  "; give --force to synchronise all the same)");
+            }
+            state.Log().LogEvent("MultiUser Exclusive Warning is ignored !");
+        }
+        // Refused before anything changes: a failed export after the save would leave the user unsure.
+        if (exportPath) {
+            RefuseOverwriting(*exportPath, state.Settings(), {});
+            if (!core::DirectoryExists(core::DirectoryOf(*exportPath))) {
+                throw core::Error("the folder of " + *exportPath + " does not exist; choose another export file");
+            }
         }
         const auto ask = [prefer](const structure::TreeNode& node, const std::string& tree, const std::string& stored) {
             std::fprintf(stderr, "pelgo-cli: %s: the caption has %s, the additional data %s: %s\n",
@@ -83,8 +94,17 @@ int Sync(const Context& context, const Args& args) {
         if (!outcome) {
             return std::vector<std::string>(); // the message says why
         }
+        for (const std::string& path : outcome->sharedUnoPaths) {
+            std::fprintf(stderr, "pelgo-cli: %s: left alone, another node has the same UNO\n",
+                         core::Cp1251ToUtf8(path).c_str());
+        }
         if (exportPath) {
-            core::WriteFileAtomically(*exportPath, inventory::ExportFileBytes(outcome->exportLines));
+            try {
+                core::WriteFileAtomically(*exportPath, inventory::ExportFileBytes(outcome->exportLines));
+            } catch (const core::FileError& error) {
+                throw core::Error(std::string(error.what()) +
+                                  "\r\n(the numbers are synchronised and saved; only the export is missing)");
+            }
         }
         return outcome->exportLines;
     });

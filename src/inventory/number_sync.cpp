@@ -45,11 +45,18 @@ std::unordered_map<std::string, std::string> StoredNumbers(structure::NodeRecord
     return numbers;
 }
 
+// The caption without its number: the text before the first "№", trimmed; a caption without "№" as it is.
+std::string WithoutNumber(const std::string& caption) {
+    const std::size_t sign = caption.find(kNumberSign);
+    return sign == std::string::npos ? caption : std::string(core::Trim(std::string_view(caption).substr(0, sign)));
+}
+
 class Synchronizer {
 public:
-    Synchronizer(structure::NodeIdentity& identity, structure::NodeRecordsTable& records, const ConflictQuestion& ask,
+    Synchronizer(const structure::TreeModel& tree, structure::NodeIdentity& identity,
+                 structure::NodeRecordsTable& records, const ConflictQuestion& ask,
                  const std::function<void(structure::TreeNode&, std::string)>& rename, SyncOutcome& outcome)
-        : m_identity(identity), m_records(records), m_stored(StoredNumbers(records)), m_ask(ask), m_rename(rename),
+        : m_tree(tree), m_identity(identity), m_stored(StoredNumbers(records)), m_ask(ask), m_rename(rename),
           m_outcome(outcome) {}
 
     void Node(structure::TreeNode& node) {
@@ -58,35 +65,40 @@ public:
             m_outcome.unosGiven = true;
         }
         const std::string uno = node.Record()->uno;
+        // Two nodes with one UNO share their additional data: either's number would overwrite the other's.
+        if (m_tree.NodesWithUno(uno) > 1) {
+            m_outcome.sharedUnoPaths.push_back(structure::GetPath(&node));
+            return;
+        }
         std::string tree = TreeNumber(node.Text());
         const auto known = m_stored.find(uno);
         std::string stored = known != m_stored.end() ? known->second : std::string();
         if (tree != stored) {
-            std::string caption = node.Text();
+            NumberRecordChange change{uno, false, {}};
             if (!tree.empty() && !stored.empty()) {
                 ++m_outcome.conflicts;
                 switch (m_ask(node, tree, stored)) {
                 case NumberChoice::Tree:
-                    m_records.DeleteNamed(uno, structure::kMainGroup, InventoryName());
-                    m_stored.erase(uno);
+                    change.deleteStored = true;
                     stored.clear();
                     break;
                 case NumberChoice::Stored:
-                    caption = std::string(core::Trim(std::string_view(caption).substr(0, caption.find(kNumberSign))));
                     tree.clear();
                     break;
                 case NumberChoice::Skip:
                     break;
                 }
             }
+            // A caption whose "№" has nothing after it gets the number there, not a second "№".
             if (tree.empty()) {
-                Rename(node, caption + " " + kNumberSign + stored);
+                Rename(node, WithoutNumber(node.Text()) + " " + kNumberSign + stored);
             }
             if (stored.empty()) {
                 stored = tree;
-                m_records.Append(uno, structure::kMainGroup, InventoryName(), tree);
-                m_stored.emplace(uno, tree);
-                m_outcome.recordsAppended = true;
+                change.append = tree;
+            }
+            if (change.deleteStored || !change.append.empty()) {
+                m_outcome.recordChanges.push_back(std::move(change));
             }
         }
         if (!stored.empty()) {
@@ -102,9 +114,9 @@ private:
         }
     }
 
+    const structure::TreeModel& m_tree;
     structure::NodeIdentity& m_identity;
-    structure::NodeRecordsTable& m_records;
-    std::unordered_map<std::string, std::string> m_stored; // by UNO, kept as the run deletes and appends
+    std::unordered_map<std::string, std::string> m_stored; // by UNO
     const ConflictQuestion& m_ask;
     const std::function<void(structure::TreeNode&, std::string)>& m_rename;
     SyncOutcome& m_outcome;
@@ -144,7 +156,7 @@ SyncOutcome SynchronizeNumbers(structure::TreeModel& tree, structure::NodeIdenti
                                const std::function<void()>& step) {
     SyncOutcome outcome;
     outcome.exportLines.push_back("Index\t" + core::Utf8ToCp1251("Инвентарный") + "\tRemark");
-    Synchronizer synchronizer(identity, records, ask, rename, outcome);
+    Synchronizer synchronizer(tree, identity, records, ask, rename, outcome);
     for (structure::TreeNode* node = tree.First(); node != nullptr; node = tree.Next(*node)) {
         if (IsEquipment(*node)) {
             synchronizer.Node(*node);
@@ -152,6 +164,17 @@ SyncOutcome SynchronizeNumbers(structure::TreeModel& tree, structure::NodeIdenti
         step();
     }
     return outcome;
+}
+
+void ApplyRecordChanges(structure::NodeRecordsTable& records, const std::vector<NumberRecordChange>& changes) {
+    for (const NumberRecordChange& change : changes) {
+        if (change.deleteStored) {
+            records.DeleteNamed(change.uno, structure::kMainGroup, InventoryName());
+        }
+        if (!change.append.empty()) {
+            records.Append(change.uno, structure::kMainGroup, InventoryName(), change.append);
+        }
+    }
 }
 
 std::string ExportFileBytes(const std::vector<std::string>& lines) {

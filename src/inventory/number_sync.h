@@ -25,24 +25,36 @@ enum class NumberChoice { Tree, Stored, Skip };
 using ConflictQuestion = std::function<NumberChoice(const structure::TreeNode& node, const std::string& treeNumber,
                                                     const std::string& storedNumber)>;
 
+// What the run leaves to write into the node-record table, in tree order.
+struct NumberRecordChange {
+    std::string uno;
+    bool deleteStored = false; // the node's stored numbers go (the caption's number was chosen)
+    std::string append;        // appended as the node's stored number when not empty
+    friend bool operator==(const NumberRecordChange&, const NumberRecordChange&) = default;
+};
+
 struct SyncOutcome {
     // "Index\tИнвентарный\tRemark", then UNO TAB stored number TAB caption of each node that ends with a
     // stored number, in pre-order (cp1251).
     std::vector<std::string> exportLines;
+    std::vector<NumberRecordChange> recordChanges;
     bool captionsChanged = false; // a caption was changed
     bool unosGiven = false;       // a node got its first UNO
-    // A record was appended: its UNO may be one a load gave in memory only, so the tree must be saved too.
-    bool recordsAppended = false;
     int conflicts = 0;
+    // Nodes left alone because another node has the same UNO, and so the same stored number (GetPath).
+    std::vector<std::string> sharedUnoPaths;
 };
 
 // Synchronise over every node of icon index above 2 in pre-order (`step` after each node of the tree, for the
-// progress bar whose range is the node count). Nodes without node data get it (and a UNO) first. Table records
-// are appended or deleted at once; captions change through `rename` (the caller marks the tree modified).
+// progress bar whose range is the node count). Nodes without node data get it (and a UNO) first. Captions
+// change through `rename` (the caller marks the tree modified); the table is only read: its changes are
+// returned, for the caller to write once the tree that gave the UNOs is saved, so that no record ever points
+// at a UNO the saved tree does not have.
 SyncOutcome SynchronizeNumbers(structure::TreeModel& tree, structure::NodeIdentity& identity,
                                structure::NodeRecordsTable& records, const ConflictQuestion& ask,
                                const std::function<void(structure::TreeNode&, std::string)>& rename,
                                const std::function<void()>& step);
+void ApplyRecordChanges(structure::NodeRecordsTable& records, const std::vector<NumberRecordChange>& changes);
 // The export file's bytes: the lines in cp1251, each ended by CR LF.
 std::string ExportFileBytes(const std::vector<std::string>& lines);
 

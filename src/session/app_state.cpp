@@ -7,8 +7,8 @@
 #include <thread>
 #include <utility>
 
-#include "core/cp1251.h"
 #include "archive/computer_journal.h"
+#include "core/cp1251.h"
 #include "core/errors.h"
 #include "core/file.h"
 #include "session/command_map.h"
@@ -450,7 +450,8 @@ AppState::TreeCheck AppState::CheckCurrentConfig() {
     // The window's busy hook of a load or save sets up the menus, which run this check: never inside them.
     // Nor while a long run walks the tree (reactions off) or a dialog waits: a reload would pull its nodes away.
     if (m_checkingTree || !m_treeStorage || m_treeStorage->TreeBusy() || (m_modalDialogOpen && m_modalDialogOpen()) ||
-        (m_startedCorrectly && !m_treeReactionsOn) || ProtectData() || m_clock.Now() <= m_treeStorage->NextCheckTime()) {
+        (m_startedCorrectly && !m_treeReactionsOn) || ProtectData() ||
+        m_clock.Now() <= m_treeStorage->NextCheckTime()) {
         return TreeCheck::Unchanged;
     }
     m_checkingTree = true;
@@ -579,13 +580,26 @@ void AppState::MigrateVersion() {
         core::Text(3057, "Для вступления в действие новых настроек\r\nпожалуйста, перезапустите программу."));
 }
 
-void AppState::SaveAll() {
-    if (m_treeStorage) {
-        m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
+bool AppState::SaveAll() {
+    const bool saved = !m_treeStorage || m_treeStorage->SetupTreeNode(structure::TreeStorage::kSave);
+    if (saved) {
+        m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
     }
-    m_statusText = core::Text(1072, "Данные сохранены ") + core::DateFormats().LongTime(m_clock.Now());
     RefreshMultiUserStatus();
     NotePost();
+    return saved;
+}
+
+AppState::ExclusiveHold::ExclusiveHold(AppState& state) : m_state(state) {
+    m_state.SetExclusive(true);
+}
+
+AppState::ExclusiveHold::~ExclusiveHold() {
+    try {
+        m_state.SetExclusive(false);
+    } catch (const core::Error&) {
+        // The close clears this instance's presence record, and the marker with it.
+    }
 }
 
 void AppState::NodeViewsShown() {

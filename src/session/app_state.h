@@ -67,8 +67,9 @@ public:
     // After a change of language: the texts held outside the windows (the built-in journals' names and
     // field captions) in the new language, from their built-in Russian texts.
     void RetranslateTexts();
-    // Posts both tables, saves what is pending and notes the save in the status text.
-    void SaveAll();
+    // Posts both tables, saves what is pending and notes the save in the status text. False when the tree was
+    // not saved (the storage told the user why).
+    bool SaveAll();
 
     // True when this instance must not write: the flags, a protected tree setting, a table that is closed
     // or read-only, or a protected start. Protection found for the first time reopens both tables read-only.
@@ -85,6 +86,17 @@ public:
     void RefreshMultiUserStatus();
     // Takes or releases the Exclusive marker by hand.
     void SetExclusive(bool take);
+    // The Exclusive marker up for the life of the object, so that other instances on the data see the write.
+    class ExclusiveHold {
+    public:
+        explicit ExclusiveHold(AppState& state);
+        ~ExclusiveHold();
+        ExclusiveHold(const ExclusiveHold&) = delete;
+        ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+
+    private:
+        AppState& m_state;
+    };
     bool MultiUserIconVisible();
     // Marks a write for the write timer: every post on either table comes here, and SaveAll.
     void NotePost() { m_writeTimer.MarkWrite(); }

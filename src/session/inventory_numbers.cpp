@@ -50,6 +50,7 @@ std::optional<inventory::SyncOutcome> SynchronizeInventoryNumbers(AppState& stat
         return std::nullopt;
     }
     structure::NodeRecordsTable records(*state.OtherTable().table);
+    const AppState::ExclusiveHold exclusive(state);
     inventory::SyncOutcome outcome;
     {
         const ReactionsOff off(state);
@@ -60,12 +61,16 @@ std::optional<inventory::SyncOutcome> SynchronizeInventoryNumbers(AppState& stat
             },
             step);
     }
-    if (outcome.captionsChanged || outcome.unosGiven || outcome.recordsAppended) {
+    // The tree goes first: the records point at UNOs that a load may have given in memory only, and a tree
+    // another instance saved meanwhile would leave them pointing at nothing.
+    if (outcome.captionsChanged || outcome.unosGiven || !outcome.recordChanges.empty()) {
         state.TreeStorage()->SetTreeModified(true);
-        state.SaveAll();
-    } else {
-        state.NotePost();
+        if (!state.SaveAll()) {
+            return std::nullopt;
+        }
     }
+    inventory::ApplyRecordChanges(records, outcome.recordChanges);
+    state.NotePost();
     return outcome;
 }
 

@@ -30,10 +30,11 @@ inventory::InventoryOutcome AssignInventoryNumbers(AppState& state, const std::v
                                                    platform::UserDialog& dialog, platform::Progress& progress,
                                                    const InventoryHooks& hooks);
 
-// Synchronises the numbers of the state's tree and node-record table; `ask` settles each conflict and `step`
-// follows every node. A synchronisation that changed captions, gave first UNOs or appended records saves the tree
-// at once: a load gives the nodes that had none their UNOs in memory only, and the appended records point at
-// them. Empty, after telling `dialog`, when the data are protected.
+// Synchronises the numbers of the state's tree and node-record table under the Exclusive marker; `ask` settles
+// each conflict and `step` follows every node. A synchronisation that changed captions, gave first UNOs or has
+// records to write saves the tree first, and writes the records only once it is saved: a load gives the nodes
+// that had none their UNOs in memory only, and the records point at them. Empty, after telling the user, when
+// the data are protected or the tree could not be saved (then nothing is written to the table).
 std::optional<inventory::SyncOutcome> SynchronizeInventoryNumbers(AppState& state, platform::UserDialog& dialog,
                                                                   const inventory::ConflictQuestion& ask,
                                                                   const std::function<void()>& step);

@@ -60,11 +60,15 @@ protected:
         return texts;
     }
 
+    // The run, then its record changes written as the session writes them once the tree is saved.
     SyncOutcome Synchronize(const ConflictQuestion& ask) {
-        return SynchronizeNumbers(
+        SyncOutcome outcome = SynchronizeNumbers(
             tree, identity, records, ask,
             [this](structure::TreeNode& node, std::string caption) { tree.SetText(node, std::move(caption)); },
             [this] { ++steps; });
+        recordsBeforeApply = table.RecordCount();
+        ApplyRecordChanges(records, outcome.recordChanges);
+        return outcome;
     }
 
     testing::TempDir dir;
@@ -74,6 +78,7 @@ protected:
     structure::TreeModel tree{1};
     structure::NodeIdentity identity{tree, clock, [this](const std::string& uno) { return !table.Find(uno).empty(); }};
     int steps = 0;
+    std::size_t recordsBeforeApply = 0;
 };
 
 TEST_F(NumberSyncTest, FillsTheMissingSideAndSettlesConflictsAsAnswered) {
@@ -87,6 +92,7 @@ TEST_F(NumberSyncTest, FillsTheMissingSideAndSettlesConflictsAsAnswered) {
     const Case cases[] = {
         {"Принтер HP № 123 ", std::nullopt, std::nullopt, "Принтер HP № 123 ", {"123"}},
         {"Монитор", "45", std::nullopt, "Монитор №45", {"45"}},
+        {"Монитор №", "46", std::nullopt, "Монитор №46", {"46"}}, // no second "№"
         {"ПК №12", "13", NumberChoice::Stored, "ПК №13", {"13"}},
         {"ПК  Celeron №12 корп. 2", "13", NumberChoice::Stored, "ПК  Celeron №13", {"13"}},
         {"ПК №12", "13", NumberChoice::Tree, "ПК №12", {"12"}},
@@ -140,7 +146,7 @@ TEST_F(NumberSyncTest, FillsTheMissingSideAndSettlesConflictsAsAnswered) {
     EXPECT_EQ(exported, expectedExport);
     EXPECT_TRUE(outcome.captionsChanged);
     EXPECT_TRUE(outcome.unosGiven);
-    EXPECT_TRUE(outcome.recordsAppended);
+    EXPECT_EQ(recordsBeforeApply, 7u) << "the run itself only reads the table";
     EXPECT_EQ(steps, tree.Count());
 
     // A department or an employee with "№" in its caption carries no number: no UNO, no record, no line.
@@ -160,9 +166,27 @@ TEST_F(NumberSyncTest, ASecondRunFindsNothingToDo) {
     const SyncOutcome again = Synchronize(never);
     EXPECT_FALSE(again.captionsChanged);
     EXPECT_FALSE(again.unosGiven);
-    EXPECT_FALSE(again.recordsAppended);
+    EXPECT_TRUE(again.recordChanges.empty());
     EXPECT_EQ(StoredTexts(printer), std::vector<std::string>{"5"}) << "no second record";
     EXPECT_EQ(again.exportLines.size(), 2u);
+}
+
+// Two nodes with one UNO share their stored number: synchronising either would give it to the other.
+TEST_F(NumberSyncTest, NodesSharingAUnoAreLeftAlone) {
+    structure::TreeNode& first = tree.AddChild(nullptr, -1, C("Принтер A №5"), 6);
+    structure::TreeNode& second = tree.AddChild(nullptr, -1, C("Принтер B"), 6);
+    identity.NewAddData(first);
+    tree.SetRecord(second, std::make_unique<structure::TKelRec>(structure::TKelRec{first.Record()->uno, std::nullopt}));
+    const SyncOutcome outcome = Synchronize([](const structure::TreeNode&, const std::string&, const std::string&) {
+        ADD_FAILURE() << "no conflict expected";
+        return NumberChoice::Skip;
+    });
+    EXPECT_EQ(U(second.Text()), "Принтер B");
+    EXPECT_TRUE(StoredTexts(first).empty());
+    EXPECT_TRUE(outcome.recordChanges.empty());
+    EXPECT_EQ(outcome.exportLines.size(), 1u);
+    ASSERT_EQ(outcome.sharedUnoPaths.size(), 2u);
+    EXPECT_EQ(U(outcome.sharedUnoPaths[1]), "\\\\Принтер B");
 }
 
 TEST(ExportFileBytesTest, Cp1251LinesEndedByCrLf) {

@@ -92,6 +92,18 @@ TEST_F(InventoryNumbersSessionTest, SynchronisingSavesTheUnosItsRecordsPointAt) 
                                                                       {second, "Main", "aInumber", "77"}}));
 }
 
+// The records point at UNOs given in memory: a tree another instance saved meanwhile, kept instead of this one,
+// would leave them pointing at nothing, so none are written.
+TEST_F(InventoryNumbersSessionTest, NoRecordsWhenTheTreeCouldNotBeSaved) {
+    AppState& app = Start();
+    testing::WriteBytes(dir / "BASE/struct", core::Utf8ToCp1251("Неоприходованная техника\r\nОтдел 2\r\n"));
+    testing::WriteBytes(dir / "BASE/image", "1 ; AAAAAAAAAAAA ;\r\n1 ; BBBBBBBBBBBB ;\r\n");
+    dialog.ExpectQuestion("сохранил другой пользователь", platform::Answer::No);
+    EXPECT_FALSE(SynchronizeInventoryNumbers(app, dialog, NoConflict, [] {}));
+    EXPECT_TRUE(NumberRecords().empty());
+    EXPECT_EQ(core::Cp1251ToUtf8(app.Tree().NodeAt(1)->Text()), "Отдел 2") << "the other instance's tree is loaded";
+}
+
 TEST_F(InventoryNumbersSessionTest, ProtectedDataAreLeftAlone) {
     AppState& app = Start({"/R"});
     dialog.ExpectMessage("Включена защита данных");

@@ -165,9 +165,21 @@ void NumberProgressWindow::Synchronize() {
     };
     const std::optional<inventory::SyncOutcome> outcome =
         session::SynchronizeInventoryNumbers(m_state, m_dialog, ask, [this] { Advance(); });
-    if (outcome) {
-        OfferExport(outcome->exportLines);
+    if (!outcome) {
+        return;
     }
+    if (!outcome->sharedUnoPaths.empty()) {
+        constexpr std::size_t kPathsShown = 20;
+        std::string text = core::Utf8ToCp1251("Номера не сверялись: у этих узлов общий индекс (UNO) с другим узлом");
+        for (std::size_t i = 0; i < outcome->sharedUnoPaths.size() && i < kPathsShown; ++i) {
+            text += "\r\n" + outcome->sharedUnoPaths[i];
+        }
+        if (outcome->sharedUnoPaths.size() > kPathsShown) {
+            text += "\r\n...";
+        }
+        m_dialog.Inform(platform::MessageKind::Warning, text);
+    }
+    OfferExport(outcome->exportLines);
 }
 
 void NumberProgressWindow::OfferExport(const std::vector<std::string>& lines) {
