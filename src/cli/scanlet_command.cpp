@@ -1,5 +1,6 @@
 // pelgo-cli scanlet: the collector agent's settings files as the settings dialog sees and saves them. Only the
 // named scanlet.ini and the work log are written; pelgo.ini is only read, for the list of known files.
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -104,7 +105,7 @@ int Set(const Context& context, const Args& args) {
     if (const std::optional<std::string> free = args.Value("--free")) {
         const std::string path = platform::AbsoluteFromWorkingDirectory(core::Utf8ToCp1251(*free));
         if (!core::FileExists(path)) {
-            throw core::CannotOpenFile(path);
+            throw core::Error(path + ": no such file for --free");
         }
         const std::string text = core::TextFileToCp1251(core::ReadFileBytes(path));
         freeLines.emplace();
@@ -123,6 +124,12 @@ int Set(const Context& context, const Args& args) {
     }
     if (freeLines) {
         model.values.freeLines = std::move(*freeLines);
+    }
+    // As in the dialog, a drive for an output folder that is no network path is not written.
+    const bool driveGiven = std::any_of(assignments.begin(), assignments.end(),
+                                        [](const Assignment& a) { return core::SameText(a.key, "MapNetDisk"); });
+    if (driveGiven && !model.values.mapNetDiskEnabled) {
+        std::fputs("pelgo-cli: MapNetDisk is written as \"нет\": OutputDir does not begin with \\\\\n", stderr);
     }
     for (const std::string& message : model.Save(true, installation.Log())) {
         std::fprintf(stderr, "pelgo-cli: %s\n", core::Cp1251ToUtf8(core::ReplaceAll(message, "\r\n", ": ")).c_str());

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/cp1251.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "core/profile_file.h"
 #include "core/text.h"
@@ -168,9 +169,13 @@ bool Apply(ScanletValues& v, ModuleModes& modules, std::string_view section, std
 
 using Section = std::vector<std::pair<std::string, std::string>>;
 
-Section ReadSection(core::ProfileFile& file, const char* name) {
+Section ReadSection(core::ProfileFile& file, const char* name, bool everySection = false) {
     core::StringList lines;
-    file.ReadSectionValues(name, lines);
+    if (everySection) {
+        file.ReadEverySectionValues(name, lines);
+    } else {
+        file.ReadSectionValues(name, lines);
+    }
     Section section;
     for (const std::string& line : lines) {
         const std::size_t eq = line.find('=');
@@ -379,7 +384,7 @@ LoadResult ScanletSettings::Load(const std::optional<std::string>& entry, const 
     }
     result.entry = TrimPathEntry(*entry);
     result.filePath = ScanletFilePath(result.entry);
-    const std::string native = paths.ToNative(result.filePath);
+    const std::string native = core::ExistingPathIgnoringCase(paths.ToNative(result.filePath));
     if (!core::FileExists(native)) {
         result.status = LoadStatus::Missing;
         result.message = core::Text(4021, "НЕВЕРНО:") + result.filePath;
@@ -389,7 +394,8 @@ LoadResult ScanletSettings::Load(const std::optional<std::string>& entry, const 
     const Section program = ReadSection(file, kProgram);
     const Section hardDisk = ReadSection(file, kHardDisk);
     const Section moduleKeys = ReadSection(file, kModules);
-    const Section additional = ReadSection(file, kAdditional);
+    // A save rewrites every [Additional_Software] as one: the keys of a repeated one are shown first.
+    const Section additional = ReadSection(file, kAdditional, true);
     const std::string* outputDir = Find(program, "OutputDir");
     if (outputDir == nullptr || outputDir->size() < 2) {
         result.status = LoadStatus::Invalid;
@@ -423,7 +429,10 @@ std::vector<std::string> ScanletSettings::Save(bool confirmed, core::WorkLog& lo
     if (!m_file || !confirmed) {
         return {};
     }
-    log.LogEvent(core::Text(4024, "Изменены настройки ") + m_file->shown);
+    // Written as a whole file only: a file that went away meanwhile is not made anew from the dialog's keys.
+    if (!core::FileExists(m_file->native)) {
+        throw core::FileError(m_file->native + " no longer exists: choose the file again");
+    }
     std::vector<std::string> rejected;
     const std::vector<ScanletEntry> entries = SaveEntries(values, modules, &rejected);
     const bool additional = modules[0] == kModuleUpdate;
@@ -443,6 +452,7 @@ std::vector<std::string> ScanletSettings::Save(bool confirmed, core::WorkLog& lo
         file.WriteString(entry.section, entry.key, entry.value);
     }
     batch.Commit();
+    log.LogEvent(core::Text(4024, "Изменены настройки ") + m_file->shown);
     return additional ? rejected : std::vector<std::string>();
 }
 

@@ -203,7 +203,7 @@ public:
 
     // Writes the values into the open file when `confirmed` (the answer to SaveQuestion) as one locked
     // replacement: another process never reads half of it, keys the dialog does not know and comments stay
-    // as they were. Logs "Изменены настройки " (4024) + the file path first. Returns the messages about
+    // as they were. Logs "Изменены настройки " (4024) + the file path once written. Returns the messages about
     // rejected free lines, for the caller to show. Nothing happens without an open file. Throws
     // core::FileError.
     std::vector<std::string> Save(bool confirmed, core::WorkLog& log);

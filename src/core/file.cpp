@@ -181,6 +181,43 @@ std::vector<std::string> FilesIn(std::string_view directory) {
     return names;
 }
 
+std::string ExistingPathIgnoringCase(std::string_view path) {
+    if (path.empty() || ::access(NativeFileName(path).c_str(), F_OK) == 0) {
+        return std::string(path);
+    }
+    std::string resolved;
+    std::size_t start = 0;
+    if (path.front() == '/') {
+        resolved = "/";
+        start = 1;
+    }
+    while (start <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', start), path.size());
+        const std::string_view name = path.substr(start, slash - start);
+        const std::string exact = resolved + std::string(name);
+        std::string chosen = exact;
+        if (!name.empty() && ::access(NativeFileName(exact).c_str(), F_OK) != 0) {
+            if (DIR* dir = ::opendir(NativeFileName(resolved.empty() ? "." : resolved).c_str())) {
+                while (const dirent* entry = ::readdir(dir)) {
+                    const std::string candidate = Utf8ToCp1251(entry->d_name);
+                    if (SameText(candidate, name)) {
+                        chosen = resolved + candidate;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            }
+        }
+        resolved = chosen;
+        if (slash == path.size()) {
+            break;
+        }
+        resolved += '/';
+        start = slash + 1;
+    }
+    return resolved;
+}
+
 bool CreateDirectories(std::string_view path) {
     if (path.empty() || DirectoryExists(path)) {
         return true;

@@ -26,6 +26,9 @@ bool SameFile(std::string_view a, std::string_view b);
 // The names (cp1251) of the ordinary files in a folder, hidden ones (a leading ".") left out, in name order
 // with letter case ignored; none for a folder that cannot be read.
 std::vector<std::string> FilesIn(std::string_view directory);
+// The path of an existing file or folder whose names differ from `path` in letter case only (paths typed on
+// Windows, where case does not count); `path` itself when it exists or nothing matches.
+std::string ExistingPathIgnoringCase(std::string_view path);
 // Creates the directory and every missing parent; false when it cannot.
 bool CreateDirectories(std::string_view path);
 // A folder of the user's alone, for files another local user must neither read nor plant: made with rights

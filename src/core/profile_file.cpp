@@ -28,7 +28,8 @@ std::string Folded(std::string_view name) {
 enum class LineKind { Blank, Comment, Header, Key, KeyWithoutValue };
 
 struct Line {
-    std::string text; // as in the file, without its line end
+    std::string text;   // as in the file, without its line end
+    std::string ending; // the line end it had: CR LF, LF, CR, or none for a last line without one
     LineKind kind = LineKind::Blank;
     std::string name;  // section name of a header, key of a key line
     std::string value; // value of a key line, quotes kept
@@ -75,6 +76,8 @@ std::string Unquoted(const std::string& value) {
 // Tries of 10 ms for a reader to find no writer at work on the file.
 constexpr int kReadLockTries = 100;
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 constexpr std::string_view kWriteAdvice = ": check that the folder and the file may be written";
 
 [[noreturn]] void ThrowWriteFailure(const std::string& fileName, const std::string& reason) {
@@ -87,16 +90,36 @@ constexpr std::string_view kWriteAdvice = ": check that the folder and the file 
 class ProfileFile::Document {
 public:
     explicit Document(std::string_view bytes) {
-        for (const std::string_view line : SplitLines(bytes)) {
-            m_lines.push_back(ParseLine(std::string(line)));
+        // A file another program saved with a byte-order mark keeps it; the mark must not hide the first header.
+        if (bytes.starts_with(kByteOrderMark)) {
+            m_byteOrderMark = true;
+            bytes.remove_prefix(kByteOrderMark.size());
+        }
+        while (!bytes.empty()) {
+            const std::size_t end = bytes.find_first_of("\r\n");
+            Line line = ParseLine(std::string(bytes.substr(0, end)));
+            if (end == std::string_view::npos) {
+                bytes = {};
+            } else {
+                const std::size_t length = bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+                line.ending = std::string(bytes.substr(end, length));
+                bytes.remove_prefix(end + length);
+            }
+            m_lines.push_back(std::move(line));
+        }
+        if (!m_lines.empty() && !m_lines.front().ending.empty()) {
+            m_newLineEnding = m_lines.front().ending;
         }
     }
 
+    // Every line keeps the end it was read with, so a write changes only the lines it touches; new lines take
+    // the file's own line end.
     std::string Bytes() const {
-        std::string bytes;
-        for (const Line& line : m_lines) {
+        std::string bytes = m_byteOrderMark ? std::string(kByteOrderMark) : std::string();
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            const Line& line = m_lines[i];
             bytes += line.text;
-            bytes += "\r\n";
+            bytes += line.ending.empty() && i + 1 < m_lines.size() ? m_newLineEnding : line.ending;
         }
         return bytes;
     }
@@ -110,15 +133,21 @@ public:
         return index < found->end ? &m_lines[index] : nullptr;
     }
 
-    // Each visible key line of the first matching section: later duplicates of a key are left out.
-    std::vector<const Line*> Keys(const std::string& section) const {
+    // Each visible key line of the first matching section, or of every matching section in file order: later
+    // duplicates of a key are left out.
+    std::vector<const Line*> Keys(const std::string& section, bool everySection = false) const {
         std::vector<const Line*> keys;
-        if (const auto found = FindSection(section)) {
-            std::unordered_set<std::string> seen; // folded names: linear for long sections
-            for (std::size_t i = found->header + 1; i < found->end; ++i) {
-                if (m_lines[i].kind == LineKind::Key && seen.insert(Folded(m_lines[i].name)).second) {
-                    keys.push_back(&m_lines[i]);
+        std::unordered_set<std::string> seen; // folded names: linear for long sections
+        bool inSection = false;
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            const Line& line = m_lines[i];
+            if (line.kind == LineKind::Header) {
+                if (inSection && !everySection) {
+                    break;
                 }
+                inSection = SameText(line.name, section);
+            } else if (inSection && line.kind == LineKind::Key && seen.insert(Folded(line.name)).second) {
+                keys.push_back(&line);
             }
         }
         return keys;
@@ -139,8 +168,8 @@ public:
     bool Set(const std::string& section, const std::string& key, const std::string& value) {
         const auto found = FindSection(section);
         if (!found) {
-            m_lines.push_back(ParseLine("[" + section + "]"));
-            m_lines.push_back(ParseLine(key + "=" + value));
+            m_lines.push_back(NewLine("[" + section + "]"));
+            m_lines.push_back(NewLine(key + "=" + value));
             return true;
         }
         const std::size_t index = KeyIndex(found->header + 1, found->end, key);
@@ -149,7 +178,9 @@ public:
             if (text == m_lines[index].text) {
                 return false;
             }
+            std::string ending = std::move(m_lines[index].ending);
             m_lines[index] = ParseLine(std::move(text));
+            m_lines[index].ending = std::move(ending);
             return true;
         }
         // After the section's last key, so that trailing comments and blank lines stay before the next header.
@@ -159,7 +190,7 @@ public:
                 insertAt = i + 1;
             }
         }
-        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), ParseLine(key + "=" + value));
+        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), NewLine(key + "=" + value));
         return true;
     }
 
@@ -188,6 +219,12 @@ public:
     }
 
 private:
+    Line NewLine(std::string text) const {
+        Line line = ParseLine(std::move(text));
+        line.ending = m_newLineEnding;
+        return line;
+    }
+
     // A header line and the end of its body (the next header or the end of the file).
     struct Section {
         std::size_t header;
@@ -218,6 +255,8 @@ private:
     }
 
     std::vector<Line> m_lines;
+    bool m_byteOrderMark = false;
+    std::string m_newLineEnding = "\r\n";
 };
 
 // The locked file and its working copy while a batch is open.
@@ -369,13 +408,21 @@ void ProfileFile::ReadSections(StringList& target) {
 }
 
 void ProfileFile::ReadSectionValues(const std::string& section, StringList& target) {
+    MergeSectionValues(section, false, target);
+}
+
+void ProfileFile::ReadEverySectionValues(const std::string& section, StringList& target) {
+    MergeSectionValues(section, true, target);
+}
+
+void ProfileFile::MergeSectionValues(const std::string& section, bool everySection, StringList& target) {
     // A key given twice keeps its first place and its last value; the places are found by folded name, so a
     // long section reads in linear time.
     std::unordered_map<std::string, std::size_t> places;
     for (std::size_t i = 0; i < target.size(); ++i) {
         places.try_emplace(Folded(std::string_view(target[i]).substr(0, target[i].find('='))), i);
     }
-    for (const Line* line : Current().Keys(section)) {
+    for (const Line* line : Current().Keys(section, everySection)) {
         std::string entry = line->name + "=" + Unquoted(line->value);
         const auto [place, added] = places.try_emplace(Folded(line->name), target.size());
         if (added) {

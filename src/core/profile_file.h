@@ -32,6 +32,9 @@ public:
     void ReadSections(StringList& target) override;
     // Merges "key=value" entries into `target`: an entry with the same key (any case) is replaced.
     void ReadSectionValues(const std::string& section, StringList& target) override;
+    // As ReadSectionValues over every section of that name in file order: for a section that a save rewrites
+    // whole (EraseSection removes all of them), so that the keys of a repeated section are not lost unseen.
+    void ReadEverySectionValues(const std::string& section, StringList& target);
     // Removes every section of that name with all its lines. Throws FileError.
     void EraseSection(const std::string& section) override;
     // Throws FileError.
@@ -62,6 +65,7 @@ private:
     struct OpenBatch;
 
     const Document& Current();
+    void MergeSectionValues(const std::string& section, bool everySection, StringList& target);
     // Applies `change` to the file's current content under an exclusive lock and replaces the file when
     // `change` reports a difference. A missing file is created only when `createFile` is set.
     void Modify(bool createFile, const std::function<bool(Document&)>& change);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "core/errors.h"
 #include "core/file.h"
 #include "core/profile_file.h"
 #include "core/work_log.h"
@@ -173,7 +174,9 @@ TEST_F(ScanletSettingsTest, LoadOutcomes) {
         std::string message;
     } cases[] = {
         {std::nullopt, LoadStatus::NoPath, Cp("Укажите путь к файлам Scanlet.ini !")},
-        {Entry() + "\\", LoadStatus::Missing, Cp("НЕВЕРНО:") + Entry() + "/scanlet.ini"},
+        // Names typed on Windows find their file whatever its letter case.
+        {Entry() + "\\", LoadStatus::Loaded, ""},
+        {dir / "nowhere\\", LoadStatus::Missing, Cp("НЕВЕРНО:") + dir / "nowhere/scanlet.ini"},
         {Entry() + "/SCANLET.INI", LoadStatus::Loaded, ""},
         {Entry() + "/short.ini", LoadStatus::Invalid, Cp("Ошибка чтения или неверный INI-файл")},
     };
@@ -214,6 +217,31 @@ TEST_F(ScanletSettingsTest, FreeLinesKeepTheirBlanksAndSkipLinesWithoutEquals) {
                        "OutputDir=C:\\\r\nOutputFile=\r\na = b\r\nFile=y.ini\r\nLong=" +
                            std::string(255, 'v') + "\r\n");
     EXPECT_NE(file.find("[Tail]\r\nT=1\r\n"), std::string::npos);
+}
+
+// A save rewrites every [Additional_Software] as one, so the keys of a repeated one are shown and kept.
+TEST_F(ScanletSettingsTest, RepeatedAdditionalSectionsAreSavedAsOne) {
+    WriteFile("[Additional_Software]\r\nOS=1\r\nA=1\r\n[Program]\r\nOutputDir=C:\\x\r\n"
+              "[Additional_Software]\r\nB=2\r\nOS=2\r\n");
+    ScanletSettings model;
+    LoadAndSave(model);
+    EXPECT_EQ(model.values.os, 1);
+    EXPECT_EQ(model.values.freeLines, (std::vector<std::string>{"A=1", "B=2"}));
+    const std::string file = ReadBytes(File());
+    EXPECT_EQ(file.find("[Additional_Software]"), file.rfind("[Additional_Software]"));
+    EXPECT_NE(file.find("OS=1\r\nDayOfWeek="), std::string::npos);
+    EXPECT_NE(file.find("A=1\r\nB=2\r\n"), std::string::npos);
+}
+
+// The file is only ever replaced: one removed since the load is not made anew, and nothing is logged.
+TEST_F(ScanletSettingsTest, AFileGoneSinceTheLoadIsNotMadeAnew) {
+    WriteFile("[Program]\r\nOutputDir=C:\\x\r\n");
+    ScanletSettings model;
+    ASSERT_EQ(model.Load(Entry(), paths).status, LoadStatus::Loaded);
+    ASSERT_TRUE(core::RemoveFile(File()));
+    EXPECT_THROW(model.Save(true, log), core::FileError);
+    EXPECT_FALSE(core::FileExists(File()));
+    EXPECT_FALSE(core::FileExists(dir / "pelgo.log"));
 }
 
 TEST_F(ScanletSettingsTest, AdditionalNotUpdatedLeavesItsSectionAlone) {

@@ -118,6 +118,9 @@ TEST_F(ProfileFileTest, ListsSectionsAndKeysOnceInFileOrder) {
     StringList values{"ALICE=old", "dave=2"};
     file.ReadSectionValues("Users", values);
     EXPECT_EQ(values, (StringList{"Alice=0 Write", "dave=2", "bob=1"}));
+    StringList every;
+    file.ReadEverySectionValues("Users", every);
+    EXPECT_EQ(every, (StringList{"bob=1", "Alice=0 Write", "carol=1"}));
 
     StringList none;
     file.ReadSection("Missing", none);
@@ -151,8 +154,10 @@ TEST_F(ProfileFileTest, WritesChangeOnlyTheAffectedLines) {
          "[A]\r\nx=1\r\n[B]\r\nk= v \r\n"},
         {"Cyrillic names match any case", "[Отдел]\r\nИмя=старое\r\n",
          [](ProfileFile& f) { f.WriteString(Cp("ОТДЕЛ"), Cp("имя"), Cp("новое")); }, "[Отдел]\r\nИмя=новое\r\n"},
-        {"other line ends become CR LF", "[A]\nx=1\rK=1\n", [](ProfileFile& f) { f.WriteString("A", "K", "2"); },
-         "[A]\r\nx=1\r\nK=2\r\n"},
+        {"every line keeps its line end", "[A]\nx=1\rK=1\n", [](ProfileFile& f) { f.WriteString("A", "K", "2"); },
+         "[A]\nx=1\rK=2\n"},
+        {"new lines take the file's line end", "[A]\nx=1\n", [](ProfileFile& f) { f.WriteString("A", "k", "v"); },
+         "[A]\nx=1\nk=v\n"},
         {"delete the first matching key", "; c\r\n[A]\r\nK=1\r\nk=2\r\n\r\n[B]\r\nK=3\r\n",
          [](ProfileFile& f) { f.DeleteKey("a", "K"); }, "; c\r\n[A]\r\nk=2\r\n\r\n[B]\r\nK=3\r\n"},
         {"delete of a missing key leaves the file", "[A]\nK=1\n", [](ProfileFile& f) { f.DeleteKey("A", "X"); },
@@ -170,6 +175,10 @@ TEST_F(ProfileFileTest, WritesChangeOnlyTheAffectedLines) {
         c.operation(file);
         EXPECT_EQ(Content(), Cp(c.after));
     }
+    // Bytes no code page converts: a byte-order mark stays and hides no header.
+    Put("\xEF\xBB\xBF[A]\r\nK=1\r\n");
+    ProfileFile(m_path).WriteString("A", "K", "2");
+    EXPECT_EQ(Content(), "\xEF\xBB\xBF[A]\r\nK=2\r\n");
 }
 
 TEST_F(ProfileFileTest, WriteCreatesTheFileAndItsFolderReadsAndDeletesDoNot) {
