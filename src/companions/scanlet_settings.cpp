@@ -431,7 +431,9 @@ std::vector<std::string> ScanletSettings::Save(bool confirmed, core::WorkLog& lo
     }
     // Written as a whole file only: a file that went away meanwhile is not made anew from the dialog's keys.
     if (!core::FileExists(m_file->native)) {
-        throw core::FileError(m_file->native + " no longer exists: choose the file again");
+        throw core::FileError(core::Utf8ToCp1251("Файл ") + m_file->shown +
+                              core::Utf8ToCp1251(" больше не существует: изменения не записаны.\r\nВосстановите "
+                                                 "файл и запишите снова или откажитесь от записи (Нет)."));
     }
     std::vector<std::string> rejected;
     const std::vector<ScanletEntry> entries = SaveEntries(values, modules, &rejected);

@@ -14,6 +14,7 @@
 #include "gui/structure/structure_tree_model.h"
 #include "gui_test_suites.h"
 #include "gui_test_support.h"
+#include "structure/multi_user.h"
 
 namespace pelgo::testing {
 namespace {
@@ -44,6 +45,10 @@ private slots:
     void synchronisingSettlesTheConflictAndExports() {
         Installation installation;
         WriteNumberedTree(installation);
+        // Another instance present, without a marker: the write timer's ticks then reach the marker.
+        platform::DbfTable::Open(installation.Path("BASE/other.dbf"), platform::DbfOpenMode::Shared, core::Clock())
+            .Append({structure::kMultiUserUno, "", structure::MultiUser::MakeInstanceId("PETROV", "WS-02"),
+                     "PETROV [ 10.03.2026 ]"});
         StartedWindow f(installation);
         QVERIFY(f.started);
         auto* progress = f.window->findChild<gui::NumberProgressWindow*>(QStringLiteral("TInvVedom"));
@@ -70,6 +75,9 @@ private slots:
                  << choice->findChild<QLabel*>(QStringLiteral("TreeNumber"))->text()
                  << choice->findChild<QPushButton*>(QStringLiteral("StoredButton"))->text()
                  << QString::number(bar->maximum()) << QString::number(progress->isVisible());
+            // The run holds the Exclusive marker, and the write timer leaves it while the run is on screen.
+            QMetaObject::invokeMethod(&f.window->WriteTimer(), "timeout", Qt::DirectConnection);
+            seen << QString::number(f.state.MultiUser().Status());
             QTest::mouseClick(choice->findChild<QPushButton*>(QStringLiteral("StoredButton")), Qt::LeftButton);
         });
         chooser.start(10);
@@ -79,9 +87,9 @@ private slots:
         f.window->Action(Command::SyncInventory)->trigger();
         chooser.stop();
 
-        QCOMPARE(seen,
-                 (QStringList{QString::fromUtf8("Выберите номер"), QString::fromUtf8("Принтер №12"),
-                              QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("4"), QStringLiteral("1")}));
+        QCOMPARE(seen, (QStringList{QString::fromUtf8("Выберите номер"), QString::fromUtf8("Принтер №12"),
+                                    QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("4"),
+                                    QStringLiteral("1"), QStringLiteral("2")}));
         QVERIFY(!progress->isVisible());
         QCOMPARE(progress->CurrentMode(), gui::NumberProgressWindow::Mode::Indicator);
         QCOMPARE(QString::fromStdString(core::Cp1251ToUtf8(printer->Text())), QString::fromUtf8("Принтер №13"));

@@ -126,6 +126,10 @@ private slots:
                  QString::fromUtf8("Данные выводятся как\n[S.M.A.R.T.]\nДанные о IDE-устройствах"));
         QCOMPARE(f.Find<QTabWidget>("Pages")->currentIndex(), 0);
         QVERIFY(f.answers.messages.isEmpty());
+        // Picking again what a list or the mode shows changes nothing.
+        auto* runMode = f.Find<QComboBox>("RunMode");
+        Pick(runMode, runMode->currentIndex());
+        Pick(f.Find<QComboBox>("ModMode"), f.Find<QComboBox>("ModMode")->currentIndex());
         QVERIFY(!f.SaveEnabled());
 
         // Closing unchanged asks nothing.
@@ -307,7 +311,8 @@ private slots:
             QCOMPARE(f.Find<QLabel>("Status")->text(), QString::fromUtf8(c.status));
             QCOMPARE(f.answers.messages, c.told ? QStringList{QString::fromUtf8(c.status)} : QStringList{});
             QVERIFY(!f.Find<QWidget>("ProgramGroup")->isEnabled() && !f.Find<QWidget>("ModulesGroup")->isEnabled());
-            // Nothing is open, so an edit has nowhere to go.
+            // Nothing is open, so nothing on the pages can be edited.
+            QVERIFY(!f.Find<QWidget>("EXEfile")->isEnabled() && !f.Find<QWidget>("FreeLines")->isEnabled());
             f.Find<QCheckBox>("Day1")->click();
             QVERIFY(!f.SaveEnabled());
             f.dialog.show();

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -313,7 +314,7 @@ void ScanletDialog::ConnectControls() {
                 v.mapNetDiskEnabled = companions::NetDiskEnabledAfter(v.outputDir, v.mapNetDiskEnabled);
                 m_netDisk->setEnabled(v.mapNetDiskEnabled);
             }));
-    connect(m_netDisk, &QComboBox::activated, this,
+    connect(m_netDisk, &QComboBox::currentIndexChanged, this,
             edited([this, &v] { v.mapNetDisk = ToCp1251(m_netDisk->currentText()); }));
     connect(m_maxConfigChanges, &QSpinBox::valueChanged, this,
             edited([this, &v] { v.maxConfigChanges = m_maxConfigChanges->value(); }));
@@ -321,12 +322,12 @@ void ScanletDialog::ConnectControls() {
             edited([this, &v] { v.dosFileName = m_dosFileName->isChecked(); }));
     connect(m_maxNameLength, &QSpinBox::valueChanged, this,
             edited([this, &v] { v.maxNameLength = m_maxNameLength->value(); }));
-    connect(m_macChoice, &QComboBox::activated, this, edited([this, &v] {
+    connect(m_macChoice, &QComboBox::currentIndexChanged, this, edited([this, &v] {
                 v.macAddrToFileName = companions::EncodeMacNaming(
                     {m_macChoice->currentIndex(), std::max(0, m_macParameter->currentIndex()) + 1});
                 ShowMacNaming();
             }));
-    connect(m_macParameter, &QComboBox::activated, this, edited([this, &v] {
+    connect(m_macParameter, &QComboBox::currentIndexChanged, this, edited([this, &v] {
                 v.macAddrToFileName =
                     companions::EncodeMacNaming({companions::kMacRunParameter, m_macParameter->currentIndex() + 1});
             }));
@@ -342,14 +343,17 @@ void ScanletDialog::ConnectControls() {
             guarded([this, &v] { v.windowsCountersAlarms = m_countersAlarms->isChecked(); }));
     connect(m_cpuSpeedAlarm, &QCheckBox::toggled, this,
             guarded([this, &v] { v.cpuSpeedAlarm = m_cpuSpeedAlarm->isChecked(); }));
-    connect(m_removeShared, &QComboBox::activated, this,
+    connect(m_removeShared, &QComboBox::currentIndexChanged, this,
             guarded([this, &v] { v.removeSharedDirs = m_removeShared->currentIndex(); }));
     connect(m_clearThisFile, &QCheckBox::toggled, this,
             guarded([this, &v] { v.clearThisFile = m_clearThisFile->isChecked(); }));
     connect(m_allowClear, &QCheckBox::toggled, m_clearThisFile, &QCheckBox::setEnabled);
-    connect(m_runMode, &QComboBox::activated, this, edited([this, &v] { v.runMode = m_runMode->currentIndex(); }));
-    connect(m_minDrv, &QComboBox::activated, this, edited([this, &v] { v.minDrv = m_minDrv->currentIndex() + 1; }));
-    connect(m_maxDrv, &QComboBox::activated, this, edited([this, &v] { v.maxDrv = m_maxDrv->currentIndex() + 1; }));
+    connect(m_runMode, &QComboBox::currentIndexChanged, this,
+            edited([this, &v] { v.runMode = m_runMode->currentIndex(); }));
+    connect(m_minDrv, &QComboBox::currentIndexChanged, this,
+            edited([this, &v] { v.minDrv = m_minDrv->currentIndex() + 1; }));
+    connect(m_maxDrv, &QComboBox::currentIndexChanged, this,
+            edited([this, &v] { v.maxDrv = m_maxDrv->currentIndex() + 1; }));
     connect(m_freeAlarm, &QSpinBox::valueChanged, this,
             edited([this, &v] { v.freeAlarmPercent = m_freeAlarm->value(); }));
     connect(m_maxChange, &QSpinBox::valueChanged, this,
@@ -358,7 +362,7 @@ void ScanletDialog::ConnectControls() {
     connect(m_modules, &QListWidget::currentRowChanged, this, &ScanletDialog::ShowModule);
     connect(m_modMode, &QComboBox::activated, this, [this](int mode) {
         const int row = m_modules->currentRow();
-        if (m_showing || row < 0) {
+        if (m_showing || row < 0 || m_model.modules[static_cast<std::size_t>(row)] == mode) {
             return;
         }
         m_model.modules[static_cast<std::size_t>(row)] = mode;
@@ -366,7 +370,7 @@ void ScanletDialog::ConnectControls() {
         MarkChanged();
     });
 
-    connect(m_os, &QComboBox::activated, this, edited([this, &v] { v.os = m_os->currentIndex(); }));
+    connect(m_os, &QComboBox::currentIndexChanged, this, edited([this, &v] { v.os = m_os->currentIndex(); }));
     for (std::size_t day = 0; day < m_days.size(); ++day) {
         connect(m_days[day], &QCheckBox::toggled, this,
                 edited([this, &v, day] { v.dayOfWeek.days[day] = m_days[day]->isChecked(); }));
@@ -504,6 +508,8 @@ void ScanletDialog::ShowModule() {
 }
 
 void ScanletDialog::ShowMacNaming() {
+    const QSignalBlocker choiceQuiet(m_macChoice);
+    const QSignalBlocker parameterQuiet(m_macParameter);
     const companions::MacNaming naming = companions::DecodeMacNaming(m_model.values.macAddrToFileName);
     m_macChoice->setCurrentIndex(naming.choice);
     m_macParameter->setCurrentIndex(naming.parameter - 1);
@@ -518,6 +524,8 @@ void ScanletDialog::SetGroupsEnabled(bool enabled) {
     for (QGroupBox* group : {m_programGroup, m_diskGroup, m_modulesGroup}) {
         group->setEnabled(enabled);
     }
+    // Without an open file nothing typed there could be saved.
+    m_pages->widget(kPageAdditional)->setEnabled(enabled);
 }
 
 void ScanletDialog::MarkChanged() {

@@ -59,8 +59,6 @@ private:
 NumberProgressWindow::NumberProgressWindow(session::AppState& state, platform::UserDialog& dialog, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_state(state), m_dialog(dialog) {
     setObjectName(QStringLiteral("TInvVedom"));
-    // The jobs walk the tree: nothing else may change it meanwhile.
-    setWindowModality(Qt::ApplicationModal);
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     m_views = new QStackedLayout(frame);
@@ -132,6 +130,9 @@ void NumberProgressWindow::Run(Mode mode) {
                      platform::Buttons::YesNo) != platform::Answer::Yes) {
         return;
     }
+    if (mode == Mode::Synchronize) {
+        emit synchronisationConfirmed();
+    }
     m_mode = mode;
     SetCircle(0);
     m_bar->setRange(0, std::max(m_state.Tree().Count(), 1));
@@ -149,7 +150,7 @@ void NumberProgressWindow::Run(Mode mode) {
         }
         accept();
     });
-    exec();
+    exec(); // modal: the jobs walk the tree, nothing else may change it meanwhile
     m_mode = Mode::Indicator;
 }
 

@@ -41,6 +41,10 @@ public:
     // The indicator's position and direction, as a test sees them.
     int IndicatorValue() const;
 
+signals:
+    // The user confirmed a synchronisation, which is about to read the additional data.
+    void synchronisationConfirmed();
+
 private:
     void Synchronize();
     void Check();

@@ -478,9 +478,9 @@ void MainWindow::ChoosePresenceEntry(const std::string& instanceId) {
 }
 
 void MainWindow::OnWriteTimer() {
-    // The marker stays as it is while the change-type dialog or the update window is on screen.
+    // The marker stays as it is while the change-type dialog, the update window or a number job is on screen.
     m_state.OnWriteTimer((m_changeTypeDialog != nullptr && m_changeTypeDialog->isVisible()) ||
-                         (m_updateWindow != nullptr && m_updateWindow->isVisible()));
+                         (m_updateWindow != nullptr && m_updateWindow->isVisible()) || m_numberProgress->isVisible());
     RefreshPresence();
     ApplyCommandStates();
 }

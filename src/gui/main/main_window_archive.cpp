@@ -62,6 +62,9 @@ void MainWindow::ConnectArchiveCommands() {
         numbers->Open();
     });
     On(Command::SyncInventory, [this] { RunNumberJob(NumberProgressWindow::Mode::Synchronize); });
+    // Values typed on the additional-data page go to the table, as the user answers, before the run reads it.
+    connect(m_numberProgress, &NumberProgressWindow::synchronisationConfirmed, this,
+            [this] { m_additionalPage->Save(true); });
     On(Command::CheckInventory, [this] { RunNumberJob(NumberProgressWindow::Mode::Check); });
     connect(Menu(Command::CurrentConfigMenu), &QMenu::aboutToShow, this, &MainWindow::OpenCurrentConfig);
 }
@@ -70,8 +73,6 @@ void MainWindow::RunNumberJob(NumberProgressWindow::Mode mode) {
     if (!m_state.MultiUser().MultiUserWarningOk(m_dialog, m_state.Log())) {
         return;
     }
-    // Values typed on the additional-data page reach the table before the job reads it.
-    m_additionalPage->Save(false);
     m_numberProgress->Run(mode);
     ShowNodeViews();
     ApplyCommandStates();
