@@ -439,11 +439,7 @@ Revision RunRevision(const TreeModel& tree, const TreeNode* selected, platform::
             }
             choice.initialPath += "revizia.DBF";
             choice.defaultExtension = "DBF";
-            path = dialog.ChooseFile(choice);
-            if (path && settings.IsInstallationFile(*path)) {
-                dialog.Inform(platform::MessageKind::Error, shell::Settings::InstallationFileRefusal(*path));
-                path.reset();
-            }
+            path = settings.ChooseOutputFile(dialog, choice);
         }
     }
     Revision revision = MakeRevision(tree, selected, device, options, date, path.has_value());

@@ -21,9 +21,16 @@ std::string Settings::FilePath(Key key) const {
     return m_paths.CheckPath(Text(key));
 }
 
-std::string Settings::InstallationFileRefusal(std::string_view path) {
-    return core::Utf8ToCp1251("Файл ") + std::string(path) +
-           core::Utf8ToCp1251(" - это файл данных программы.\r\nВыберите другой файл.");
+std::optional<std::string> Settings::ChooseOutputFile(platform::UserDialog& dialog,
+                                                      const platform::FileChoice& choice) const {
+    std::optional<std::string> path = dialog.ChooseFile(choice);
+    if (path && IsInstallationFile(*path)) {
+        dialog.Inform(platform::MessageKind::Error,
+                      core::Utf8ToCp1251("Файл ") + *path +
+                          core::Utf8ToCp1251(" - это файл данных программы.\r\nВыберите другой файл."));
+        path.reset();
+    }
+    return path;
 }
 
 bool Settings::IsInstallationFile(std::string_view path) const {

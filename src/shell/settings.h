@@ -4,11 +4,13 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/user_dialog.h"
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
 
@@ -61,8 +63,9 @@ public:
     // three tree files, the code tables, the move template), "pelgo.ini" or the work log. A file the user
     // chooses for a report or an export must never replace one of them.
     bool IsInstallationFile(std::string_view path) const;
-    // What the user is told when a chosen file is one of them (cp1251).
-    static std::string InstallationFileRefusal(std::string_view path);
+    // Asks for a file to write the user's output to; one of the installation's own files is refused with a
+    // message, and the answer is then empty as for a cancel.
+    std::optional<std::string> ChooseOutputFile(platform::UserDialog& dialog, const platform::FileChoice& choice) const;
 
     // Lists kept until their owners edit them; written back in the same order.
     std::vector<std::string> reportRows; // Reports_<user>: "GROUP|NAME|TYP|TEXT"

@@ -190,12 +190,8 @@ void NumberProgressWindow::OfferExport(const std::vector<std::string>& lines) {
     choice.filter = core::Utf8ToCp1251("Текстовые файлы (*.txt)|*.txt|Все файлы (*.*)|*.*");
     choice.initialPath = "uno_inventN.txt";
     choice.defaultExtension = "txt";
-    const std::optional<std::string> path = m_dialog.ChooseFile(choice);
+    const std::optional<std::string> path = m_state.Settings().ChooseOutputFile(m_dialog, choice);
     if (!path) {
-        return;
-    }
-    if (m_state.Settings().IsInstallationFile(*path)) {
-        m_dialog.Inform(platform::MessageKind::Error, shell::Settings::InstallationFileRefusal(*path));
         return;
     }
     core::WriteFileAtomically(*path, inventory::ExportFileBytes(lines));

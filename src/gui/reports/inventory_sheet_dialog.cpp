@@ -370,12 +370,8 @@ void InventorySheetDialog::MakeSheet() {
     choice.filter = core::Utf8ToCp1251(parameters.tableFormat ? kTableFilter : kTextFilter);
     choice.initialPath = kSheetName;
     choice.defaultExtension = parameters.tableFormat ? "dbf" : "txt";
-    const std::optional<std::string> path = m_dialog.ChooseFile(choice);
+    const std::optional<std::string> path = m_state.Settings().ChooseOutputFile(m_dialog, choice);
     if (!path) {
-        return;
-    }
-    if (m_state.Settings().IsInstallationFile(*path)) {
-        m_dialog.Inform(platform::MessageKind::Error, shell::Settings::InstallationFileRefusal(*path));
         return;
     }
     // The headers come from the captions as the boxes show them, in the language of the moment.
