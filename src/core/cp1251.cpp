@@ -260,14 +260,18 @@ std::string UpperLatin(std::string_view text) {
     return out;
 }
 
-std::string UpperCyrillic(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
+void FoldUpperCyrillic(std::string& text) {
+    for (char& c : text) {
         const auto b = static_cast<unsigned char>(c);
         if ((b >= 'a' && b <= 'z') || b >= 224) {
             c = static_cast<char>(b - 32);
         }
     }
+}
+
+std::string UpperCyrillic(std::string_view text) {
+    std::string out(text);
+    FoldUpperCyrillic(out);
     return out;
 }
 

@@ -25,6 +25,8 @@ std::string Cp1251ToCp866(std::string_view cp1251);
 std::string UpperLatin(std::string_view text);
 // Cyrillic fold: Latin a..z and bytes 224..255 minus 32; "ё" and every other byte unchanged.
 std::string UpperCyrillic(std::string_view text);
+// The same fold in place, for texts folded one after another into one buffer.
+void FoldUpperCyrillic(std::string& text);
 
 // Case-insensitive comparison by the full cp1251 letter rules (Latin, Russian, Ukrainian, Belarusian,
 // Serbian and Macedonian letters, "ё" included), as section and key names are compared.
