@@ -96,4 +96,7 @@ extern const char* const kMoveRequestUsage;
 int RunSummary(const Context& context, const std::vector<std::string>& args);
 extern const char* const kSummaryUsage;
 
+int RunSearch(const Context& context, const std::vector<std::string>& args);
+extern const char* const kSearchUsage;
+
 } // namespace pelgo::cli

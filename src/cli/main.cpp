@@ -54,6 +54,7 @@ const std::map<std::string, Group>& Groups() {
         {"revision", {pelgo::cli::RunRevision, pelgo::cli::kRevisionUsage}},
         {"rtf", {pelgo::cli::RunRtf, pelgo::cli::kRtfUsage}},
         {"scanlet", {pelgo::cli::RunScanlet, pelgo::cli::kScanletUsage}},
+        {"search", {pelgo::cli::RunSearch, pelgo::cli::kSearchUsage}},
         {"settings", {pelgo::cli::RunSettings, pelgo::cli::kSettingsUsage}},
         {"show", {pelgo::cli::RunShow, pelgo::cli::kShowUsage}},
         {"summary", {pelgo::cli::RunSummary, pelgo::cli::kSummaryUsage}},

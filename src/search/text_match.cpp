@@ -15,6 +15,15 @@ bool Holds(std::string_view text, std::string_view part) {
     return part.size() <= text.size() && ::memmem(text.data(), text.size(), part.data(), part.size()) != nullptr;
 }
 
+std::size_t FindFrom(std::string_view text, std::string_view part, std::size_t from) {
+    if (from > text.size()) {
+        return std::string_view::npos;
+    }
+    const void* found = ::memmem(text.data() + from, text.size() - from, part.data(), part.size());
+    return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                            : std::string_view::npos;
+}
+
 } // namespace
 
 TextMatcher::TextMatcher(std::string_view pattern, bool matchCase)
@@ -34,6 +43,10 @@ bool TextMatcher::Contains(std::string_view text) const {
     folded.assign(text);
     core::FoldUpperCyrillic(folded);
     return Holds(folded, m_pattern);
+}
+
+std::size_t TextMatcher::Find(std::string_view text, std::size_t from) const {
+    return m_matchCase ? FindFrom(text, m_pattern, from) : FindFrom(Compared(text), m_pattern, from);
 }
 
 bool TextMatcher::ContainsOrContained(std::string_view text) const {
